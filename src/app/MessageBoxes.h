@@ -4,6 +4,8 @@
 
 #include <string>
 
+class Exception;
+
 class MessageBoxes {
  public:
   virtual ~MessageBoxes() = default;
@@ -11,4 +13,7 @@ class MessageBoxes {
   virtual void ShowPlainMessage(const std::string& text) = 0;
   // The information dialog: caption "Information", information icon, OK.
   virtual void ShowInformationDialog(const std::string& text) = 0;
+  // The error box: caption "Ambrelin", stop icon, OK; the text is the
+  // error's message with the period rule (ErrorBoxText).
+  virtual void ShowErrorMessage(const Exception& error) = 0;
 };
