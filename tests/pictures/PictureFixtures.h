@@ -1,0 +1,58 @@
+// Picture files made on the spot for tests and benchmarks: JPEGs from
+// libjpeg's compressor, bitmaps, icons and metafiles byte by byte.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// A w x h JPEG of a smooth pattern with some texture. With exifBytes > 0 an
+// APP1 "Exif" segment of that many bytes (at most 65533) follows the
+// start-of-image marker, in place of the JFIF segment, as cameras write it.
+std::string MakeJpeg(int w, int h, int quality = 75, std::size_t exifBytes = 0,
+                     bool grayscale = false, bool progressive = false);
+
+// Every field of a bitmap file that the tests vary.
+struct BmpFields {
+  std::int32_t Width = 4;
+  std::int32_t Height = 3;  // negative: rows stored top-down
+  std::uint16_t BitsPerPixel = 24;
+  std::uint16_t Planes = 1;
+  std::uint32_t Compression = 0;
+  std::uint32_t HeaderSize = 40;  // 12: core header; 40 or more: info header
+  std::uint32_t ColoursUsed = 0;
+  bool WithPixels = true;  // false: the file ends after the colour table
+};
+std::string MakeBmp(const BmpFields& fields);
+std::string MakeBmp(int w, int h, int bpp = 24, bool topDown = false);
+
+// A 16 x 16 icon file with one 32-bit image; type 1 is an icon, 2 a cursor.
+std::string MakeIcon(std::uint16_t type = 1);
+
+// A placeable Windows metafile whose records set the window to the bounding
+// box and draw a rectangle across it.
+std::string MakePlaceableWmf(int left, int top, int right, int bottom, unsigned unitsPerInch);
+// The same records without the placeable header.
+std::string MakeNonPlaceableWmf();
+
+// An enhanced metafile: header, one rectangle record, end-of-file record.
+// The frame is in hundredths of a millimetre; the reference device is
+// given in pixels and millimetres.
+struct EmfFields {
+  std::int32_t FrameLeft = 0;
+  std::int32_t FrameTop = 0;
+  std::int32_t FrameRight = 2540;  // one inch
+  std::int32_t FrameBottom = 1270;
+  std::int32_t DevicePixelsX = 960;
+  std::int32_t DevicePixelsY = 960;
+  std::int32_t DeviceMillimetresX = 254;
+  std::int32_t DeviceMillimetresY = 254;
+};
+std::string MakeEmf(const EmfFields& fields = EmfFields());
+
+// Byte offsets of enhanced metafile header fields that tests change.
+inline constexpr std::size_t EmfTotalBytesOffset = 48;
+
+// Overwrites a little-endian field of bytes at offset.
+void PutU16(std::string& bytes, std::size_t offset, std::uint16_t value);
+void PutU32(std::string& bytes, std::size_t offset, std::uint32_t value);
