@@ -1,0 +1,42 @@
+#include "app/Startup.h"
+
+#include <unistd.h>
+
+#include <climits>
+
+#include "About/TAboutBox.h"
+#include "Main/TfrmMain.h"
+#include "app/AmbrelinApplication.h"
+#include "app/QtMessageBoxes.h"
+#include "app/ScreenInfo.h"
+#include "pictures/FileFormats.h"
+#include "platform/LocaleFormats.h"
+
+std::string StartDirectory() {
+  char buffer[PATH_MAX];
+  if (::getcwd(buffer, sizeof buffer) == nullptr) return "/";
+  return std::string(buffer);
+}
+
+int RunAmbrelin(int argc, char** argv) {
+  AmbrelinApplication app(argc, argv);
+  QtMessageBoxes messages;
+  app.SetErrorBoxes(&messages);
+
+  // Read once: the picture registry, the screen, the date and time settings.
+  FileFormats();
+  MainState state(messages);
+  state.ProgramDirectory = StartDirectory();
+  state.Screen = ReadScreenMetrics();
+  state.DateTime = DateTimeSettingsFromLocale(QLocale::system());
+
+  // The main window first: its FormCreate runs now, before the other
+  // windows exist, and reports its own errors. The About box belongs to it,
+  // so closing the main window ends the program even while the box is open.
+  TfrmMain frmMain(state);
+  TAboutBox aboutBox(state.Screen, &frmMain);
+  frmMain.SetAboutBox(&aboutBox);
+
+  frmMain.show();
+  return app.exec();
+}

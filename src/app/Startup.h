@@ -1,0 +1,12 @@
+// Start-up of the program: the application object with its title, the
+// screen values, the windows in their order, the event loop.
+#pragma once
+
+#include <string>
+
+// The process's current directory; "/" when the system cannot tell it.
+std::string StartDirectory();
+
+// Runs the program until its main window is closed; returns the exit code.
+// The arguments go to Qt only; the program reads none.
+int RunAmbrelin(int argc, char** argv);
