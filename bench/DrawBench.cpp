@@ -1,0 +1,136 @@
+// How long drawing a camera picture into the description editor's 500 x 500
+// box takes: a 24-megapixel JPEG (6000 x 4000, quality 90, gradients with
+// noise like a photo) decoded and scaled to its fitted size, 500 x 333.
+//
+//   draw_bench [runs]
+//
+// Prints the time per picture of each way of drawing; the goal is well under
+// 100 ms a picture.
+#include <QImage>
+#include <QSize>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <jpeglib.h>
+
+#include "pictures/JpegDecoder.h"
+#include "pictures/PictureDrawing.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A photo-like picture: smooth gradients, some larger shapes, sensor noise.
+std::vector<unsigned char> MakePixels(int width, int height) {
+  std::vector<unsigned char> rgb(std::size_t(width) * height * 3);
+  std::minstd_rand random(7);
+  std::uniform_int_distribution<int> noise(-6, 6);
+  for (int y = 0; y < height; ++y) {
+    unsigned char* row = rgb.data() + std::size_t(y) * width * 3;
+    for (int x = 0; x < width; ++x) {
+      const bool shape = ((x / 700) + (y / 500)) % 3 == 0;
+      const int r = 30 + 190 * x / width + (shape ? 20 : 0) + noise(random);
+      const int g = 50 + 160 * y / height + noise(random);
+      const int b = 110 + 90 * ((x + 2 * y) % 1500) / 1500 - (shape ? 30 : 0) + noise(random);
+      row[3 * x] = (unsigned char)std::clamp(r, 0, 255);
+      row[3 * x + 1] = (unsigned char)std::clamp(g, 0, 255);
+      row[3 * x + 2] = (unsigned char)std::clamp(b, 0, 255);
+    }
+  }
+  return rgb;
+}
+
+std::string Compress(const std::vector<unsigned char>& rgb, int width, int height, int quality) {
+  jpeg_compress_struct info;
+  jpeg_error_mgr errors;
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&info);
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&info, &out, &size);
+  info.image_width = JDIMENSION(width);
+  info.image_height = JDIMENSION(height);
+  info.input_components = 3;
+  info.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&info);
+  jpeg_set_quality(&info, quality, TRUE);
+  jpeg_start_compress(&info, TRUE);
+  while (info.next_scanline < info.image_height) {
+    JSAMPROW row = const_cast<unsigned char*>(rgb.data()) +
+                   std::size_t(info.next_scanline) * std::size_t(width) * 3;
+    jpeg_write_scanlines(&info, &row, 1);
+  }
+  jpeg_finish_compress(&info);
+  std::string bytes(reinterpret_cast<const char*>(out), size);
+  jpeg_destroy_compress(&info);
+  std::free(out);
+  return bytes;
+}
+
+// Runs `draw` `runs` times after one warm-up run; prints and returns the
+// median milliseconds.
+double Measure(const char* name, int runs, const std::function<QImage()>& draw) {
+  QImage warm = draw();
+  if (warm.isNull()) {
+    std::printf("%-44s FAILED: no image\n", name);
+    return -1;
+  }
+  std::vector<double> ms;
+  for (int i = 0; i < runs; ++i) {
+    const auto start = Clock::now();
+    const QImage image = draw();
+    ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    if (image.isNull()) std::printf("%s: no image\n", name);
+  }
+  std::sort(ms.begin(), ms.end());
+  double sum = 0;
+  for (double v : ms) sum += v;
+  const double median = ms[ms.size() / 2];
+  std::printf("%-44s %4dx%-4d  median %7.1f ms  min %7.1f  mean %7.1f  max %7.1f\n", name,
+              warm.width(), warm.height(), median, ms.front(), sum / double(ms.size()), ms.back());
+  return median;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
+  constexpr int kWidth = 6000;
+  constexpr int kHeight = 4000;
+  const QSize fitted(500, 333);  // 500 x 500 box: 500, 500 * 4000 / 6000
+
+  std::printf("Making a %d x %d JPEG (quality 90) ...\n", kWidth, kHeight);
+  const std::string jpeg = Compress(MakePixels(kWidth, kHeight), kWidth, kHeight, 90);
+  std::printf("%.1f MB, %d runs each\n\n", double(jpeg.size()) / 1e6, runs);
+
+  const ScreenMetrics screen{96, 24, 32, 32};
+  const double render = Measure("RenderPicture into 500 x 333", runs, [&] {
+    return RenderPicture(PictureKind::Jpeg, jpeg, fitted, screen);
+  });
+  Measure("DecodeJpeg to 500 x 333", runs, [&] { return DecodeJpeg(jpeg, fitted); });
+  Measure("DecodeJpeg to 500 x 333, smooth", runs, [&] { return DecodeJpeg(jpeg, fitted, true); });
+  Measure("DrawnPicture, first draw (decode + scale)", runs, [&] {
+    DrawnPicture picture(PictureKind::Jpeg, jpeg);
+    return picture.Render(fitted, screen);
+  });
+  DrawnPicture kept(PictureKind::Jpeg, jpeg);
+  kept.Render(fitted, screen);
+  Measure("DrawnPicture, repaint (kept)", runs, [&] { return kept.Render(fitted, screen); });
+  Measure("RenderPicture, 8-bit screen (236 colours)", std::max(1, runs / 5), [&] {
+    return RenderPicture(PictureKind::Jpeg, jpeg, fitted, ScreenMetrics{96, 8, 32, 32});
+  });
+  Measure("Full scale decode (for comparison)", std::max(1, runs / 5), [&] {
+    return DecodeJpeg(jpeg, QSize());
+  });
+
+  std::printf("\nGoal: under 100 ms a picture; RenderPicture takes %.1f ms: %s\n", render,
+              render >= 0 && render < 100 ? "met" : "NOT met");
+  return render >= 0 && render < 100 ? 0 : 1;
+}

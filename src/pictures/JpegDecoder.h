@@ -1,0 +1,55 @@
+// JPEG decompression for drawing: libjpeg-turbo from memory into a QImage.
+//
+// Every JPEG picture is decoded with the same settings: 24-bit RGB output,
+// the accurate (integer) inverse DCT and block smoothing. Grayscale pictures,
+// and every picture on a screen of at most 8 bits per pixel, are reduced to a
+// palette of at most 236 colours by the decoder's colour quantiser. When the
+// picture is going to be shown at half its size or less, it is decoded at a
+// reduced DCT scale (1/2, 1/4 or 1/8), which is several times faster and gives
+// the same pixels after scaling down.
+#pragma once
+
+#include <QImage>
+#include <QSize>
+
+#include <string>
+
+struct JpegDecodeOptions {
+  // The smallest size the decoded image may have. The largest reduced scale
+  // that still gives at least this size in both directions is used; an
+  // invalid or empty size decodes at full scale.
+  QSize MinimumSize;
+  // Reduce the colours to a palette of at most 236 (screens of 8 bits or
+  // fewer). Grayscale pictures are always reduced.
+  bool QuantizeColors = false;
+};
+
+struct JpegDecodeResult {
+  // Format_RGB32, opaque; null when the picture is empty or cannot be decoded.
+  QImage Image;
+  // The decoder's message code of a failure, 0 when there was none. Damaged
+  // compressed data is not a failure: the decoder fills what it cannot read
+  // and its warnings are ignored.
+  int ErrorCode = 0;
+  // The DCT scale used: the image is 1/ScaleDenominator of the full size
+  // (rounded up).
+  int ScaleDenominator = 1;
+  // The picture's full size from its frame header (valid when the header
+  // could be read).
+  QSize FullSize;
+};
+
+// Decodes a whole JPEG file held in memory. Never throws; decoder errors are
+// caught inside the decoder's own frames (setjmp/longjmp) and reported in the
+// result.
+JpegDecodeResult DecodeJpegImage(const std::string& bytes, const JpegDecodeOptions& options);
+
+// The DCT scale denominator (1, 2, 4 or 8) that DecodeJpegImage uses for a
+// picture of fullSize when it must give at least minimumSize.
+int JpegScaleDenominator(QSize fullSize, QSize minimumSize);
+
+// The picture scaled to exactly `target` (decoded at a reduced scale when it
+// is at least twice as large as target in both directions); at full size when
+// target is invalid or empty. Scaling drops or repeats whole pixels unless
+// `smooth`. Returns a null image for an empty or undecodable file.
+QImage DecodeJpeg(const std::string& bytes, QSize target, bool smooth = false);
