@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang (AddressSanitizer and
+# UndefinedBehaviorSanitizer on) and runs each for SECONDS seconds, starting
+# from seed corpora made anew by the tests' picture generators.
+#
+#   bash scripts/fuzz.sh [SECONDS]     default 30 seconds per target
+#
+# Environment: FUZZ_BUILD_DIR (default build-fuzz), FUZZ_TARGETS (a blank
+# separated subset of the targets), FUZZ_JOBS (build jobs, default 2).
+# Inputs that grew coverage are kept in $FUZZ_BUILD_DIR/corpus/<target>
+# between runs; a crash is written to $FUZZ_BUILD_DIR/artifacts/ and makes
+# the script exit 1 after all targets ran.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+seconds="${1:-30}"
+if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -lt 1 ]; then
+  echo "usage: scripts/fuzz.sh [SECONDS]" >&2
+  exit 2
+fi
+build="${FUZZ_BUILD_DIR:-build-fuzz}"
+jobs="${FUZZ_JOBS:-2}"
+all_targets=(fuzz_picture_bmp fuzz_picture_ico fuzz_picture_jpeg fuzz_picture_metafile
+             fuzz_text_lines fuzz_ini_file fuzz_description_file)
+read -r -a targets <<< "${FUZZ_TARGETS:-${all_targets[*]}}"
+
+# clang with its libFuzzer and sanitizer run-times (Debian: clang, libclang-rt-14-dev).
+bash scripts/setup.sh
+if ! echo 'extern "C" int LLVMFuzzerTestOneInput(const char*, long) { return 0; }' |
+    clang++ -x c++ -fsanitize=fuzzer,address,undefined -o /dev/null - 2>/dev/null; then
+  echo "clang++ cannot build a libFuzzer target (install clang and libclang-rt-14-dev)" >&2
+  exit 1
+fi
+
+CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DAMBRELIN_FUZZ=ON -DAMBRELIN_SANITIZE=ON -DAMBRELIN_TESTS=OFF -DAMBRELIN_BENCH=OFF >/dev/null
+cmake --build "$build" -j"$jobs" --target ambrelin_fuzz
+
+seeds="$build/seeds"
+rm -rf "$seeds"
+"$build/tests/fuzz/fuzz_seeds" "$seeds"
+mkdir -p "$build/artifacts"
+
+export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1:symbolize=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+failed=()
+summary=()
+for target in "${targets[@]}"; do
+  corpus="$build/corpus/$target"
+  mkdir -p "$corpus"
+  log="$build/$target.log"
+  status=0
+  "$build/tests/fuzz/$target" "$corpus" "$seeds/$target" \
+    -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
+    -print_final_stats=1 -artifact_prefix="$build/artifacts/$target-" >"$log" 2>&1 || status=$?
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
+  features=$(grep -o 'ft: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)
+  line=$(printf '%-24s %12s executions  %6s features  %5s inputs in corpus' \
+    "$target" "${runs:-?}" "${features:-?}" "$(find "$corpus" -type f | wc -l)")
+  if [ "$status" -ne 0 ]; then
+    failed+=("$target")
+    line="$line  FAILED (exit $status, see $log)"
+    grep -E '^(\*\*\*|==[0-9]+==ERROR|SUMMARY|.*runtime error)' "$log" | head -5 || true
+  fi
+  summary+=("$line")
+done
+
+echo
+echo "Fuzzing, $seconds s per target:"
+printf '  %s\n' "${summary[@]}"
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "Crashes in: ${failed[*]}; inputs in $build/artifacts/" >&2
+  exit 1
+fi

@@ -1,0 +1,67 @@
+// Writes the picture files of the browser test's album folders. Reads one
+// picture a line from standard input:
+//   jpeg WIDTH HEIGHT PATH
+//   bmp WIDTH HEIGHT PATH
+//   ico PATH
+// PATH is the rest of the line, so it may hold blanks. Identical pictures
+// are encoded once and written under every name that asks for them.
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <tuple>
+
+#include "pictures/PictureFixtures.h"
+
+namespace {
+
+std::string RestOfLine(std::istringstream& in) {
+  std::string rest;
+  std::getline(in >> std::ws, rest);
+  return rest;
+}
+
+bool WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(out);
+}
+
+}  // namespace
+
+int main() {
+  std::map<std::tuple<std::string, int, int>, std::string> made;
+  std::string line;
+  int lineNumber = 0;
+  while (std::getline(std::cin, line)) {
+    ++lineNumber;
+    if (line.empty()) continue;
+    std::istringstream in(line);
+    std::string kind;
+    int width = 0, height = 0;
+    in >> kind;
+    if (kind == "jpeg" || kind == "bmp") in >> width >> height;
+    const std::string path = RestOfLine(in);
+    const bool known = kind == "jpeg" || kind == "bmp" || kind == "ico";
+    if (!in || !known || path.empty() || (kind != "ico" && (width <= 0 || height <= 0))) {
+      std::cerr << "line " << lineNumber << ": cannot read \"" << line << "\"\n";
+      return 2;
+    }
+    std::string& bytes = made[{kind, width, height}];
+    if (bytes.empty()) {
+      if (kind == "jpeg")
+        bytes = MakeJpeg(width, height, 80);
+      else if (kind == "bmp")
+        bytes = MakeBmp(width, height);
+      else
+        bytes = MakeIcon();
+    }
+    if (!WriteFile(path, bytes)) {
+      std::cerr << "cannot write " << path << '\n';
+      return 1;
+    }
+  }
+  return 0;
+}

@@ -1,0 +1,188 @@
+// Writes the seed corpora of the fuzz targets, made by the tests' own
+// fixture generators: FuzzSeeds OUTDIR writes OUTDIR/<target>/<seed>.
+// Nothing here is committed as a binary: scripts/fuzz.sh makes the seeds
+// anew before every run.
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "pictures/PictureFixtures.h"
+
+namespace {
+
+struct Seed {
+  std::string Name;
+  std::string Bytes;
+};
+
+bool WriteSeeds(const std::string& outDir, const std::string& target,
+                const std::vector<Seed>& seeds) {
+  const std::string dir = outDir + "/" + target;
+  mkdir(dir.c_str(), 0755);
+  for (const Seed& seed : seeds) {
+    std::ofstream out(dir + "/" + seed.Name, std::ios::binary | std::ios::trunc);
+    out.write(seed.Bytes.data(), static_cast<std::streamsize>(seed.Bytes.size()));
+    if (!out) {
+      std::cerr << "cannot write " << dir << "/" << seed.Name << '\n';
+      return false;
+    }
+  }
+  return true;
+}
+
+// A string literal with its NUL bytes, without the terminating one.
+template <std::size_t N>
+std::string Bytes(const char (&text)[N]) {
+  return std::string(text, N - 1);
+}
+
+// A description file record: the name's length at 0 and its bytes from 1,
+// the description's length at 256 and its bytes from 257, the hidden flag
+// at 512. Both texts are at most 255 bytes here.
+std::string Record(const std::string& name, const std::string& description) {
+  std::string record(513, '\0');
+  record[0] = static_cast<char>(name.size());
+  record.replace(1, name.size(), name);
+  record[256] = static_cast<char>(description.size());
+  record.replace(257, description.size(), description);
+  return record;
+}
+
+// Header fields of the bitmaps made by MakeBmp (a 14-byte file header, then
+// a 40-byte info header), changed for the variants below.
+constexpr std::size_t BmpInfoSizeAt = 14;
+constexpr std::size_t BmpCompressionAt = 30;
+constexpr std::size_t BmpColoursUsedAt = 46;
+constexpr std::size_t BmpInfoEnd = 54;
+
+// A bitmap with the 12-byte core header, 8 bits per pixel: a 256-entry
+// colour table of 3-byte entries, then the rows.
+std::string CoreBitmap(int w, int h) {
+  std::string bmp = "BM" + std::string(12, '\0');
+  std::string core(12, '\0');
+  PutU32(core, 0, 12);
+  PutU16(core, 4, static_cast<std::uint16_t>(w));
+  PutU16(core, 6, static_cast<std::uint16_t>(h));
+  PutU16(core, 8, 1);
+  PutU16(core, 10, 8);
+  bmp += core;
+  for (int i = 0; i < 256; ++i) bmp.append(3, static_cast<char>(i));
+  const int rowBytes = (w + 3) / 4 * 4;
+  bmp.append(static_cast<std::size_t>(rowBytes * h), '\x11');
+  PutU32(bmp, 2, static_cast<std::uint32_t>(bmp.size()));
+  PutU32(bmp, 10, 14 + 12 + 256 * 3);
+  return bmp;
+}
+
+std::vector<Seed> BitmapSeeds() {
+  std::string rle = MakeBmp(3, 2, 8);
+  PutU32(rle, BmpCompressionAt, 1);
+  std::string fields = MakeBmp(2, 2, 16);
+  PutU32(fields, BmpCompressionAt, 3);
+  std::string used = MakeBmp(3, 2, 8);
+  PutU32(used, BmpColoursUsedAt, 7);
+  std::string v5 = MakeBmp(2, 2);
+  v5.insert(BmpInfoEnd, std::string(124 - 40, '\0'));
+  PutU32(v5, BmpInfoSizeAt, 124);
+  return {
+      {"24bit", MakeBmp(5, 3)},
+      {"top-down", MakeBmp(4, 4, 24, true)},
+      {"1bit", MakeBmp(9, 2, 1)},
+      {"4bit", MakeBmp(3, 3, 4)},
+      {"8bit", MakeBmp(3, 2, 8)},
+      {"16bit", MakeBmp(2, 2, 16)},
+      {"32bit", MakeBmp(2, 2, 32)},
+      {"empty", ""},
+      {"core-8bit", CoreBitmap(5, 3)},
+      {"rle8", rle},
+      {"bitfields", fields},
+      {"colours-used", used},
+      {"v5-header", v5},
+  };
+}
+
+std::vector<Seed> JpegSeeds() {
+  return {
+      {"baseline", MakeJpeg(16, 8, 50)},
+      {"grey", MakeJpeg(8, 8, 50, 0, true)},
+      {"progressive", MakeJpeg(9, 17, 50, 0, false, true)},
+      {"exif", MakeJpeg(8, 8, 50, 64)},
+      {"empty", ""},
+      {"bitmap-named-jpeg", MakeBmp(2, 2)},
+  };
+}
+
+// The frame's right edge in an enhanced metafile header.
+constexpr std::size_t EmfFrameRightAt = 32;
+
+std::vector<Seed> MetafileSeeds() {
+  std::string zeroWidth = MakeEmf();
+  PutU32(zeroWidth, EmfFrameRightAt, 0);
+  return {
+      {"placeable", MakePlaceableWmf(0, 0, 1440, 720, 1440)},
+      {"placeable-no-units", MakePlaceableWmf(-10, -10, 300, 200, 0)},
+      {"not-placeable", MakeNonPlaceableWmf()},
+      {"enhanced", MakeEmf()},
+      {"enhanced-zero-width", zeroWidth},
+  };
+}
+
+std::vector<Seed> IconSeeds() {
+  return {{"icon", MakeIcon(1)}, {"cursor", MakeIcon(2)}, {"short", MakeIcon(1).substr(0, 5)}};
+}
+
+std::vector<Seed> TextSeeds() {
+  return {
+      {"crlf", "<HTML>\r\n<Head>\r\n\r\n<!--INC TN.INC -->\r\n</HTML>\r\n"},
+      {"mixed", "one\rtwo\nthree\r\n\n\rfour"},
+      {"nul", Bytes("line 1\r\nline 2\r\nli\0ne 3\r\n")},
+      {"utf8", "Crème brûlée\r\n日本\n"},
+  };
+}
+
+std::vector<Seed> IniSeeds() {
+  const std::string folder =
+      "[Options]\r\nWebPageTitle=Holiday\r\nFileName=album\r\nPicHeadings=1\r\n";
+  return {
+      {"replace", "Options\nWebPageTitle\nTrip\n" + folder},
+      {"new-key", "Options\nExtra\n\"quoted value\"\n" + folder},
+      {"new-section", "Main\nPicDirPath\n/home/user/Pictures\n" + folder},
+      {"other-case", "OPTIONS\npicheadings\n 0 \n[options]\r\n  PICHEADINGS = 1 \r\n"},
+      {"empty-file", "Main\nPicDirPath\n/tmp\n"},
+      {"comments", "S\nk\nv\n; a comment\r\n[S]\r\n;k=commented\r\nk\r\n\r\n[T]\r\nk=t\r\n"},
+  };
+}
+
+std::vector<Seed> DescriptionSeeds() {
+  const std::string two = Record("a.jpg", "Harbour at dawn") + Record("B.JPG", "Sunset\r\nBeach");
+  return {
+      {"two", two},
+      {"same-name", Record("IMG_01.JPG", "first") + Record("img_01.jpg", "second")},
+      {"cut-short", two + std::string(74, 'x')},
+      {"long", Record(std::string(255, 'n'), std::string(255, 'd'))},
+      {"empty", ""},
+  };
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::cerr << "usage: FuzzSeeds OUTDIR\n";
+    return 2;
+  }
+  const std::string out = argv[1];
+  mkdir(out.c_str(), 0755);
+  const bool ok = WriteSeeds(out, "fuzz_picture_bmp", BitmapSeeds()) &&
+                  WriteSeeds(out, "fuzz_picture_ico", IconSeeds()) &&
+                  WriteSeeds(out, "fuzz_picture_jpeg", JpegSeeds()) &&
+                  WriteSeeds(out, "fuzz_picture_metafile", MetafileSeeds()) &&
+                  WriteSeeds(out, "fuzz_text_lines", TextSeeds()) &&
+                  WriteSeeds(out, "fuzz_ini_file", IniSeeds()) &&
+                  WriteSeeds(out, "fuzz_description_file", DescriptionSeeds());
+  return ok ? 0 : 1;
+}
