@@ -6,6 +6,7 @@
 
 #include "About/TAboutBox.h"
 #include "Main/TfrmMain.h"
+#include "PicDesc/TfrmPicDesc.h"
 #include "app/AmbrelinApplication.h"
 #include "app/QtMessageBoxes.h"
 #include "app/ScreenInfo.h"
@@ -36,6 +37,12 @@ int RunAmbrelin(int argc, char** argv) {
   TfrmMain frmMain(state);
   TAboutBox aboutBox(state.Screen, &frmMain);
   frmMain.SetAboutBox(&aboutBox);
+  // The description editor last. Its state lives as long as the window, so
+  // it is carried from one opening to the next; "Edit Descriptions" opens
+  // it modally and returns when it is closed.
+  PicDescState editorState;
+  TfrmPicDesc frmPicDesc(editorState, state.Screen, messages, &frmMain);
+  frmMain.SetDescriptionEditor([&frmPicDesc](MainState& main) { frmPicDesc.ShowModal(main); });
 
   frmMain.show();
   return app.exec();
