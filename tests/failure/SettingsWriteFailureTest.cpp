@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <ostream>
 #include <string>
 
 #include "Main/DescriptionFile.h"
@@ -204,7 +205,11 @@ const SettingsCase Cases[] = {
      false, "", ""},
 };
 
-INSTANTIATE_TEST_SUITE_P(Files, SettingsWriteFailureTest, ::testing::ValuesIn(Cases),
-                         [](const auto& info) { return std::string(info.param.Name); });
+// Each case is shown (and named in CTest) by its name.
+void PrintTo(const SettingsCase& c, std::ostream* out) {
+  *out << c.Name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, SettingsWriteFailureTest, ::testing::ValuesIn(Cases));
 
 }  // namespace

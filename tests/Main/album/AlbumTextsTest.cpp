@@ -214,6 +214,8 @@ TEST(HtmlNamesTest, UrlsAreEncodedAndTextIsEscaped) {
       {"<b>&'\"=`?.jpg", "%3Cb%3E%26%27%22%3D%60%3F.jpg", "&lt;b&gt;&amp;'\"=`?.jpg"},
       {"Bäume.JPG", "b%C3%A4ume.jpg", "bäume.jpg"},
       {"tab\there.jpg", "tab%09here.jpg", "tab\there.jpg"},
+      {"note:1.jpg", "note%3A1.jpg", "note:1.jpg"},
+      {"back\\slash.jpg", "back%5Cslash.jpg", "back\\slash.jpg"},
       {"plain-name_(1)+[2],~!$*.jpeg", "plain-name_(1)+[2],~!$*.jpeg", "plain-name_(1)+[2],~!$*.jpeg"},
   };
   for (const auto& c : cases) {
