@@ -61,7 +61,13 @@ TEST(BuildCommandTest, ThreePictureFolderBuildsTheWholeAlbum) {
   EXPECT_EQ(page[38], "<Center>Harbour at dawn</Center>");
   EXPECT_EQ(page[59],
             "Page created using Ambrelin by Orvane, vers 3.1, on 12/7/2026 at 3:07:09 PM.<BR>");
-  EXPECT_EQ(SplitTextLines(dir.Read("TN.INC")).size(), 20u);
+  std::string thumbnails = "<!-- Thumbnails start here -->\r\n<Table Border=2 Align=Center>\r\n  <TR>\r\n";
+  for (const auto& [n, name] : {std::pair{3, "a.jpg"}, {2, "b.jpg"}, {1, "c.jpg"}})
+    thumbnails += std::string("    <TD Align=Center>\r\n      <A HRef=#AMB") + std::to_string(n) +
+                  ">\r\n        <IMG width=75 align=left  src=" + name +
+                  " Border=0></A>\r\n      <BR><Small>" + name + "</small>\r\n    </TD>\r\n";
+  thumbnails += "</TABLE>\r\n</P>\r\n";
+  EXPECT_EQ(dir.Read("TN.INC"), thumbnails);
   EXPECT_EQ(SplitTextLines(dir.Read("Pics.INC")).size(), 23u);
   EXPECT_EQ(SplitTextLines(dir.Read("DLM.INC")).size(), 3u);
   EXPECT_EQ(SplitTextLines(dir.Read("album.SRC")).size(), 21u);

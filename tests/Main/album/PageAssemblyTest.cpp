@@ -71,6 +71,12 @@ TEST(PageAssemblyTest, EmailFileFoundIgnoringCaseAndReadAtEachMarker) {
   EXPECT_EQ(f.Dir.Read("index.html"), CrLf({"mail me", "here", "T1", "T2", "mail me", "here"}));
 }
 
+TEST(PageAssemblyTest, FragmentAppearsAsOftenAsItsMarker) {
+  AlbumFixture f;
+  AssemblePage(Prepared(f, {"<!--INC TN.INC -->", "mid", "<!--INC TN.INC -->"}).State, f.Env);
+  EXPECT_EQ(f.Dir.Read("index.html"), CrLf({"T1", "T2", "mid", "T1", "T2"}));
+}
+
 TEST(PageAssemblyTest, EmptyEmailFileRemovesTheMarker) {
   AlbumFixture f;
   f.Dir.Write("Email.Inc", "");
