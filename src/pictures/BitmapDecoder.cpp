@@ -1,6 +1,7 @@
 #include "pictures/BitmapDecoder.h"
 
 #include <QByteArray>
+#include <QImageReader>
 
 #include <algorithm>
 #include <cstdint>
@@ -362,7 +363,10 @@ DecodedBitmap Decode(const unsigned char* info, std::size_t infoSize, const unsi
   }
 
   QImage image;
-  if (unpacking == BitmapUnpacking::QtThenOwn)
+  // Qt's reader refuses images over its allocation limit (megabytes, 0: none).
+  const std::int64_t limit = std::int64_t(QImageReader::allocationLimit()) << 20;
+  const bool qtTakesIt = limit == 0 || width * height * 4 <= limit;
+  if (unpacking == BitmapUnpacking::QtThenOwn && qtTakesIt)
     image = QImage::fromData(QByteArray::fromRawData(out.data(), qsizetype(out.size())), "BMP");
   if (image.isNull()) image = UnpackRewritten(out);
   if (image.isNull()) return result;

@@ -7,6 +7,10 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <thread>
+#include <vector>
+
+#include "pictures/JpegRestartDecoder.h"
 
 // jpeglib.h needs FILE and size_t declared first.
 #include <jerror.h>
@@ -22,6 +26,10 @@ constexpr qint64 kMaxFullPixels = qint64(1) << 30;
 constexpr qint64 kMaxOutputPixels = qint64(1) << 28;
 // The decoder's working memory (coefficient buffers of progressive pictures).
 constexpr long kMaxDecoderMemory = 1024L * 1024L * 1024L;
+// Files this large or larger are decoded in bands on several cores when they
+// have restart markers; at most this many bands.
+constexpr std::size_t kMinBandedBytes = 512 * 1024;
+constexpr unsigned kMaxBands = 4;
 // Grayscale pictures and pictures on screens of 8 bits or fewer are reduced to
 // this many colours.
 constexpr int kPaletteColors = 236;
@@ -72,6 +80,7 @@ struct StartRequest {
   unsigned long Size;
   int MinimumWidth;  // 0: full scale
   int MinimumHeight;
+  int Denominator;  // the DCT scale to use; 0: chosen from the minimum size
   bool Quantize;
 };
 
@@ -112,8 +121,10 @@ bool StartDecoding(Session* session, const StartRequest* request) {
   if (qint64(info->image_width) * info->image_height > kMaxFullPixels)
     ERREXIT1(info, JERR_IMAGE_TOO_BIG, JPEG_MAX_DIMENSION);
 
-  session->ScaleDenominator = ChooseDenominator(session->FullWidth, session->FullHeight,
-                                                request->MinimumWidth, request->MinimumHeight);
+  session->ScaleDenominator =
+      request->Denominator != 0 ? request->Denominator
+                                : ChooseDenominator(session->FullWidth, session->FullHeight,
+                                                    request->MinimumWidth, request->MinimumHeight);
   info->scale_num = 1;
   info->scale_denom = static_cast<unsigned int>(session->ScaleDenominator);
   info->dct_method = JDCT_ISLOW;
@@ -206,10 +217,12 @@ int JpegScaleDenominator(QSize fullSize, QSize minimumSize) {
                            minimumSize.height());
 }
 
-JpegDecodeResult DecodeJpegImage(const std::string& bytes, const JpegDecodeOptions& options) {
-  JpegDecodeResult result;
-  if (bytes.empty()) return result;
+namespace {
 
+// The whole file in one pass.
+JpegDecodeResult DecodeWhole(const std::string& bytes, const JpegDecodeOptions& options,
+                             int denominator) {
+  JpegDecodeResult result;
   // Value-initialised: the stages rely on zeroed plain data.
   auto session = std::make_unique<Session>();
   StartRequest request{};
@@ -219,6 +232,7 @@ JpegDecodeResult DecodeJpegImage(const std::string& bytes, const JpegDecodeOptio
     request.MinimumWidth = options.MinimumSize.width();
     request.MinimumHeight = options.MinimumSize.height();
   }
+  request.Denominator = denominator;
   request.Quantize = options.QuantizeColors;
 
   bool ok = StartDecoding(session.get(), &request);
@@ -263,6 +277,60 @@ JpegDecodeResult DecodeJpegImage(const std::string& bytes, const JpegDecodeOptio
   result.Image = std::move(image);
   result.ScaleDenominator = session->ScaleDenominator;
   return result;
+}
+
+// The bands of a file with restart markers, decoded side by side and joined.
+// A null image when any band fails: the caller then decodes the whole file.
+JpegDecodeResult DecodeBands(const std::vector<JpegBand>& bands, const JpegDecodeOptions& options) {
+  JpegDecodeResult result;
+  const JpegBand& last = bands.back();
+  const QSize picture(last.Width, last.FirstRow + last.Rows);
+  const int denominator = JpegScaleDenominator(picture, options.MinimumSize);
+
+  std::vector<JpegDecodeResult> decoded(bands.size());
+  std::vector<std::thread> workers;
+  for (std::size_t i = 1; i < bands.size(); ++i)
+    workers.emplace_back(
+        [&, i] { decoded[i] = DecodeWhole(bands[i].Bytes, options, denominator); });
+  decoded[0] = DecodeWhole(bands[0].Bytes, options, denominator);
+  for (std::thread& worker : workers) worker.join();
+
+  int height = 0;
+  for (const JpegDecodeResult& band : decoded) {
+    if (band.Image.isNull() || band.Image.format() != QImage::Format_RGB32 ||
+        band.Image.width() != decoded[0].Image.width())
+      return result;
+    height += band.Image.height();
+  }
+  QImage image(decoded[0].Image.width(), height, QImage::Format_RGB32);
+  if (image.isNull()) return result;
+  int row = 0;
+  for (const JpegDecodeResult& band : decoded) {
+    for (int y = 0; y < band.Image.height(); ++y, ++row)
+      std::memcpy(image.scanLine(row), band.Image.constScanLine(y), std::size_t(image.width()) * 4);
+  }
+  result.Image = std::move(image);
+  result.FullSize = picture;
+  result.ScaleDenominator = denominator;
+  return result;
+}
+
+}  // namespace
+
+JpegDecodeResult DecodeJpegImage(const std::string& bytes, const JpegDecodeOptions& options) {
+  if (bytes.empty()) return {};
+  // Several cores decode the bands between restart markers side by side. The
+  // colour quantiser needs the whole picture for its palette.
+  const unsigned cores = std::thread::hardware_concurrency();
+  if (options.UseThreads && !options.QuantizeColors && cores >= 2 &&
+      bytes.size() >= kMinBandedBytes) {
+    const std::vector<JpegBand> bands = SplitJpegAtRestarts(bytes, int(std::min(cores, kMaxBands)));
+    if (bands.size() >= 2) {
+      JpegDecodeResult result = DecodeBands(bands, options);
+      if (!result.Image.isNull()) return result;
+    }
+  }
+  return DecodeWhole(bytes, options, 0);
 }
 
 QImage DecodeJpeg(const std::string& bytes, QSize target, bool smooth) {

@@ -22,6 +22,9 @@ struct JpegDecodeOptions {
   // Reduce the colours to a palette of at most 236 (screens of 8 bits or
   // fewer). Grayscale pictures are always reduced.
   bool QuantizeColors = false;
+  // Decode the bands between restart markers on several cores at once, when
+  // the file has such markers and the machine several cores.
+  bool UseThreads = true;
 };
 
 struct JpegDecodeResult {

@@ -510,7 +510,7 @@ void Device::CombineClip(const std::optional<QPainterPath>& region, int mode) {
 
 // --- Pens and brushes ---
 
-QPen Device::MakePen(const QTransform& logicalToPainter, bool painterSpace) const {
+QPen Device::MakePen(const QTransform& logicalToPainter) const {
   const GdiPen& gdi = Dc.Pen;
   QPen pen(gdi.Color);
   const double scale = LinearScale(logicalToPainter);
@@ -520,10 +520,10 @@ QPen Device::MakePen(const QTransform& logicalToPainter, bool painterSpace) cons
     pen.setCosmetic(true);
     pen.setWidthF(1);
   } else {
-    const double width =
-        deviceWidth > kMaxPenPixels ? gdi.Width * kMaxPenPixels / deviceWidth : gdi.Width;
+    double width = gdi.Width * scale;
+    if (deviceWidth > kMaxPenPixels) width *= kMaxPenPixels / deviceWidth;
     pen.setCosmetic(false);
-    pen.setWidthF(painterSpace ? width * scale : width);
+    pen.setWidthF(std::min(width, kMaxPenPixels));
   }
 
   // Dash lengths in pen widths; the cosmetic patterns are the device's pixel
@@ -644,8 +644,12 @@ void Device::FillShape(const QPainterPath& path, const QTransform& painterTransf
 
 void Device::StrokeShape(const QPainterPath& path, const QTransform& logicalToPainter) {
   if (Dc.Pen.Null) return;
-  const QPen pen = MakePen(logicalToPainter, false);
+  StrokePainterPath(logicalToPainter.map(path), MakePen(logicalToPainter));
+}
+
+void Device::StrokePainterPath(const QPainterPath& path, const QPen& pen) {
   if (!pen.isCosmetic()) {
+    Painter.setTransform(Base);
     Painter.strokePath(path, pen);
     return;
   }
@@ -653,9 +657,8 @@ void Device::StrokeShape(const QPainterPath& path, const QTransform& logicalToPa
   // line through device point (x, y), rounded to whole pixels, covers pixel
   // (x, y), the square right of and below the point.
   Painter.setRenderHint(QPainter::Antialiasing, false);
-  Painter.setTransform(logicalToPainter * Base * kPixelCentres);
+  Painter.setTransform(Base * kPixelCentres);
   Painter.strokePath(path, pen);
-  Painter.setTransform(logicalToPainter * Base);
   Painter.setRenderHint(QPainter::Antialiasing, true);
 }
 
@@ -805,15 +808,7 @@ void Device::FillPath(bool fill, bool stroke) {
   ApplyClip();
   Painter.setTransform(Base);
   if (fill) FillShape(path, QTransform());
-  if (stroke && !Dc.Pen.Null) {
-    const QPen pen = MakePen(t, true);
-    if (pen.isCosmetic()) {
-      Painter.setRenderHint(QPainter::Antialiasing, false);
-      Painter.setTransform(Base * kPixelCentres);
-    }
-    Painter.strokePath(path, pen);
-    Painter.setRenderHint(QPainter::Antialiasing, true);
-  }
+  if (stroke && !Dc.Pen.Null) StrokePainterPath(path, MakePen(t));
 }
 
 void Device::SelectClipPath(int mode) {

@@ -325,9 +325,12 @@ class Device {
   bool Drawable(const QTransform& transform) const;
   void ApplyClip();
   void PrepareTransform(const QTransform& logicalToPainter);
-  // The pen for drawing in logical units (the painter's transform being
-  // logicalToPainter), or in painter coordinates when `painterSpace`.
-  QPen MakePen(const QTransform& logicalToPainter, bool painterSpace) const;
+  // The selected pen for stroking in painter coordinates, its width taken
+  // from logical units through logicalToPainter. Pens stay round on the
+  // device, as the device draws them.
+  QPen MakePen(const QTransform& logicalToPainter) const;
+  // Strokes a path given in painter coordinates.
+  void StrokePainterPath(const QPainterPath& path, const QPen& pen);
   void FillShape(const QPainterPath& path, const QTransform& painterTransform);
   void StrokeShape(const QPainterPath& path, const QTransform& logicalToPainter);
   void FillWith(const QPainterPath& path, const QBrush& brush,

@@ -386,7 +386,8 @@ void EmfPlayer::CreatePalette(const RecordView& r) {
   const std::uint16_t count = r.U16(14);
   for (std::size_t i = 0; i < count && r.Has(16 + 4 * i, 4); ++i)
     entries.push_back(qRgb(r.U8(16 + 4 * i), r.U8(17 + 4 * i), r.U8(18 + 4 * i)));
-  Dev.PutObject(r.U32(8), GdiPalette{std::make_shared<const std::vector<QRgb>>(std::move(entries))});
+  Dev.PutObject(r.U32(8),
+                GdiPalette{std::make_shared<const std::vector<QRgb>>(std::move(entries))});
 }
 
 void EmfPlayer::ClipRegion(const RecordView& r) {

@@ -395,7 +395,12 @@ bool WmfPlayer::Play(std::uint16_t function, const RecordView& p) {
       dc.BackMode = p.U16(0) == kTransparent ? kTransparent : kOpaque;
       break;
     case kSetMapMode:
-      Dev.SetMapMode(p.U16(0));
+      // The window and viewport modes keep the frame as the viewport: the
+      // records' window is what is mapped onto the picture.
+      if (p.U16(0) == kMmIsotropic || p.U16(0) == kMmAnisotropic)
+        dc.Mode = p.U16(0);
+      else
+        Dev.SetMapMode(p.U16(0));
       break;
     case kSetPolyFillMode:
       dc.FillMode = p.U16(0) == kWinding ? kWinding : kAlternate;

@@ -16,7 +16,9 @@
 //   background shows where the metafile draws nothing
 //   (Format_ARGB32_Premultiplied).
 // An empty (zero-length) picture, undecodable data or an empty rectangle give
-// a null image; nothing here throws.
+// a null image; nothing here throws. RenderPicture keeps no state, so it may
+// also run on a worker thread (for instance to prepare the next picture while
+// one is shown); a DrawnPicture belongs to one thread at a time.
 #pragma once
 
 #include <QImage>

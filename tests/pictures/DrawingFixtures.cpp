@@ -149,6 +149,8 @@ std::string EncodeJpeg(const QImage& image, const JpegOptions& options) {
   jpeg_set_defaults(&info);
   jpeg_set_quality(&info, options.Quality, TRUE);
   if (options.Progressive) jpeg_simple_progression(&info);
+  info.restart_in_rows = options.RestartRows;
+  info.restart_interval = JDIMENSION(options.RestartInterval);
   jpeg_start_compress(&info, TRUE);
   std::vector<unsigned char> row(std::size_t(rgb.width()) * 4);
   while (info.next_scanline < info.image_height) {

@@ -52,7 +52,9 @@ struct JpegOptions {
   int Quality = 90;
   bool Grayscale = false;
   bool Progressive = false;
-  bool Cmyk = false;  // written as Adobe (inverted) CMYK
+  bool Cmyk = false;        // written as Adobe (inverted) CMYK
+  int RestartRows = 0;      // a restart marker every so many MCU rows
+  int RestartInterval = 0;  // or every so many MCUs
 };
 // Compresses the image (its RGB values) with libjpeg-turbo.
 std::string EncodeJpeg(const QImage& image, const JpegOptions& options = JpegOptions());

@@ -434,6 +434,26 @@ TEST(MetafilePlayerTest, WmfWindowIsMappedOntoTheBoundingBox) {
   ExpectOnlyInside(image, QRect(0, 0, 100, 50), kGreen);
 }
 
+TEST(MetafilePlayerTest, WmfWindowModesMapTheWindowOntoTheBox) {
+  for (int mode : {8, 7}) {  // MM_ANISOTROPIC, MM_ISOTROPIC
+    SCOPED_TRACE(mode);
+    WmfBuilder wmf(0, 0, 2000, 1000, 1000);
+    wmf.Record(0x0103, {mode}).WindowOrg(0, 0).WindowExt(200, 100);
+    wmf.SolidBrush(ColorRef(0, 255, 0)).Select(0).Pen(5, 0, 0).Select(1).Rectangle(0, 0, 100, 50);
+    const QImage image = Play(wmf.Finish(), 200, 100);
+    ExpectOnlyInside(image, QRect(0, 0, 100, 50), kGreen);
+  }
+}
+
+TEST(MetafilePlayerTest, WmfMetricModeIsInMillimetres) {
+  // Two inches by one at 1000 units an inch; MM_LOMETRIC: 0.1 mm, y up.
+  WmfBuilder wmf(0, 0, 2000, 1000, 1000);
+  wmf.Record(0x0103, {2}).Record(0x020D, {1000, 0});  // viewport origin at the bottom left
+  wmf.SolidBrush(ColorRef(0, 255, 0)).Select(0).Pen(5, 0, 0).Select(1).Rectangle(0, 0, 254, 127);
+  const QImage image = Play(wmf.Finish(), 200, 100);  // 100 pixels an inch
+  ExpectOnlyInside(image, QRect(0, 50, 100, 50), kGreen);
+}
+
 TEST(MetafilePlayerTest, WmfWithoutWindowRecordsUsesTheBoundingBox) {
   WmfBuilder wmf(100, 50, 300, 150, 96);
   wmf.SolidBrush(ColorRef(0, 255, 0)).Select(0).Pen(5, 0, 0).Select(1).Rectangle(100, 50, 200, 100);
