@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "pictures/PictureFixtures.h"
+#include "support/PictureFixtures.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "pictures/PictureKind.h"
+#include "core/pictures/PictureKind.h"
 
 struct BenchFolderOptions {
   int JpegCount = 10000;

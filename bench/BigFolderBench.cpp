@@ -22,17 +22,17 @@
 #include <vector>
 
 #include "BenchFolder.h"
-#include "Main/DescriptionFile.h"
-#include "Main/FolderListing.h"
-#include "Main/ImageTable.h"
-#include "Main/Settings.h"
-#include "Main/TIniFile.h"
-#include "Main/album/AlbumBuild.h"
-#include "app/MessageBoxes.h"
-#include "pictures/FileFormats.h"
-#include "platform/Errors.h"
-#include "platform/FileSystem.h"
-#include "platform/TextFile.h"
+#include "core/Main/DescriptionFile.h"
+#include "core/Main/FolderListing.h"
+#include "core/Main/ImageTable.h"
+#include "core/Main/Settings.h"
+#include "core/Main/TIniFile.h"
+#include "core/Main/album/AlbumBuild.h"
+#include "core/app/MessageBoxes.h"
+#include "core/pictures/FileFormats.h"
+#include "core/platform/Errors.h"
+#include "core/platform/FileSystem.h"
+#include "core/platform/TextFile.h"
 
 namespace {
 

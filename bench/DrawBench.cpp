@@ -22,8 +22,8 @@
 
 #include <jpeglib.h>
 
-#include "pictures/JpegDecoder.h"
-#include "pictures/PictureDrawing.h"
+#include "drawing/decode/JpegDecoder.h"
+#include "drawing/PictureDrawing.h"
 
 namespace {
 

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "Main/FolderListing.h"
-#include "pictures/FileFormats.h"
+#include "core/Main/FolderListing.h"
+#include "core/pictures/FileFormats.h"
 
 namespace {
 

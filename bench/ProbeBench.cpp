@@ -23,13 +23,13 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
-#include "Main/ImageTable.h"
-#include "Main/album/AlbumBuild.h"
-#include "app/VersionInfo.h"
+#include "core/Main/ImageTable.h"
+#include "core/Main/album/AlbumBuild.h"
+#include "core/app/VersionInfo.h"
 #include "BenchFolder.h"
-#include "pictures/ProbePicture.h"
-#include "platform/Errors.h"
-#include "platform/Text.h"
+#include "core/pictures/ProbePicture.h"
+#include "core/platform/Errors.h"
+#include "core/platform/Text.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <tuple>
 
-#include "pictures/PictureFixtures.h"
+#include "support/PictureFixtures.h"
 
 namespace {
 

@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "Main/DescriptionFile.h"
-#include "Main/ImageTable.h"
-#include "platform/Errors.h"
-#include "platform/Text.h"
+#include "core/Main/DescriptionFile.h"
+#include "core/Main/ImageTable.h"
+#include "core/platform/Errors.h"
+#include "core/platform/Text.h"
 
 namespace {
 constexpr std::size_t NameLengthAt = 0;

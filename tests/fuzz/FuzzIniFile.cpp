@@ -13,11 +13,11 @@
 #include <string_view>
 
 #include "FuzzSupport.h"
-#include "Main/TIniFile.h"
-#include "platform/Errors.h"
-#include "platform/FileSystem.h"
-#include "platform/Text.h"
-#include "platform/TextFile.h"
+#include "core/Main/TIniFile.h"
+#include "core/platform/Errors.h"
+#include "core/platform/FileSystem.h"
+#include "core/platform/Text.h"
+#include "core/platform/TextFile.h"
 
 namespace {
 std::string_view NextLine(std::string_view& rest) {

@@ -16,10 +16,10 @@
 #include <string_view>
 
 #include "FuzzSupport.h"
-#include "pictures/Picture.h"
-#include "pictures/ProbePicture.h"
-#include "platform/Errors.h"
-#include "platform/Text.h"
+#include "core/pictures/Picture.h"
+#include "core/pictures/ProbePicture.h"
+#include "core/platform/Errors.h"
+#include "core/platform/Text.h"
 
 #ifndef AMBRELIN_FUZZ_EXTENSIONS
 #error "AMBRELIN_FUZZ_EXTENSIONS must name the kind's extensions"

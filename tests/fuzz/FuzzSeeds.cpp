@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "pictures/PictureFixtures.h"
+#include "support/PictureFixtures.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "FuzzSupport.h"
-#include "platform/TextFile.h"
+#include "core/platform/TextFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);

@@ -1,6 +1,0 @@
-// Ambrelin: turns a folder of pictures into an HTML album page.
-#include "app/Startup.h"
-
-int main(int argc, char** argv) {
-  return RunAmbrelin(argc, argv);
-}

@@ -1,0 +1,59 @@
+#include "core/Main/album/HtmlNames.h"
+
+#include "core/platform/Text.h"
+
+namespace {
+bool NeedsPercent(unsigned char c) {
+  if (c < 33 || c >= 127) return true;
+  switch (c) {
+    case '"':
+    case '\'':
+    case '<':
+    case '>':
+    case '=':
+    case '`':
+    case '#':
+    case '%':
+    case '?':
+    case '&':
+    // A ":" would make "note:1.jpg" a URL of the scheme "note", and a
+    // browser reads "\" in a file or http URL as "/".
+    case ':':
+    case '\\':
+      return true;
+    default:
+      return false;
+  }
+}
+}  // namespace
+
+std::string PageUrlName(std::string_view fileName) {
+  static const char hex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(fileName.size());
+  for (const char ch : LowerAscii(fileName)) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (NeedsPercent(c)) {
+      out += '%';
+      out += hex[c >> 4];
+      out += hex[c & 15];
+    } else {
+      out += ch;
+    }
+  }
+  return out;
+}
+
+std::string PageTextName(std::string_view fileName) {
+  std::string out;
+  out.reserve(fileName.size());
+  for (const char ch : LowerAscii(fileName)) {
+    switch (ch) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      default: out += ch;
+    }
+  }
+  return out;
+}

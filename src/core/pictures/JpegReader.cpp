@@ -1,0 +1,153 @@
+// JPEG headers through libjpeg: the decoder reads the markers up to the
+// start of the first scan and stops there, so the compressed pixel data is
+// neither read nor checked. The source manager below hands the decoder the
+// file's bytes: straight from memory when the file is held there, else in
+// small chunks read on demand at the file offset the decoder has reached,
+// so segments the decoder skips (an EXIF block of tens of kilobytes, for
+// instance) are never read. Both give the decoder the same byte stream and
+// so the same result and the same errors.
+//
+// libjpeg reports errors through a callback that must not return. It leaves
+// the decoder by longjmp back to DecodeHeader, never by a C++ exception
+// (which would unwind through the library's C frames); the exception is
+// thrown only after the decoder has been left.
+#include <csetjmp>
+#include <cstdint>
+#include <cstdio>  // jpeglib.h needs FILE and size_t declared first
+
+#include <jerror.h>
+#include <jpeglib.h>
+
+#include "core/pictures/PictureReaders.h"
+#include "core/platform/Errors.h"
+
+namespace {
+
+// Large enough for the markers in front of a typical frame header, small
+// enough that a skipped EXIF block is mostly not read.
+constexpr std::size_t ReadChunkSize = 4096;
+
+// What the decoder sees after the end of the file: an end-of-image marker,
+// so that a file cut short ends in a decoder error rather than a hang.
+const JOCTET FakeEndOfImage[2] = {0xFF, JPEG_EOI};
+
+// Everything the decoder and its callbacks use. It lives in ReadJpegHeader's
+// frame and has no destructor, so the longjmp out of the decoder skips no
+// clean-up.
+struct JpegReadState {
+  jpeg_decompress_struct Info;
+  jpeg_error_mgr Errors;
+  jpeg_source_mgr Source;
+  std::jmp_buf Exit;
+  PictureSource* File;
+  const unsigned char* Memory;  // the whole file when it is in memory
+  std::uint64_t Size;
+  std::uint64_t Next;  // file offset of the next byte to hand over
+  int ErrorCode;       // the decoder's message code of its failure
+  bool ReadFailed;     // the file could not be read
+  PictureHeader Result;
+  JOCTET Buffer[ReadChunkSize];
+};
+
+JpegReadState& StateOf(j_common_ptr info) {
+  return *static_cast<JpegReadState*>(info->client_data);
+}
+JpegReadState& StateOf(j_decompress_ptr info) {
+  return *static_cast<JpegReadState*>(info->client_data);
+}
+
+void ExitOnError(j_common_ptr info) {
+  JpegReadState& state = StateOf(info);
+  state.ErrorCode = info->err->msg_code;
+  std::longjmp(state.Exit, 1);
+}
+
+void IgnoreMessage(j_common_ptr, int) {}  // warnings and trace messages
+void IgnoreOutput(j_common_ptr) {}
+
+void InitSource(j_decompress_ptr) {}
+void TermSource(j_decompress_ptr) {}
+
+boolean FillInputBuffer(j_decompress_ptr info) {
+  JpegReadState& state = StateOf(info);
+  std::size_t count = 0;
+  if (state.Memory) {
+    if (state.Next < state.Size) {
+      state.Source.next_input_byte = state.Memory + state.Next;
+      count = static_cast<std::size_t>(state.Size - state.Next);
+      state.Next = state.Size;
+    }
+  } else {
+    const std::ptrdiff_t got = state.File->ReadAt(state.Next, state.Buffer, ReadChunkSize);
+    if (got < 0) {
+      state.ReadFailed = true;
+      std::longjmp(state.Exit, 1);
+    }
+    state.Source.next_input_byte = state.Buffer;
+    count = static_cast<std::size_t>(got);
+    state.Next += count;
+  }
+  if (count == 0) {
+    WARNMS(info, JWRN_JPEG_EOF);
+    state.Source.next_input_byte = FakeEndOfImage;
+    count = sizeof FakeEndOfImage;
+  }
+  state.Source.bytes_in_buffer = count;
+  return TRUE;
+}
+
+// Skips within the chunk at hand, else moves the file offset past the rest
+// without reading it.
+void SkipInputData(j_decompress_ptr info, long count) {
+  if (count <= 0) return;
+  JpegReadState& state = StateOf(info);
+  const auto skip = static_cast<std::uint64_t>(count);
+  if (skip <= state.Source.bytes_in_buffer) {
+    state.Source.next_input_byte += skip;
+    state.Source.bytes_in_buffer -= static_cast<std::size_t>(skip);
+    return;
+  }
+  state.Next += skip - state.Source.bytes_in_buffer;
+  state.Source.bytes_in_buffer = 0;
+}
+
+// Reads the header into state.Result; false when the decoder failed
+// (state.ErrorCode) or the file could not be read (state.ReadFailed).
+bool DecodeHeader(JpegReadState& state) {
+  state.Info.err = jpeg_std_error(&state.Errors);
+  state.Errors.error_exit = ExitOnError;
+  state.Errors.emit_message = IgnoreMessage;
+  state.Errors.output_message = IgnoreOutput;
+  state.Info.client_data = &state;
+  if (setjmp(state.Exit)) {
+    jpeg_destroy_decompress(&state.Info);
+    return false;
+  }
+  jpeg_create_decompress(&state.Info);
+  state.Source.init_source = InitSource;
+  state.Source.fill_input_buffer = FillInputBuffer;
+  state.Source.skip_input_data = SkipInputData;
+  state.Source.resync_to_restart = jpeg_resync_to_restart;
+  state.Source.term_source = TermSource;
+  state.Info.src = &state.Source;
+  jpeg_read_header(&state.Info, TRUE);  // an image is required: tables alone fail
+  state.Result.Width = static_cast<int>(state.Info.image_width);
+  state.Result.Height = static_cast<int>(state.Info.image_height);
+  state.Result.Grayscale = state.Info.jpeg_color_space == JCS_GRAYSCALE;
+  state.Result.Progressive = state.Info.progressive_mode != 0;
+  jpeg_destroy_decompress(&state.Info);
+  return true;
+}
+
+}  // namespace
+
+PictureHeader ReadJpegHeader(PictureSource& source) {
+  if (source.Size() == 0) return PictureHeader();  // an empty JPEG picture
+  JpegReadState state{};
+  state.File = &source;
+  state.Memory = source.Contents();
+  state.Size = source.Size();
+  if (DecodeHeader(state)) return state.Result;
+  if (state.ReadFailed) throw EReadError();
+  throw EJPEG(state.ErrorCode);
+}

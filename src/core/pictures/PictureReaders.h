@@ -1,0 +1,43 @@
+// One reader per kind of picture. A reader checks a file's headers and
+// tells the picture's size in screen pixels; it reads no pixel data, so the
+// same reader serves a full load (over the bytes in memory) and a
+// measurement (over the open file, reading only what it needs). Every
+// failure raises the error a load of that file gives.
+#pragma once
+
+#include "core/pictures/PictureKind.h"
+#include "core/pictures/PictureSource.h"
+
+// What a reader learns from a picture file's headers.
+struct PictureHeader {
+  int Width = 0;  // screen pixels; may be 0 (an empty picture) or less
+  int Height = 0;
+  bool Grayscale = false;    // JPEG only: one colour component
+  bool Progressive = false;  // JPEG only: progressive coding
+};
+
+// Runs the reader of the given kind over the whole source.
+PictureHeader ReadPictureHeader(PictureKind kind, PictureSource& source,
+                                const ScreenMetrics& screen);
+
+// Windows BMP: an empty file is an empty bitmap; the size comes from the
+// DIB header, after the file header, colour masks and colour table have
+// been checked against the file's length.
+PictureHeader ReadBitmapHeader(PictureSource& source);
+
+// Icon: only the 6-byte directory header is examined; the size is always
+// the screen's icon size.
+PictureHeader ReadIconHeader(PictureSource& source, const ScreenMetrics& screen);
+
+// Enhanced metafile, or Windows metafile with the placeable header.
+PictureHeader ReadMetafileHeader(PictureSource& source, const ScreenMetrics& screen);
+
+// JPEG: an empty file is an empty picture; otherwise libjpeg reads the
+// markers up to the start of the first scan. Decoder errors raise EJPEG
+// with the decoder's message code; decoder warnings are ignored.
+PictureHeader ReadJpegHeader(PictureSource& source);
+
+// a * b / c with a 64-bit intermediate, rounded to the nearest integer with
+// halves away from zero; -1 when c is 0 or the result does not fit 32 bits
+// (as the Windows function of that name, which metafile sizes are defined by).
+int MulDiv(int a, int b, int c);

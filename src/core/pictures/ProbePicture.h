@@ -1,0 +1,22 @@
+// Measuring a picture for the album page: its size in screen pixels and its
+// orientation, read from the file's headers alone.
+#pragma once
+
+#include <string>
+
+#include "core/pictures/PictureKind.h"
+
+struct PictureProbe {
+  int ProbeWidth = 0;
+  int ProbeHeight = 0;
+  bool Landscape = true;  // width not less than height (square and 0 x 0 included)
+};
+
+// Measures fileName (absolute, or relative to dir; a bare name is looked up
+// in dir ignoring letter case) as a load of it would, with the same checks
+// and the same errors, but reading only the headers. On success: a picture
+// whose width and height are both positive gives that size, any other gives
+// 0 x 0; Landscape is false only when the height exceeds the width. On
+// failure the error passes on and probe keeps its previous values.
+void ProbePicture(PictureProbe& probe, const std::string& dir, const std::string& fileName,
+                  const ScreenMetrics& screen);

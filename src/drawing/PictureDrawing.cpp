@@ -1,0 +1,177 @@
+#include "drawing/PictureDrawing.h"
+
+#include <utility>
+
+#include "drawing/decode/BitmapDecoder.h"
+#include "drawing/decode/IconDecoder.h"
+#include "drawing/decode/JpegDecoder.h"
+#include "drawing/metafile/MetafilePlayer.h"
+
+namespace {
+
+bool Drawable(const std::string& bytes, QSize target) {
+  return !bytes.empty() && target.isValid() && !target.isEmpty();
+}
+
+bool SameScreen(const ScreenMetrics& a, const ScreenMetrics& b) {
+  return a.PixelsPerInch == b.PixelsPerInch && a.BitsPerPixel == b.BitsPerPixel &&
+         a.IconWidth == b.IconWidth && a.IconHeight == b.IconHeight;
+}
+
+// A screen of at most 8 bits per pixel half-tones a picture of more colour
+// bits than it shows; every other screen drops or repeats whole pixels.
+bool SmoothScaling(const ScreenMetrics& screen, int pictureBits) {
+  return screen.BitsPerPixel <= 8 && pictureBits > screen.BitsPerPixel;
+}
+
+bool QuantizeJpeg(const ScreenMetrics& screen) {
+  return screen.BitsPerPixel <= 8;
+}
+
+QImage FillTarget(const QImage& source, QSize target, bool smooth) {
+  if (source.isNull()) return {};
+  if (source.size() == target) return source;
+  return source.scaled(target, Qt::IgnoreAspectRatio,
+                       smooth ? Qt::SmoothTransformation : Qt::FastTransformation);
+}
+
+QImage TransparentCanvas(QSize target) {
+  QImage canvas(target, QImage::Format_ARGB32_Premultiplied);
+  if (!canvas.isNull()) canvas.fill(Qt::transparent);
+  return canvas;
+}
+
+QImage IconAtTopLeft(const QImage& icon, QSize target) {
+  if (icon.isNull()) return {};
+  QImage canvas = TransparentCanvas(target);
+  if (canvas.isNull()) return {};
+  QPainter painter(&canvas);
+  painter.drawImage(QPoint(0, 0), icon);
+  return canvas;
+}
+
+QImage PlayedMetafile(const std::string& bytes, QSize target) {
+  if (MetafilePlayer::DetectForm(bytes) == MetafileForm::None) return {};
+  QImage canvas = TransparentCanvas(target);
+  if (canvas.isNull()) return {};
+  QPainter painter(&canvas);
+  // The rectangle's right and bottom edges belong to the next pixels.
+  if (!MetafilePlayer::Play(painter, bytes, QRectF(0, 0, target.width() - 1, target.height() - 1)))
+    return {};
+  return canvas;
+}
+
+QImage ScreenIcon(const std::string& bytes, const ScreenMetrics& screen) {
+  return DecodeIcon(bytes, QSize(screen.IconWidth, screen.IconHeight), screen.BitsPerPixel);
+}
+
+}  // namespace
+
+QImage RenderPicture(PictureKind kind, const std::string& bytes, QSize target,
+                     const ScreenMetrics& screen) {
+  if (!Drawable(bytes, target)) return {};
+  switch (kind) {
+    case PictureKind::Bitmap: {
+      const DecodedBitmap bitmap = DecodeBitmapFile(bytes);
+      return FillTarget(bitmap.Image, target, SmoothScaling(screen, bitmap.BitsPerPixel));
+    }
+    case PictureKind::Jpeg: {
+      JpegDecodeOptions options;
+      options.MinimumSize = target;
+      options.QuantizeColors = QuantizeJpeg(screen);
+      return FillTarget(DecodeJpegImage(bytes, options).Image, target, false);
+    }
+    case PictureKind::Icon:
+      return IconAtTopLeft(ScreenIcon(bytes, screen), target);
+    case PictureKind::Metafile:
+      return PlayedMetafile(bytes, target);
+  }
+  return {};
+}
+
+DrawnPicture::DrawnPicture(PictureKind kind, std::string bytes) {
+  Assign(kind, std::move(bytes));
+}
+
+void DrawnPicture::Assign(PictureKind kind, std::string bytes) {
+  Clear();
+  PicKind = kind;
+  Bytes = std::move(bytes);
+}
+
+void DrawnPicture::Clear() {
+  PicKind = PictureKind::Bitmap;
+  Bytes.clear();
+  Decoded = false;
+  Source = QImage();
+  SourceBits = 0;
+  JpegScale = 0;
+  JpegQuantized = false;
+  HaveResult = false;
+  Result = QImage();
+}
+
+void DrawnPicture::Decode(QSize target, const ScreenMetrics& screen) {
+  switch (PicKind) {
+    case PictureKind::Bitmap:
+      if (!Decoded) {
+        DecodedBitmap bitmap = DecodeBitmapFile(Bytes);
+        Source = std::move(bitmap.Image);
+        SourceBits = bitmap.BitsPerPixel;
+        Decoded = true;
+      }
+      break;
+    case PictureKind::Jpeg: {
+      // Decoded again only when a larger rectangle needs more pixels than the
+      // reduced scale kept, or the screen's colours changed.
+      const bool quantize = QuantizeJpeg(screen);
+      const bool tooSmall =
+          JpegScale > 1 && (Source.width() < target.width() || Source.height() < target.height());
+      if (!Decoded || quantize != JpegQuantized || tooSmall) {
+        JpegDecodeOptions options;
+        options.MinimumSize = target;
+        options.QuantizeColors = quantize;
+        JpegDecodeResult decoded = DecodeJpegImage(Bytes, options);
+        Source = std::move(decoded.Image);
+        JpegScale = decoded.ScaleDenominator;
+        JpegQuantized = quantize;
+        Decoded = true;
+      }
+      break;
+    }
+    case PictureKind::Icon:
+    case PictureKind::Metafile:
+      break;  // small or vector: drawn from the bytes for each new size
+  }
+}
+
+const QImage& DrawnPicture::Render(QSize target, const ScreenMetrics& screen) {
+  if (HaveResult && ResultSize == target && SameScreen(ResultScreen, screen)) return Result;
+  Result = QImage();
+  if (Drawable(Bytes, target)) {
+    Decode(target, screen);
+    switch (PicKind) {
+      case PictureKind::Bitmap:
+        Result = FillTarget(Source, target, SmoothScaling(screen, SourceBits));
+        break;
+      case PictureKind::Jpeg:
+        Result = FillTarget(Source, target, false);
+        break;
+      case PictureKind::Icon:
+        Result = IconAtTopLeft(ScreenIcon(Bytes, screen), target);
+        break;
+      case PictureKind::Metafile:
+        Result = PlayedMetafile(Bytes, target);
+        break;
+    }
+  }
+  HaveResult = true;
+  ResultSize = target;
+  ResultScreen = screen;
+  return Result;
+}
+
+void DrawnPicture::Draw(QPainter& painter, const QRect& rect, const ScreenMetrics& screen) {
+  const QImage& image = Render(rect.size(), screen);
+  if (!image.isNull()) painter.drawImage(rect.topLeft(), image);
+}

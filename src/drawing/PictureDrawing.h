@@ -1,0 +1,73 @@
+// Drawing a picture into a rectangle: the picture file's bytes turned into the
+// pixels a window shows, for every kind of picture.
+//
+// The result for a rectangle of size `target` is an image of exactly that size
+// (or a null image when there is nothing to draw), to be drawn at the
+// rectangle's top-left corner:
+// - bitmaps and JPEG pictures fill it exactly; they are scaled by dropping or
+//   repeating whole pixels, except on a screen of at most 8 bits per pixel
+//   showing a bitmap of more colour bits than the screen, which is scaled with
+//   smoothing (the nearest Qt has to half-toning). Opaque (Format_RGB32).
+// - an icon is drawn at the screen's icon size with its top-left corner at the
+//   rectangle's, not scaled to the rectangle; the rest of the image is
+//   transparent (Format_ARGB32_Premultiplied).
+// - a metafile is played into the rectangle shrunk by one pixel at the right
+//   and at the bottom, on a transparent background, so that the window's own
+//   background shows where the metafile draws nothing
+//   (Format_ARGB32_Premultiplied).
+// An empty (zero-length) picture, undecodable data or an empty rectangle give
+// a null image; nothing here throws. RenderPicture keeps no state, so it may
+// also run on a worker thread (for instance to prepare the next picture while
+// one is shown); a DrawnPicture belongs to one thread at a time.
+#pragma once
+
+#include <QImage>
+#include <QPainter>
+#include <QRect>
+#include <QSize>
+
+#include <string>
+
+#include "core/pictures/PictureKind.h"
+
+QImage RenderPicture(PictureKind kind, const std::string& bytes, QSize target,
+                     const ScreenMetrics& screen);
+
+// A picture kept for drawing again and again: the pixels are decoded on the
+// first draw and kept (a JPEG at the reduced scale the largest rectangle so
+// far allows), and the image for the last rectangle size is kept too, so that
+// repainting a window costs a copy.
+class DrawnPicture {
+ public:
+  DrawnPicture() = default;
+  DrawnPicture(PictureKind kind, std::string bytes);
+
+  // Replaces the picture; the kept pixels are dropped.
+  void Assign(PictureKind kind, std::string bytes);
+  void Clear();
+  bool Empty() const { return Bytes.empty(); }
+  PictureKind Kind() const { return PicKind; }
+
+  // The image for a rectangle of size `target`, as RenderPicture gives it.
+  const QImage& Render(QSize target, const ScreenMetrics& screen);
+  // Draws the picture into `rect` of the painter (nothing for an empty one).
+  void Draw(QPainter& painter, const QRect& rect, const ScreenMetrics& screen);
+
+ private:
+  // Decodes (or re-decodes a JPEG at a larger scale) for target and screen.
+  void Decode(QSize target, const ScreenMetrics& screen);
+
+  PictureKind PicKind = PictureKind::Bitmap;
+  std::string Bytes;
+
+  bool Decoded = false;
+  QImage Source;       // bitmap, JPEG or the chosen icon image
+  int SourceBits = 0;  // bitmap: bits per pixel
+  int JpegScale = 0;   // JPEG: DCT scale denominator of Source
+  bool JpegQuantized = false;
+
+  bool HaveResult = false;
+  QSize ResultSize;
+  ScreenMetrics ResultScreen;
+  QImage Result;
+};

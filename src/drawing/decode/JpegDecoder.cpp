@@ -1,0 +1,344 @@
+#include "drawing/decode/JpegDecoder.h"
+
+#include <QtGlobal>
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "drawing/decode/JpegRestartDecoder.h"
+
+// jpeglib.h needs FILE and size_t declared first.
+#include <jerror.h>
+#include <jpeglib.h>
+
+namespace {
+
+// The largest picture decoded at all (full-scale pixels): larger ones would
+// take seconds of decoding even at 1/8 scale. Such sizes only come from damaged
+// or hostile headers.
+constexpr qint64 kMaxFullPixels = qint64(1) << 30;
+// The largest decoded image (pixels, 4 bytes each).
+constexpr qint64 kMaxOutputPixels = qint64(1) << 28;
+// The decoder's working memory (coefficient buffers of progressive pictures).
+constexpr long kMaxDecoderMemory = 1024L * 1024L * 1024L;
+// Files this large or larger are decoded in bands on several cores when they
+// have restart markers; at most this many bands.
+constexpr std::size_t kMinBandedBytes = 512 * 1024;
+constexpr unsigned kMaxBands = 4;
+// Grayscale pictures and pictures on screens of 8 bits or fewer are reduced to
+// this many colours.
+constexpr int kPaletteColors = 236;
+
+// libjpeg reports a fatal error by calling error_exit, which must not return.
+// We jump back to the setjmp of the stage that called the decoder. Only plain
+// C data lives in the frames between, so no C++ destructor is skipped.
+struct ErrorManager {
+  jpeg_error_mgr Pub;
+  std::jmp_buf Jump;
+  int Code;
+};
+
+extern "C" void JpegExitOnError(j_common_ptr info) {
+  auto* errors = reinterpret_cast<ErrorManager*>(info->err);
+  errors->Code = info->err->msg_code;
+  std::longjmp(errors->Jump, 1);
+}
+
+// Warnings (damaged data, premature end of file) and trace messages are
+// ignored: the decoder fills what it cannot read.
+extern "C" void JpegIgnoreMessage(j_common_ptr, int) {}
+extern "C" void JpegOutputNothing(j_common_ptr) {}
+
+enum class OutputKind {
+  Bgrx,     // 4 bytes a pixel, straight into a Format_RGB32 image
+  Indexed,  // 1 byte a pixel (palette index), colour map from the quantiser
+  Cmyk,     // 4 bytes a pixel C, M, Y, K; converted to RGB afterwards
+};
+
+// Everything the stages share. Plain data only: it is written between setjmp
+// and longjmp and read afterwards, so it lives outside the stages' frames.
+struct Session {
+  jpeg_decompress_struct Info;
+  ErrorManager Errors;
+  bool Created;
+  OutputKind Kind;
+  bool InvertedCmyk;
+  int FullWidth;
+  int FullHeight;
+  int ScaleDenominator;
+  int Colors;
+  unsigned char ColorMap[3][256];
+};
+
+struct StartRequest {
+  const unsigned char* Data;
+  unsigned long Size;
+  int MinimumWidth;  // 0: full scale
+  int MinimumHeight;
+  int Denominator;  // the DCT scale to use; 0: chosen from the minimum size
+  bool Quantize;
+};
+
+int ScaledSize(int size, int denominator) {
+  return (size + denominator - 1) / denominator;
+}
+
+int ChooseDenominator(int width, int height, int minimumWidth, int minimumHeight) {
+  if (minimumWidth <= 0 || minimumHeight <= 0) return 1;
+  int chosen = 1;
+  for (int denominator : {2, 4, 8}) {
+    if (ScaledSize(width, denominator) < minimumWidth ||
+        ScaledSize(height, denominator) < minimumHeight)
+      break;
+    chosen = denominator;
+  }
+  return chosen;
+}
+
+// Stage 1: header, settings, start of decompression. Returns false on a
+// decoder error (code in session->Errors.Code).
+bool StartDecoding(Session* session, const StartRequest* request) {
+  jpeg_decompress_struct* info = &session->Info;
+  info->err = jpeg_std_error(&session->Errors.Pub);
+  session->Errors.Pub.error_exit = JpegExitOnError;
+  session->Errors.Pub.emit_message = JpegIgnoreMessage;
+  session->Errors.Pub.output_message = JpegOutputNothing;
+  if (setjmp(session->Errors.Jump)) return false;
+
+  jpeg_create_decompress(info);
+  session->Created = true;
+  info->mem->max_memory_to_use = kMaxDecoderMemory;
+  jpeg_mem_src(info, request->Data, request->Size);
+  if (jpeg_read_header(info, TRUE) != JPEG_HEADER_OK) ERREXIT(info, JERR_NO_IMAGE);
+
+  session->FullWidth = static_cast<int>(info->image_width);
+  session->FullHeight = static_cast<int>(info->image_height);
+  if (qint64(info->image_width) * info->image_height > kMaxFullPixels)
+    ERREXIT1(info, JERR_IMAGE_TOO_BIG, JPEG_MAX_DIMENSION);
+
+  session->ScaleDenominator =
+      request->Denominator != 0 ? request->Denominator
+                                : ChooseDenominator(session->FullWidth, session->FullHeight,
+                                                    request->MinimumWidth, request->MinimumHeight);
+  info->scale_num = 1;
+  info->scale_denom = static_cast<unsigned int>(session->ScaleDenominator);
+  info->dct_method = JDCT_ISLOW;
+  info->do_block_smoothing = TRUE;
+  info->do_fancy_upsampling = TRUE;
+
+  switch (info->jpeg_color_space) {
+    case JCS_GRAYSCALE:
+      info->out_color_space = JCS_GRAYSCALE;
+      info->quantize_colors = TRUE;
+      info->desired_number_of_colors = kPaletteColors;
+      session->Kind = OutputKind::Indexed;
+      break;
+    case JCS_CMYK:
+    case JCS_YCCK:
+      info->out_color_space = JCS_CMYK;
+      session->Kind = OutputKind::Cmyk;
+      session->InvertedCmyk = info->saw_Adobe_marker;
+      break;
+    default:
+      if (request->Quantize) {
+        info->out_color_space = JCS_RGB;
+        info->quantize_colors = TRUE;
+        info->desired_number_of_colors = kPaletteColors;
+        session->Kind = OutputKind::Indexed;
+      } else {
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+        info->out_color_space = JCS_EXT_BGRX;
+#else
+        info->out_color_space = JCS_EXT_XRGB;
+#endif
+        session->Kind = OutputKind::Bgrx;
+      }
+      break;
+  }
+
+  jpeg_calc_output_dimensions(info);
+  if (qint64(info->output_width) * info->output_height > kMaxOutputPixels)
+    ERREXIT(info, JERR_OUT_OF_MEMORY);
+  jpeg_start_decompress(info);
+  return true;
+}
+
+// Stage 2: all scanlines into the caller's buffer, then the colour map.
+bool ReadScanlines(Session* session, unsigned char* bits, qsizetype bytesPerLine) {
+  jpeg_decompress_struct* info = &session->Info;
+  if (setjmp(session->Errors.Jump)) return false;
+
+  constexpr int kRowsAtOnce = 16;
+  JSAMPROW rows[kRowsAtOnce];
+  while (info->output_scanline < info->output_height) {
+    const JDIMENSION first = info->output_scanline;
+    const JDIMENSION count = std::min<JDIMENSION>(kRowsAtOnce, info->output_height - first);
+    for (JDIMENSION i = 0; i < count; ++i) rows[i] = bits + (first + i) * bytesPerLine;
+    if (jpeg_read_scanlines(info, rows, count) == 0) break;  // cannot happen with a memory source
+  }
+  if (session->Kind == OutputKind::Indexed && info->colormap != nullptr) {
+    session->Colors = std::clamp(info->actual_number_of_colors, 0, 256);
+    const int components = info->out_color_components;
+    for (int c = 0; c < 3; ++c) {
+      const JSAMPROW row = info->colormap[components == 3 ? c : 0];
+      for (int i = 0; i < session->Colors; ++i) session->ColorMap[c][i] = row[i];
+    }
+  }
+  return true;
+}
+
+void ConvertCmykInPlace(QImage& image, bool inverted) {
+  for (int y = 0; y < image.height(); ++y) {
+    unsigned char* p = image.scanLine(y);
+    auto* out = reinterpret_cast<QRgb*>(p);
+    for (int x = 0; x < image.width(); ++x, p += 4) {
+      int c = p[0], m = p[1], ye = p[2], k = p[3];
+      if (!inverted) {
+        c = 255 - c;
+        m = 255 - m;
+        ye = 255 - ye;
+        k = 255 - k;
+      }
+      out[x] = qRgb(c * k / 255, m * k / 255, ye * k / 255);
+    }
+  }
+}
+
+}  // namespace
+
+int JpegScaleDenominator(QSize fullSize, QSize minimumSize) {
+  if (!minimumSize.isValid() || minimumSize.isEmpty()) return 1;
+  return ChooseDenominator(fullSize.width(), fullSize.height(), minimumSize.width(),
+                           minimumSize.height());
+}
+
+namespace {
+
+// The whole file in one pass.
+JpegDecodeResult DecodeWhole(const std::string& bytes, const JpegDecodeOptions& options,
+                             int denominator) {
+  JpegDecodeResult result;
+  // Value-initialised: the stages rely on zeroed plain data.
+  auto session = std::make_unique<Session>();
+  StartRequest request{};
+  request.Data = reinterpret_cast<const unsigned char*>(bytes.data());
+  request.Size = static_cast<unsigned long>(bytes.size());
+  if (options.MinimumSize.isValid() && !options.MinimumSize.isEmpty()) {
+    request.MinimumWidth = options.MinimumSize.width();
+    request.MinimumHeight = options.MinimumSize.height();
+  }
+  request.Denominator = denominator;
+  request.Quantize = options.QuantizeColors;
+
+  bool ok = StartDecoding(session.get(), &request);
+  if (session->FullWidth > 0 && session->FullHeight > 0)
+    result.FullSize = QSize(session->FullWidth, session->FullHeight);
+  QImage image;
+  if (ok) {
+    const int width = static_cast<int>(session->Info.output_width);
+    const int height = static_cast<int>(session->Info.output_height);
+    image = QImage(
+        width, height,
+        session->Kind == OutputKind::Indexed ? QImage::Format_Indexed8 : QImage::Format_RGB32);
+    if (image.isNull()) {
+      session->Errors.Code = JERR_OUT_OF_MEMORY;
+      ok = false;
+    } else {
+      ok = ReadScanlines(session.get(), image.bits(), image.bytesPerLine());
+    }
+  }
+  if (session->Created) jpeg_destroy_decompress(&session->Info);
+  if (!ok) {
+    result.ErrorCode = session->Errors.Code != 0 ? session->Errors.Code : JERR_NO_IMAGE;
+    return result;
+  }
+
+  switch (session->Kind) {
+    case OutputKind::Bgrx:
+      break;
+    case OutputKind::Indexed: {
+      QList<QRgb> table(session->Colors);
+      for (int i = 0; i < session->Colors; ++i)
+        table[i] = qRgb(session->ColorMap[0][i], session->ColorMap[1][i], session->ColorMap[2][i]);
+      if (table.isEmpty()) table.append(qRgb(0, 0, 0));
+      image.setColorTable(table);
+      image = image.convertToFormat(QImage::Format_RGB32);
+      break;
+    }
+    case OutputKind::Cmyk:
+      ConvertCmykInPlace(image, session->InvertedCmyk);
+      break;
+  }
+  result.Image = std::move(image);
+  result.ScaleDenominator = session->ScaleDenominator;
+  return result;
+}
+
+// The bands of a file with restart markers, decoded side by side and joined.
+// A null image when any band fails: the caller then decodes the whole file.
+JpegDecodeResult DecodeBands(const std::vector<JpegBand>& bands, const JpegDecodeOptions& options) {
+  JpegDecodeResult result;
+  const JpegBand& last = bands.back();
+  const QSize picture(last.Width, last.FirstRow + last.Rows);
+  const int denominator = JpegScaleDenominator(picture, options.MinimumSize);
+
+  std::vector<JpegDecodeResult> decoded(bands.size());
+  std::vector<std::thread> workers;
+  for (std::size_t i = 1; i < bands.size(); ++i)
+    workers.emplace_back(
+        [&, i] { decoded[i] = DecodeWhole(bands[i].Bytes, options, denominator); });
+  decoded[0] = DecodeWhole(bands[0].Bytes, options, denominator);
+  for (std::thread& worker : workers) worker.join();
+
+  int height = 0;
+  for (const JpegDecodeResult& band : decoded) {
+    if (band.Image.isNull() || band.Image.format() != QImage::Format_RGB32 ||
+        band.Image.width() != decoded[0].Image.width())
+      return result;
+    height += band.Image.height();
+  }
+  QImage image(decoded[0].Image.width(), height, QImage::Format_RGB32);
+  if (image.isNull()) return result;
+  int row = 0;
+  for (const JpegDecodeResult& band : decoded) {
+    for (int y = 0; y < band.Image.height(); ++y, ++row)
+      std::memcpy(image.scanLine(row), band.Image.constScanLine(y), std::size_t(image.width()) * 4);
+  }
+  result.Image = std::move(image);
+  result.FullSize = picture;
+  result.ScaleDenominator = denominator;
+  return result;
+}
+
+}  // namespace
+
+JpegDecodeResult DecodeJpegImage(const std::string& bytes, const JpegDecodeOptions& options) {
+  if (bytes.empty()) return {};
+  // Several cores decode the bands between restart markers side by side. The
+  // colour quantiser needs the whole picture for its palette.
+  const unsigned cores = std::thread::hardware_concurrency();
+  if (options.UseThreads && !options.QuantizeColors && cores >= 2 &&
+      bytes.size() >= kMinBandedBytes) {
+    const std::vector<JpegBand> bands = SplitJpegAtRestarts(bytes, int(std::min(cores, kMaxBands)));
+    if (bands.size() >= 2) {
+      JpegDecodeResult result = DecodeBands(bands, options);
+      if (!result.Image.isNull()) return result;
+    }
+  }
+  return DecodeWhole(bytes, options, 0);
+}
+
+QImage DecodeJpeg(const std::string& bytes, QSize target, bool smooth) {
+  const bool scaled = target.isValid() && !target.isEmpty();
+  JpegDecodeOptions options;
+  if (scaled) options.MinimumSize = target;
+  JpegDecodeResult decoded = DecodeJpegImage(bytes, options);
+  if (decoded.Image.isNull() || !scaled || decoded.Image.size() == target) return decoded.Image;
+  return decoded.Image.scaled(target, Qt::IgnoreAspectRatio,
+                              smooth ? Qt::SmoothTransformation : Qt::FastTransformation);
+}

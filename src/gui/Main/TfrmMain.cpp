@@ -1,0 +1,253 @@
+#include "gui/Main/TfrmMain.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCursor>
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+#include "gui/About/TAboutBox.h"
+#include "core/Main/DescriptionFile.h"
+#include "gui/Main/DirectoryListBox.h"
+#include "gui/Main/DriveComboBox.h"
+#include "gui/Main/FileListBox.h"
+#include "gui/common/WindowScaling.h"
+#include "core/pictures/FileFormats.h"
+#include "ui_TfrmMain.h"
+
+namespace {
+
+// The window as designed: client area, place on the screen, fonts.
+constexpr QSize DesignClientSize(676, 371);
+constexpr QPoint DesignPosition(75, 104);
+constexpr int WindowFontPixels = 13;
+constexpr int TitleFontPixels = 49;
+constexpr int ButtonFontPixels = 16;
+constexpr int ListRowHeight = 16;
+
+std::string ToLocal(const QString& text) {
+  const QByteArray bytes = text.toLocal8Bit();
+  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+QString FromLocal(const std::string& text) {
+  return QString::fromLocal8Bit(text);
+}
+
+// The busy pointer while a command runs.
+class BusyPointer {
+ public:
+  BusyPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~BusyPointer() { QApplication::restoreOverrideCursor(); }
+  BusyPointer(const BusyPointer&) = delete;
+  BusyPointer& operator=(const BusyPointer&) = delete;
+};
+
+// Runs an action when the scope is left, also when an error leaves it.
+template <class Action>
+class OnScopeExit {
+ public:
+  explicit OnScopeExit(Action action) : Run(std::move(action)) {}
+  ~OnScopeExit() { Run(); }
+  OnScopeExit(const OnScopeExit&) = delete;
+  OnScopeExit& operator=(const OnScopeExit&) = delete;
+
+ private:
+  Action Run;
+};
+
+}  // namespace
+
+TfrmMain::TfrmMain(MainState& state, QWidget* parent)
+    : QWidget(parent), State(state), Guard(state.Messages), ui(std::make_unique<Ui::TfrmMain>()) {
+  ui->setupUi(this);
+
+  const WindowScaling scaling(MainDesignPixelsPerInch, MainDesignTextHeight,
+                              State.Screen.PixelsPerInch);
+  ApplyFonts(State.Screen.PixelsPerInch);
+  ScaleGeometry(
+      {ui->Label1, ui->DCB1, ui->DLB1, ui->FLB1, ui->Label2, ui->Label3, ui->Label4, ui->Edit1,
+       ui->Label5, ui->Edit2, ui->cb1, ui->btnEditDesc, ui->btnCreate, ui->btnAbout, ui->btnExit},
+      scaling);
+  resize(scaling.Size(DesignClientSize));
+  move(DesignPosition);
+  ui->DLB1->SetRowHeight(scaling.Length(ListRowHeight));
+  ui->FLB1->SetRowHeight(scaling.Length(ListRowHeight));
+
+  // The folder controls: drive box -> folder list -> file list, and the
+  // folder list tells the drive box which volume it shows.
+  ui->DCB1->SetDirList(ui->DLB1);
+  ui->DCB1->SetGuard(&Guard);
+  ui->DLB1->SetDriveBox(ui->DCB1);
+  ui->DLB1->SetFileList(ui->FLB1);
+  ui->DLB1->SetGuard(&Guard);
+
+  // No default button: Enter and Escape in the boxes do nothing.
+  for (QPushButton* button : {ui->btnEditDesc, ui->btnCreate, ui->btnAbout, ui->btnExit}) {
+    button->setAutoDefault(false);
+    button->setDefault(false);
+  }
+  ui->DCB1->setFocus();
+
+  connect(ui->DLB1, &TDirectoryListBox::Change, this, [this] { DLB1Change(); });
+  connect(ui->btnEditDesc, &QPushButton::clicked, this, [this] { btnEditDescClick(); });
+  connect(ui->btnCreate, &QPushButton::clicked, this, [this] { btnCreateClick(); });
+  connect(ui->btnAbout, &QPushButton::clicked, this, [this] { btnAboutClick(); });
+  connect(ui->btnExit, &QPushButton::clicked, this, [this] { btnExitClick(); });
+
+  FormCreate();
+}
+
+TfrmMain::~TfrmMain() = default;
+
+void TfrmMain::ApplyFonts(int pixelsPerInch) {
+  const WindowScaling scaling(MainDesignPixelsPerInch, MainDesignTextHeight, pixelsPerInch);
+  setFont(DesignFont(SansSerifFamily(), scaling.FontPixels(WindowFontPixels)));
+  ui->Label1->setFont(DesignFont(ComicFamily(), scaling.FontPixels(TitleFontPixels)));
+  QPalette blue = ui->Label1->palette();
+  blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
+  ui->Label1->setPalette(blue);
+  for (QPushButton* button : {ui->btnEditDesc, ui->btnCreate, ui->btnAbout, ui->btnExit})
+    button->setFont(DesignFont(SansSerifFamily(), scaling.FontPixels(ButtonFontPixels)));
+}
+
+// Start-up of the main window, before it is shown. Each step runs through
+// the guard on its own: a failing step is reported and start-up goes on, so
+// that the window always comes up with a folder shown and everything that
+// belongs to a shown folder (file list, folder settings, description file,
+// image table) set for it.
+void TfrmMain::FormCreate() {
+  Guard.Run([&] {
+    ReadVersionInfo(State.Version, State.Record);
+    setWindowTitle(FromLocal(State.Version.ProductName + ", Vers " + State.Version.MajorVersion +
+                             "." + State.Version.MinorVersion + ", by " +
+                             State.Version.CompanyName));
+  });
+  // A refused "PicDirPath" write (a read-only start directory) still leaves
+  // the chosen folder in PictureDirectory.
+  StartupPicDirPathRefused = !Guard.Run([&] {
+    ChooseStartDirectory(State.ProgramSettings, State.ProgramDirectory, State.PictureDirectory);
+  });
+  if (State.PictureDirectory.empty()) State.PictureDirectory = State.ProgramDirectory;
+  Guard.Run([&] { ui->FLB1->SetMask(PictureFileMask()); });
+  ShowStartFolder();
+  StartupPicDirPathRefused = false;
+  if (ui->DLB1->Directory().empty()) return;  // not even the root could be entered
+
+  Guard.Run([&] {
+    State.DescriptionFile = DescriptionFilePath(State.PictureDirectory);
+    RenameOldDescriptionFile(State.PictureDirectory);
+  });
+  // The start folder always has a complete settings file after start-up.
+  Guard.Run([&] { SaveAlbumOptions(State.FolderSettings, BoxOptions()); });
+}
+
+// Shows the chosen start folder. One that cannot be entered is reported and
+// the start directory is shown instead, and failing that the root.
+void TfrmMain::ShowStartFolder() {
+  std::vector<std::string> tried;
+  for (const std::string& folder :
+       {State.PictureDirectory, State.ProgramDirectory, std::string("/")}) {
+    if (folder.empty() || std::find(tried.begin(), tried.end(), folder) != tried.end()) continue;
+    tried.push_back(folder);
+    if (Guard.Run([&] { ui->DLB1->ShowFolder(folder); })) return;
+  }
+}
+
+void TfrmMain::FormActivate() {
+  Guard.Run([&] { SetFileCount(); });
+}
+
+void TfrmMain::SetFileCount() {
+  ui->Label3->setText(QString::number(ui->FLB1->Count()));
+  ui->Label3->resize(ui->Label3->sizeHint().width(), ui->Label3->height());
+}
+
+// The folder handling, after every change of the shown folder. A refused
+// "PicDirPath" write is reported once the rest has run, so the options, the
+// description file and the image table always belong to the shown folder.
+void TfrmMain::DLB1Change() {
+  ++FolderChangeCount;
+  Guard.Run([&] {
+    SetFileCount();
+    ui->btnCreate->setEnabled(ui->FLB1->Count() >= 1);
+    ui->btnEditDesc->setEnabled(ui->btnCreate->isEnabled());
+    State.PictureDirectory = ui->DLB1->Directory();
+    std::optional<Exception> refused;
+    try {
+      RememberPictureDirectory(State.ProgramSettings, State.PictureDirectory);
+    } catch (const Exception& error) {
+      if (!StartupPicDirPathRefused) refused.emplace(error.ClassName(), error.Message());
+    }
+    State.DescriptionFile = DescriptionFilePath(State.PictureDirectory);
+    ShowOptions(LoadAlbumOptions(State.FolderSettings, State.PictureDirectory));
+    BuildImageTable(State.Table, ui->FLB1->Lines());
+    if (refused) throw *refused;
+  });
+}
+
+void TfrmMain::ShowOptions(const AlbumOptions& options) {
+  ui->Edit1->setText(FromLocal(options.WebPageTitle));
+  ui->Edit2->setText(FromLocal(options.FileName));
+  ui->cb1->setChecked(options.IncludeFileNames);
+}
+
+AlbumOptions TfrmMain::BoxOptions() const {
+  AlbumOptions options;
+  options.WebPageTitle = ToLocal(ui->Edit1->text());
+  options.FileName = ToLocal(ui->Edit2->text());
+  options.IncludeFileNames = ui->cb1->isChecked();
+  return options;
+}
+
+void TfrmMain::btnEditDescClick() {
+  Guard.Run([&] {
+    LoadDescriptions(State.Table, State.DescriptionFile);
+    if (Editor) Editor(State);
+  });
+}
+
+void TfrmMain::btnCreateClick() {
+  Guard.Run([&] {
+    const BusyPointer busy;
+    AlbumInput input;
+    input.Title = ToLocal(ui->Edit1->text());
+    input.IndexName = ToLocal(ui->Edit2->text());
+    input.IncludeFileNames = ui->cb1->isChecked();
+    input.PictureFiles = ui->FLB1->Lines();
+    AlbumEnvironment env(State.PictureDirectory, State.Table, State.Version, State.Messages);
+    env.Screen = State.Screen;
+    env.DateTime = State.DateTime;
+    env.Probe = State.Probe;
+    env.FolderSettings = &State.FolderSettings;
+    // The build may rewrite the index name (also when it refuses the input
+    // or fails later): the box shows what it made of it.
+    const OnScopeExit writeBack([&] {
+      ui->Edit2->setText(FromLocal(input.IndexName));
+      State.Probe = env.Probe;
+    });
+    CreateAlbum(State.Build, input, env);
+  });
+}
+
+void TfrmMain::btnAboutClick() {
+  Guard.Run([&] {
+    if (!AboutBox) return;
+    AboutBox->SetVersionText("Version: " + State.Version.FileVersion);
+    AboutBox->ShowModeless();
+  });
+}
+
+void TfrmMain::btnExitClick() {
+  close();
+}
+
+void TfrmMain::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+}

@@ -1,0 +1,132 @@
+// ambrelin-build run as a separate process on generated folders.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+
+#include "core/Main/ImageTable.h"
+#include "support/PictureFixtures.h"
+#include "support/TestUtil.h"
+#include "core/platform/TextFile.h"
+
+namespace {
+struct CliResult {
+  int Status;
+  std::string Out;
+  std::string Err;
+};
+
+std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+CliResult RunCli(const std::vector<std::string>& args, const std::string& epoch = "1796656029") {
+  TempDir out;
+  std::string command = "SOURCE_DATE_EPOCH=" + epoch + " LC_ALL=C.UTF-8 " + Quote(AMBRELIN_BUILD_PATH);
+  for (const auto& a : args) command += " " + Quote(a);
+  command += " >" + Quote(out.File("out")) + " 2>" + Quote(out.File("err"));
+  const int raw = std::system(command.c_str());
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, out.Read("out"), out.Read("err")};
+}
+
+std::string Record(const std::string& name, const std::string& description) {
+  PictureEntry entry;
+  entry.SetName(name);
+  entry.SetDescription(description);
+  return std::string(reinterpret_cast<const char*>(&entry), sizeof entry);
+}
+
+void MakeThreePictureFolder(const TempDir& dir) {
+  dir.Write("A.JPG", MakeJpeg(1024, 768));
+  dir.Write("b.jpg", MakeJpeg(600, 900));
+  dir.Write("c.jpg", MakeJpeg(300, 200));
+  dir.Write("notes.txt", "not a picture");
+  dir.Write("!.KVD", Record("a.jpg", "Harbour at dawn") + Record("C.JPG", "Bridge"));
+}
+}  // namespace
+
+TEST(BuildCommandTest, ThreePictureFolderBuildsTheWholeAlbum) {
+  TempDir dir;
+  MakeThreePictureFolder(dir);
+  const CliResult r = RunCli({"--title", "Holiday", dir.Path()});
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  EXPECT_EQ(r.Out, "Ambrelin created!\n" + dir.File("album.html") + "\n");
+  EXPECT_EQ(r.Err, "");
+  const TextLines page = SplitTextLines(dir.Read("album.html"));
+  ASSERT_EQ(page.size(), 64u);
+  EXPECT_EQ(page[4], "<Title>Holiday</Title>");
+  EXPECT_EQ(page[16], "        <IMG width=75 align=left  src=a.jpg Border=0></A>");
+  EXPECT_EQ(page[38], "<Center>Harbour at dawn</Center>");
+  EXPECT_EQ(page[59],
+            "Page created using Ambrelin by Orvane, vers 3.1, on 12/7/2026 at 3:07:09 PM.<BR>");
+  std::string thumbnails = "<!-- Thumbnails start here -->\r\n<Table Border=2 Align=Center>\r\n  <TR>\r\n";
+  for (const auto& [n, name] : {std::pair{3, "a.jpg"}, {2, "b.jpg"}, {1, "c.jpg"}})
+    thumbnails += std::string("    <TD Align=Center>\r\n      <A HRef=#AMB") + std::to_string(n) +
+                  ">\r\n        <IMG width=75 align=left  src=" + name +
+                  " Border=0></A>\r\n      <BR><Small>" + name + "</small>\r\n    </TD>\r\n";
+  thumbnails += "</TABLE>\r\n</P>\r\n";
+  EXPECT_EQ(dir.Read("TN.INC"), thumbnails);
+  EXPECT_EQ(SplitTextLines(dir.Read("Pics.INC")).size(), 23u);
+  EXPECT_EQ(SplitTextLines(dir.Read("DLM.INC")).size(), 3u);
+  EXPECT_EQ(SplitTextLines(dir.Read("album.SRC")).size(), 21u);
+  EXPECT_EQ(dir.Read("AmbrelinDir.INI"),
+            "[Options]\r\nWebPageTitle=Holiday\r\nFileName=album\r\nPicHeadings=1\r\n");
+
+  // A second build with a new title keeps the user's template.
+  const std::string templateBefore = dir.Read("album.SRC");
+  const CliResult again = RunCli({"--title", "Trip", "--no-filenames", dir.Path()});
+  ASSERT_EQ(again.Status, 0) << again.Err;
+  EXPECT_EQ(dir.Read("album.SRC"), templateBefore);
+  EXPECT_EQ(SplitTextLines(dir.Read("album.html"))[4], "<Title>Holiday</Title>");
+  EXPECT_EQ(dir.Read("AmbrelinDir.INI"),
+            "[Options]\r\nWebPageTitle=Trip\r\nFileName=album\r\nPicHeadings=0\r\n");
+}
+
+TEST(BuildCommandTest, ReproducibleWithTheSameSourceDateEpoch) {
+  TempDir dir;
+  MakeThreePictureFolder(dir);
+  ASSERT_EQ(RunCli({dir.Path()}).Status, 0);
+  const std::string first = dir.Read("album.html");
+  ASSERT_EQ(RunCli({dir.Path()}).Status, 0);
+  EXPECT_EQ(dir.Read("album.html"), first);
+  ASSERT_EQ(RunCli({dir.Path()}, "1796742429").Status, 0);  // a day later
+  EXPECT_NE(dir.Read("album.html"), first);
+}
+
+TEST(BuildCommandTest, RefusedInputAndFailures) {
+  TempDir dir;
+  MakeThreePictureFolder(dir);
+  const CliResult empty = RunCli({"--title", "  ", dir.Path()});
+  EXPECT_EQ(empty.Status, 2);
+  EXPECT_EQ(empty.Err, "The web page title is missing!\n");
+  EXPECT_FALSE(dir.Exists("album.SRC"));
+  EXPECT_FALSE(dir.Exists("AmbrelinDir.INI"));
+
+  const CliResult both = RunCli({"--title", "", "--index", "", dir.Path()});
+  EXPECT_EQ(both.Status, 2);
+  EXPECT_EQ(both.Err, "The web page title is missing!\nThe index file name is missing!\n");
+
+  TempDir damaged;
+  damaged.Write("a.jpg", MakeJpeg(20, 20));
+  damaged.Write("b.ico", MakeIcon(2));
+  const CliResult bad = RunCli({damaged.Path(), dir.Path()});
+  EXPECT_EQ(bad.Status, 1);
+  EXPECT_EQ(bad.Err, "Icon image is not valid.\n");
+  EXPECT_FALSE(damaged.Exists("album.html"));
+  EXPECT_TRUE(dir.Exists("album.html"));  // the next folder is still built
+
+  const CliResult missing = RunCli({dir.File("no-such-folder")});
+  EXPECT_EQ(missing.Status, 1);
+  EXPECT_EQ(missing.Err, "File not found.\n");
+}
+
+TEST(BuildCommandTest, CommandLineErrorsAndHelp) {
+  EXPECT_EQ(RunCli({}).Status, 2);
+  EXPECT_EQ(RunCli({"--bogus", "x"}).Status, 2);
+  EXPECT_EQ(RunCli({"--title"}).Status, 2);
+  const CliResult help = RunCli({"--help"});
+  EXPECT_EQ(help.Status, 0);
+  EXPECT_NE(help.Out.find("Usage: ambrelin-build"), std::string::npos);
+}

@@ -1,0 +1,222 @@
+// Drawing a picture of each kind into a rectangle.
+#include <gtest/gtest.h>
+
+#include <QPainter>
+
+#include "support/DrawingFixtures.h"
+#include "drawing/PictureDrawing.h"
+
+using namespace drawfx;
+
+namespace {
+
+const QRgb kRed = qRgb(255, 0, 0);
+const QRgb kBlue = qRgb(0, 0, 255);
+const QRgb kGreen = qRgb(0, 255, 0);
+const QRgb kNone = qRgba(0, 0, 0, 0);
+
+ScreenMetrics Screen(int bits = 24) {
+  return ScreenMetrics{96, bits, 32, 32};
+}
+
+std::string RedBmp() {
+  return Bmp24({{kRed, kRed, kRed, kRed}, {kRed, kRed, kRed, kRed}, {kRed, kRed, kRed, kRed}});
+}
+
+// An EMF of 100 x 100 reference pixels filled with blue across its frame.
+std::string FullFrameEmf() {
+  return EmfBuilder::ForPixels(100, 100)
+      .SolidBrush(1, ColorRef(0, 0, 255))
+      .Select(1)
+      .Select(0x80000008u)
+      .Rectangle(0, 0, 100, 100)
+      .Finish();
+}
+
+}  // namespace
+
+TEST(PictureDrawingTest, RedBitmapIsRedAfterScaling) {
+  for (QSize target : {QSize(40, 30), QSize(3, 2), QSize(4, 3), QSize(500, 7)}) {
+    const QImage image = RenderPicture(PictureKind::Bitmap, RedBmp(), target, Screen());
+    ASSERT_EQ(image.size(), target);
+    EXPECT_EQ(image.format(), QImage::Format_RGB32);
+    EXPECT_EQ(CountPixels(image, image.rect(), kRed), target.width() * target.height());
+  }
+}
+
+TEST(PictureDrawingTest, BitmapsRepeatWholePixels) {
+  const QImage image =
+      RenderPicture(PictureKind::Bitmap, Bmp24({{kRed, kBlue}}), QSize(4, 1), Screen());
+  EXPECT_EQ(image.pixel(0, 0), kRed);
+  EXPECT_EQ(image.pixel(1, 0), kRed);
+  EXPECT_EQ(image.pixel(2, 0), kBlue);
+  EXPECT_EQ(image.pixel(3, 0), kBlue);
+}
+
+TEST(PictureDrawingTest, EightBitScreensSmoothBitmapsOfMoreColours) {
+  const std::string bmp = Bmp24({{kRed, kBlue}});
+  const QImage image = RenderPicture(PictureKind::Bitmap, bmp, QSize(8, 1), Screen(8));
+  int mixed = 0;
+  for (int x = 0; x < 8; ++x)
+    if (image.pixel(x, 0) != kRed && image.pixel(x, 0) != kBlue) ++mixed;
+  EXPECT_GT(mixed, 0);
+}
+
+TEST(PictureDrawingTest, RleAndTopDownAndBitFieldBitmapsDraw) {
+  Bmp rle;
+  rle.Width = 4;
+  rle.Height = 2;
+  rle.Bits = 4;
+  rle.Compression = 2;
+  rle.Table = {kRed, kBlue};
+  rle.Pixels = std::string("\x04\x01\x00\x00\x04\x10\x00\x01", 8);
+  QImage image = RenderPicture(PictureKind::Bitmap, MakeBmp(rle), QSize(8, 4), Screen());
+  EXPECT_EQ(image.pixel(0, 0), kBlue);  // top row: 1 0 1 0
+  EXPECT_EQ(image.pixel(2, 0), kRed);
+  EXPECT_EQ(image.pixel(0, 3), kRed);  // bottom row: 0 1 0 1
+  EXPECT_EQ(image.pixel(2, 3), kBlue);
+
+  image = RenderPicture(PictureKind::Bitmap, Bmp24({{kRed}, {kBlue}}, true), QSize(2, 4), Screen());
+  EXPECT_EQ(image.pixel(1, 0), kRed);
+  EXPECT_EQ(image.pixel(1, 3), kBlue);
+
+  Bmp fields;
+  fields.Width = 2;
+  fields.Height = 1;
+  fields.Bits = 16;
+  fields.Compression = 3;
+  fields.Masks = {0xF800, 0x07E0, 0x001F};
+  fields.Pixels = std::string("\x00\xF8\x1F\x00", 4);
+  image = RenderPicture(PictureKind::Bitmap, MakeBmp(fields), QSize(4, 2), Screen());
+  EXPECT_TRUE(Near(image.pixel(0, 1), kRed, 8));
+  EXPECT_TRUE(Near(image.pixel(3, 1), kBlue, 8));
+}
+
+TEST(PictureDrawingTest, JpegFillsTheRectangle) {
+  const std::string jpeg = SolidJpeg(640, 480, qRgb(30, 160, 90));
+  for (QSize target : {QSize(500, 375), QSize(100, 100), QSize(640, 480), QSize(700, 20)}) {
+    const QImage image = RenderPicture(PictureKind::Jpeg, jpeg, target, Screen());
+    ASSERT_EQ(image.size(), target);
+    EXPECT_TRUE(Near(image.pixel(target.width() / 2, target.height() / 2), qRgb(30, 160, 90), 6));
+  }
+  const QImage eightBit = RenderPicture(PictureKind::Jpeg, jpeg, QSize(64, 48), Screen(8));
+  EXPECT_TRUE(Near(eightBit.pixel(30, 20), qRgb(30, 160, 90), 16));
+}
+
+TEST(PictureDrawingTest, IconAtIconSizeInTheTopLeftCorner) {
+  for (const std::string& ico :
+       {MakeIco({BmpIconImage(16, kRed)}), MakeIco({BmpIconImage(32, kRed)}),
+        MakeIco({PngIconImage(32, kRed)}), MakeIco({PngIconImage(64, kRed)})}) {
+    const QImage image = RenderPicture(PictureKind::Icon, ico, QSize(100, 80), Screen());
+    ASSERT_EQ(image.size(), QSize(100, 80));
+    EXPECT_EQ(image.format(), QImage::Format_ARGB32_Premultiplied);
+    EXPECT_EQ(CountPixels(image, QRect(0, 0, 32, 32), kRed, 2), 32 * 32);
+    EXPECT_EQ(CountPixels(image, image.rect(), kNone), 100 * 80 - 32 * 32);
+  }
+  // A rectangle smaller than the icon shows its top-left part.
+  const QImage small =
+      RenderPicture(PictureKind::Icon, MakeIco({BmpIconImage(32, kRed)}), QSize(10, 40), Screen());
+  EXPECT_EQ(CountPixels(small, small.rect(), kRed), 10 * 32);
+  // Another screen icon size.
+  ScreenMetrics large = Screen();
+  large.IconWidth = large.IconHeight = 48;
+  const QImage big =
+      RenderPicture(PictureKind::Icon, MakeIco({BmpIconImage(32, kRed)}), QSize(60, 60), large);
+  EXPECT_EQ(CountPixels(big, big.rect(), kRed), 48 * 48);
+}
+
+TEST(PictureDrawingTest, MetafileIsPlayedIntoTheRectangleLessOnePixel) {
+  const QImage image =
+      RenderPicture(PictureKind::Metafile, FullFrameEmf(), QSize(101, 51), Screen());
+  ASSERT_EQ(image.size(), QSize(101, 51));
+  EXPECT_EQ(image.format(), QImage::Format_ARGB32_Premultiplied);
+  // The frame covers 100 x 50 pixels; the last column and row stay empty.
+  EXPECT_EQ(CountPixels(image, QRect(0, 0, 100, 50), kBlue), 100 * 50);
+  EXPECT_EQ(CountPixels(image, QRect(100, 0, 1, 51), kNone), 51);
+  EXPECT_EQ(CountPixels(image, QRect(0, 50, 101, 1), kNone), 101);
+}
+
+TEST(PictureDrawingTest, PlaceableWmfMeasuredSizeDrawsItsWholeBox) {
+  // 1440 x 720 units at 1440 an inch: 96 x 48 pixels.
+  WmfBuilder wmf(0, 0, 1440, 720, 1440);
+  wmf.WindowOrg(0, 0)
+      .WindowExt(1440, 720)
+      .SolidBrush(ColorRef(0, 255, 0))
+      .Select(0)
+      .Pen(5, 0, 0)
+      .Select(1)
+      .Rectangle(0, 0, 1440, 720);
+  const QImage image = RenderPicture(PictureKind::Metafile, wmf.Finish(), QSize(96, 48), Screen());
+  EXPECT_EQ(CountPixels(image, QRect(0, 0, 95, 47), kGreen), 95 * 47);
+  EXPECT_EQ(CountPixels(image, QRect(95, 0, 1, 48), kNone), 48);
+}
+
+TEST(PictureDrawingTest, NothingToDrawGivesANullImage) {
+  struct Case {
+    const char* Name;
+    PictureKind Kind;
+    std::string Bytes;
+  };
+  const std::string jpeg = SolidJpeg(16, 16, kRed);
+  const std::string ico = MakeIco({BmpIconImage(16, kRed)});
+  const std::vector<Case> cases = {
+      {"empty bitmap", PictureKind::Bitmap, ""},
+      {"empty JPEG", PictureKind::Jpeg, ""},
+      {"empty icon", PictureKind::Icon, ""},
+      {"empty metafile", PictureKind::Metafile, ""},
+      {"bitmap header only", PictureKind::Bitmap, RedBmp().substr(0, 20)},
+      {"JPEG start only", PictureKind::Jpeg, jpeg.substr(0, 2)},
+      {"JPEG header cut", PictureKind::Jpeg, jpeg.substr(0, 100)},
+      {"bitmap as JPEG", PictureKind::Jpeg, RedBmp()},
+      {"icon directory only", PictureKind::Icon, ico.substr(0, 22)},
+      {"icon as bitmap", PictureKind::Bitmap, ico},
+      {"text as metafile", PictureKind::Metafile, "not a metafile at all"},
+      {"metafile header cut", PictureKind::Metafile, FullFrameEmf().substr(0, 60)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    EXPECT_TRUE(RenderPicture(c.Kind, c.Bytes, QSize(50, 50), Screen()).isNull());
+  }
+  EXPECT_TRUE(RenderPicture(PictureKind::Bitmap, RedBmp(), QSize(0, 10), Screen()).isNull());
+  EXPECT_TRUE(RenderPicture(PictureKind::Jpeg, jpeg, QSize(), Screen()).isNull());
+}
+
+TEST(PictureDrawingTest, DrawnPictureKeepsItsPixels) {
+  DrawnPicture picture(PictureKind::Jpeg, SolidJpeg(800, 600, qRgb(30, 160, 90)));
+  EXPECT_FALSE(picture.Empty());
+  EXPECT_EQ(picture.Kind(), PictureKind::Jpeg);
+  const QImage& first = picture.Render(QSize(100, 75), Screen());
+  ASSERT_EQ(first.size(), QSize(100, 75));
+  const qint64 key = first.cacheKey();
+  EXPECT_EQ(picture.Render(QSize(100, 75), Screen()).cacheKey(), key);
+  // A larger rectangle than the reduced scale kept: decoded again.
+  const QImage& large = picture.Render(QSize(500, 375), Screen());
+  ASSERT_EQ(large.size(), QSize(500, 375));
+  EXPECT_TRUE(Near(large.pixel(250, 180), qRgb(30, 160, 90), 6));
+
+  QImage canvas(600, 400, QImage::Format_RGB32);
+  canvas.fill(Qt::white);
+  QPainter painter(&canvas);
+  picture.Draw(painter, QRect(50, 10, 500, 375), Screen());
+  painter.end();
+  EXPECT_EQ(canvas.pixel(40, 100), qRgb(255, 255, 255));
+  EXPECT_TRUE(Near(canvas.pixel(60, 100), qRgb(30, 160, 90), 6));
+
+  picture.Assign(PictureKind::Bitmap, RedBmp());
+  EXPECT_EQ(picture.Render(QSize(10, 10), Screen()).pixel(5, 5), kRed);
+  picture.Clear();
+  EXPECT_TRUE(picture.Empty());
+  EXPECT_TRUE(picture.Render(QSize(10, 10), Screen()).isNull());
+}
+
+TEST(PictureDrawingTest, DrawnPictureOfEveryKind) {
+  DrawnPicture icon(PictureKind::Icon, MakeIco({BmpIconImage(16, kRed)}));
+  EXPECT_EQ(icon.Render(QSize(40, 40), Screen()).pixel(31, 31), kRed);
+  EXPECT_EQ(icon.Render(QSize(40, 40), Screen()).pixel(35, 35), kNone);
+  DrawnPicture metafile(PictureKind::Metafile, FullFrameEmf());
+  EXPECT_EQ(metafile.Render(QSize(11, 11), Screen()).pixel(5, 5), kBlue);
+  EXPECT_EQ(metafile.Render(QSize(21, 21), Screen()).pixel(15, 15), kBlue);
+  DrawnPicture damaged(PictureKind::Jpeg, "\xFF\xD8\xFF");
+  EXPECT_TRUE(damaged.Render(QSize(10, 10), Screen()).isNull());
+  EXPECT_TRUE(damaged.Render(QSize(20, 10), Screen()).isNull());
+}

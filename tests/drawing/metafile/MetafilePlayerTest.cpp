@@ -1,0 +1,559 @@
+// The metafile player: records of both forms drawn where they belong.
+#include <gtest/gtest.h>
+
+#include <QPainter>
+
+#include "support/DrawingFixtures.h"
+#include "drawing/metafile/MetafilePlayer.h"
+
+using namespace drawfx;
+
+namespace {
+
+const QRgb kRed = qRgb(255, 0, 0);
+const QRgb kGreen = qRgb(0, 255, 0);
+const QRgb kBlue = qRgb(0, 0, 255);
+const QRgb kWhite = qRgb(255, 255, 255);
+const QRgb kBlack = qRgb(0, 0, 0);
+const QRgb kNone = qRgba(0, 0, 0, 0);
+
+constexpr std::uint32_t kStock = 0x80000000u;
+constexpr std::uint32_t kNullPen = kStock | 8;
+constexpr std::uint32_t kNullBrush = kStock | 5;
+
+// Plays into a transparent image of w x h, the target being the whole image.
+QImage Play(const std::string& bytes, int w, int h, bool* played = nullptr) {
+  QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  QPainter painter(&image);
+  const bool ok = MetafilePlayer::Play(painter, bytes, QRectF(0, 0, w, h));
+  if (played != nullptr) *played = ok;
+  return image;
+}
+
+// A 100 x 100 pixel EMF drawn 1:1 into a 100 x 100 image.
+EmfBuilder Emf100() {
+  return EmfBuilder::ForPixels(100, 100);
+}
+
+EmfBuilder& RedBrushNoPen(EmfBuilder& emf) {
+  return emf.SolidBrush(1, ColorRef(255, 0, 0)).Select(1).Select(kNullPen);
+}
+
+// Pixels of `color` in the image and inside `area`.
+void ExpectOnlyInside(const QImage& image, const QRect& area, QRgb color) {
+  EXPECT_EQ(CountPixels(image, area, color), area.width() * area.height());
+  EXPECT_EQ(CountPixels(image, image.rect(), color), area.width() * area.height());
+}
+
+Bmp TwoByTwo(bool topDown) {
+  // Top row red, green; bottom row blue, white.
+  Bmp bmp;
+  bmp.Width = 2;
+  bmp.Height = topDown ? -2 : 2;
+  bmp.Pixels = Rows24({{kRed, kGreen}, {kBlue, kWhite}}, topDown);
+  return bmp;
+}
+
+}  // namespace
+
+TEST(MetafilePlayerTest, DetectsTheForm) {
+  EXPECT_EQ(MetafilePlayer::DetectForm(Emf100().Finish()), MetafileForm::Enhanced);
+  EXPECT_EQ(MetafilePlayer::DetectForm(WmfBuilder(0, 0, 10, 10, 96).Finish()),
+            MetafileForm::Placeable);
+  EXPECT_EQ(MetafilePlayer::DetectForm(WmfBuilder(0, 0, 10, 10, 96, false).Finish()),
+            MetafileForm::Windows);
+  EXPECT_EQ(MetafilePlayer::DetectForm(""), MetafileForm::None);
+  EXPECT_EQ(MetafilePlayer::DetectForm(std::string(100, 'x')), MetafileForm::None);
+}
+
+TEST(MetafilePlayerTest, NothingIsPlayedFromNonMetafiles) {
+  bool played = true;
+  const QImage image = Play(std::string(200, '\1'), 20, 20, &played);
+  EXPECT_FALSE(played);
+  EXPECT_EQ(CountPixels(image, image.rect(), kNone), 400);
+}
+
+// --- Enhanced metafiles ---
+
+TEST(MetafilePlayerTest, EmfFilledRectangleWhereItBelongs) {
+  EmfBuilder emf = Emf100();
+  RedBrushNoPen(emf).Rectangle(20, 30, 60, 70);
+  bool played = false;
+  const QImage image = Play(emf.Finish(), 100, 100, &played);
+  EXPECT_TRUE(played);
+  ExpectOnlyInside(image, QRect(20, 30, 40, 40), kRed);
+}
+
+TEST(MetafilePlayerTest, EmfFrameIsScaledOntoTheTarget) {
+  EmfBuilder emf = Emf100();
+  RedBrushNoPen(emf).Rectangle(20, 30, 60, 70);
+  const QImage image = Play(emf.Finish(), 200, 50);
+  ExpectOnlyInside(image, QRect(40, 15, 80, 20), kRed);
+}
+
+TEST(MetafilePlayerTest, EmfFrameWithAnOffsetMapsItsCornerToTheTargets) {
+  // Frame from (10, 10) to (60, 60) pixels of the reference device.
+  EmfBuilder emf(265, 265, 1587, 1587, 960, 960, 254, 254);
+  RedBrushNoPen(emf).Rectangle(10, 10, 35, 35);
+  const QImage image = Play(emf.Finish(), 100, 100);
+  EXPECT_EQ(image.pixel(5, 5), kRed);
+  EXPECT_EQ(image.pixel(45, 45), kRed);
+  EXPECT_EQ(image.pixel(55, 55), kNone);
+}
+
+TEST(MetafilePlayerTest, EmfPenOutline) {
+  EmfBuilder emf = Emf100();
+  emf.Pen(1, 0, 0, ColorRef(0, 0, 255)).Select(1).Select(kNullBrush).Rectangle(10, 10, 50, 50);
+  const QImage image = Play(emf.Finish(), 100, 100);
+  EXPECT_EQ(image.pixel(10, 30), kBlue);
+  EXPECT_EQ(image.pixel(30, 10), kBlue);
+  EXPECT_EQ(image.pixel(50, 30), kBlue);
+  EXPECT_EQ(image.pixel(30, 30), kNone);
+  EXPECT_EQ(image.pixel(70, 30), kNone);
+}
+
+TEST(MetafilePlayerTest, EmfDefaultBrushIsWhiteAndStockBrushesWork) {
+  EmfBuilder emf = Emf100();
+  emf.Select(kNullPen).Rectangle(0, 0, 50, 50).Select(kStock | 4).Rectangle(50, 50, 100, 100);
+  const QImage image = Play(emf.Finish(), 100, 100);
+  EXPECT_EQ(image.pixel(25, 25), kWhite);
+  EXPECT_EQ(image.pixel(75, 75), kBlack);
+  EXPECT_EQ(image.pixel(75, 25), kNone);
+}
+
+TEST(MetafilePlayerTest, EmfPolygonsAndHoles) {
+  EmfBuilder emf = Emf100();
+  RedBrushNoPen(emf).Polygon16({{0, 0}, {50, 0}, {0, 50}});
+  // Poly-polygon: a square with a square hole (alternate filling).
+  std::string p(16, '\0');
+  Put32(p, 2);
+  Put32(p, 8);
+  Put32(p, 4);
+  Put32(p, 4);
+  for (auto [x, y] : std::vector<std::pair<int, int>>{
+           {50, 50}, {100, 50}, {100, 100}, {50, 100}, {65, 65}, {85, 65}, {85, 85}, {65, 85}}) {
+    Put16(p, std::uint16_t(x));
+    Put16(p, std::uint16_t(y));
+  }
+  emf.Raw(91, p);
+  const QImage image = Play(emf.Finish(), 100, 100);
+  EXPECT_EQ(image.pixel(10, 10), kRed);
+  EXPECT_EQ(image.pixel(40, 40), kNone);
+  EXPECT_EQ(image.pixel(55, 55), kRed);
+  EXPECT_EQ(image.pixel(75, 75), kNone);
+  EXPECT_EQ(image.pixel(95, 95), kRed);
+}
+
+TEST(MetafilePlayerTest, EmfEllipseAndPie) {
+  EmfBuilder emf = Emf100();
+  RedBrushNoPen(emf).Record(42, {0, 0, 50, 50});
+  // A pie of the lower-right ellipse from its right point counter-clockwise
+  // to its top point: the upper-right quarter.
+  emf.Record(47, {50, 50, 100, 100, 100, 75, 75, 50});
+  const QImage image = Play(emf.Finish(), 100, 100);
+  EXPECT_EQ(image.pixel(25, 25), kRed);
+  EXPECT_EQ(image.pixel(2, 2), kNone);
+  EXPECT_EQ(image.pixel(85, 65), kRed);
+  EXPECT_EQ(image.pixel(65, 85), kNone);
+  EXPECT_EQ(image.pixel(65, 65), kNone);
+  EXPECT_EQ(image.pixel(85, 85), kNone);
+}
+
+TEST(MetafilePlayerTest, EmfClockwiseArcDirection) {
+  EmfBuilder emf = Emf100();
+  RedBrushNoPen(emf).Record(57, {2});  // AD_CLOCKWISE
+  emf.Record(47, {0, 0, 100, 100, 100, 50, 50, 0});
+  const QImage image = Play(emf.Finish(), 100, 100);
+  EXPECT_EQ(image.pixel(80, 25), kNone);
+  EXPECT_EQ(image.pixel(25, 25), kRed);
+  EXPECT_EQ(image.pixel(25, 75), kRed);
+  EXPECT_EQ(image.pixel(75, 75), kRed);
+}
+
+TEST(MetafilePlayerTest, EmfAnisotropicWindowAndViewport) {
+  EmfBuilder emf = Emf100();
+  RedBrushNoPen(emf)
+      .Record(17, {8})          // MM_ANISOTROPIC
+      .Record(9, {1000, 1000})  // window extent
+      .Record(11, {100, 100})   // viewport extent
+      .Record(10, {100, 100})   // window origin
+      .Rectangle(300, 400, 700, 800);
+  const QImage image = Play(emf.Finish(), 100, 100);
+  ExpectOnlyInside(image, QRect(20, 30, 40, 40), kRed);
+}
+
+TEST(MetafilePlayerTest, EmfIsotropicKeepsUnitsSquare) {
+  EmfBuilder emf = Emf100();
+  RedBrushNoPen(emf)
+      .Record(17, {7})        // MM_ISOTROPIC
+      .Record(9, {100, 100})  // window extent
+      .Record(11, {100, 50})  // viewport extent: the smaller scale wins
+      .Rectangle(0, 0, 100, 100);
+  const QImage image = Play(emf.Finish(), 100, 100);
+  ExpectOnlyInside(image, QRect(0, 0, 50, 50), kRed);
+}
+
+TEST(MetafilePlayerTest, EmfMetricModeHasItsYAxisUp) {
+  EmfBuilder emf = Emf100();
+  RedBrushNoPen(emf)
+      .Record(17, {2})             // MM_LOMETRIC: 0.1 mm, y up
+      .Record(12, {0, 100})        // viewport origin at the bottom-left
+      .Rectangle(0, 0, 132, 132);  // 13.2 mm: about 50 pixels
+  const QImage image = Play(emf.Finish(), 100, 100);
+  EXPECT_EQ(image.pixel(25, 75), kRed);
+  EXPECT_EQ(image.pixel(25, 25), kNone);
+  EXPECT_EQ(image.pixel(75, 75), kNone);
+}
+
+TEST(MetafilePlayerTest, EmfSavedStateComesBack) {
+  EmfBuilder emf = Emf100();
+  RedBrushNoPen(emf)
+      .Record(33, {})  // SaveDC
+      .SolidBrush(2, ColorRef(0, 255, 0))
+      .Select(2)
+      .Record(10, {-50, 0})  // window origin moved
+      .Rectangle(0, 0, 10, 10)
+      .Record(34, {-1})  // RestoreDC
+      .Rectangle(0, 0, 10, 10);
+  const QImage image = Play(emf.Finish(), 100, 100);
+  EXPECT_EQ(image.pixel(55, 5), kGreen);
+  EXPECT_EQ(image.pixel(5, 5), kRed);
+}
+
+TEST(MetafilePlayerTest, EmfWorldTransform) {
+  EmfBuilder emf = Emf100();
+  RedBrushNoPen(emf);
+  std::string xform;
+  for (float v : {2.0f, 0.0f, 0.0f, 1.0f, 50.0f, 10.0f}) PutF32(xform, v);
+  emf.Raw(35, xform).Rectangle(0, 0, 20, 20);
+  const QImage image = Play(emf.Finish(), 100, 100);
+  ExpectOnlyInside(image, QRect(50, 10, 40, 20), kRed);
+}
+
+TEST(MetafilePlayerTest, EmfClipping) {
+  EmfBuilder emf = Emf100();
+  RedBrushNoPen(emf)
+      .Record(30, {0, 0, 50, 100})  // IntersectClipRect
+      .Record(29, {0, 0, 50, 20})   // ExcludeClipRect
+      .Rectangle(0, 0, 100, 100);
+  const QImage image = Play(emf.Finish(), 100, 100);
+  ExpectOnlyInside(image, QRect(0, 20, 50, 80), kRed);
+}
+
+TEST(MetafilePlayerTest, EmfClipRegionInDeviceUnits) {
+  EmfBuilder emf = Emf100();
+  RedBrushNoPen(emf);
+  std::string p;
+  Put32(p, 32 + 16);  // region data size
+  Put32(p, 5);        // RGN_COPY
+  Put32(p, 32);
+  Put32(p, 1);
+  Put32(p, 1);
+  Put32(p, 16);
+  for (int v : {60, 60, 80, 90}) PutI32(p, v);  // bounds
+  for (int v : {60, 60, 80, 90}) PutI32(p, v);
+  emf.Raw(75, p).Record(17, {8}).Record(9, {10, 10}).Record(11, {1, 1}).Rectangle(0, 0, 1000, 1000);
+  const QImage image = Play(emf.Finish(), 100, 100);
+  ExpectOnlyInside(image, QRect(60, 60, 20, 30), kRed);
+}
+
+TEST(MetafilePlayerTest, EmfPathFilled) {
+  EmfBuilder emf = Emf100();
+  RedBrushNoPen(emf)
+      .Record(59, {})  // BeginPath
+      .Rectangle(10, 10, 30, 30)
+      .Record(27, {50, 50})  // MoveToEx
+      .Record(54, {90, 50})  // LineTo
+      .Record(54, {90, 90})
+      .Record(61, {})   // CloseFigure
+      .Record(60, {})   // EndPath
+      .Record(62, {});  // FillPath
+  const QImage image = Play(emf.Finish(), 100, 100);
+  EXPECT_EQ(image.pixel(20, 20), kRed);
+  EXPECT_EQ(image.pixel(80, 60), kRed);
+  EXPECT_EQ(image.pixel(60, 80), kNone);
+  EXPECT_EQ(image.pixel(40, 40), kNone);
+}
+
+TEST(MetafilePlayerTest, EmfLinesFromTheCurrentPosition) {
+  EmfBuilder emf = Emf100();
+  emf.Pen(1, 0, 0, ColorRef(0, 0, 255))
+      .Select(1)
+      .Record(27, {10, 20})
+      .Record(54, {90, 20})
+      .Record(54, {90, 80});
+  const QImage image = Play(emf.Finish(), 100, 100);
+  EXPECT_EQ(image.pixel(50, 20), kBlue);
+  EXPECT_EQ(image.pixel(90, 50), kBlue);
+  EXPECT_EQ(image.pixel(50, 50), kNone);
+}
+
+TEST(MetafilePlayerTest, EmfStretchedBitmaps) {
+  for (bool topDown : {false, true}) {
+    SCOPED_TRACE(topDown);
+    EmfBuilder emf = Emf100();
+    emf.StretchDib(10, 10, 40, 40, TwoByTwo(topDown));
+    const QImage image = Play(emf.Finish(), 100, 100);
+    EXPECT_EQ(image.pixel(20, 20), kRed);
+    EXPECT_EQ(image.pixel(40, 20), kGreen);
+    EXPECT_EQ(image.pixel(20, 40), kBlue);
+    EXPECT_EQ(image.pixel(40, 40), kWhite);
+    EXPECT_EQ(image.pixel(60, 60), kNone);
+  }
+}
+
+TEST(MetafilePlayerTest, EmfBitBltWithoutSourceFillsWithTheBrush) {
+  EmfBuilder emf = Emf100();
+  emf.SolidBrush(1, ColorRef(0, 255, 0)).Select(1);
+  std::string p(16, '\0');
+  for (int v : {10, 10, 30, 20}) PutI32(p, v);
+  Put32(p, 0x00F00021);  // PATCOPY
+  p.resize(100 - 8, '\0');
+  emf.Raw(76, p);
+  const QImage image = Play(emf.Finish(), 100, 100);
+  ExpectOnlyInside(image, QRect(10, 10, 30, 20), kGreen);
+}
+
+TEST(MetafilePlayerTest, EmfTextIsDrawnNearItsReferencePoint) {
+  EmfBuilder emf = Emf100();
+  std::string font;
+  PutI32(font, 2);  // handle
+  PutI32(font, -24);
+  font.append(12, '\0');
+  PutI32(font, 700);
+  font.append(8, '\0');
+  for (char16_t c : std::u16string(u"DejaVu Sans")) Put16(font, c);
+  font.resize(4 + 92, '\0');
+  emf.Raw(82, font).Select(2).Record(18, {1}).TextW(10, 10, u"HHH");
+  const QImage image = Play(emf.Finish(), 100, 100);
+  const int inked = 100 * 100 - CountPixels(image, image.rect(), kNone);
+  EXPECT_GT(inked, 40);
+  // Black text below and right of the reference point (top-left alignment).
+  EXPECT_GT(CountPixels(image, QRect(10, 10, 60, 30), kBlack, 40), 20);
+  EXPECT_EQ(CountPixels(image, QRect(0, 45, 100, 55), kNone), 100 * 55);
+  EXPECT_EQ(CountPixels(image, QRect(0, 0, 100, 8), kNone), 100 * 8);
+}
+
+TEST(MetafilePlayerTest, EmfOpaqueTextBackground) {
+  EmfBuilder emf = Emf100();
+  emf.Record(25, {std::int32_t(ColorRef(0, 255, 0))}).TextW(10, 10, u"ii");
+  const QImage image = Play(emf.Finish(), 100, 100);
+  EXPECT_GT(CountPixels(image, image.rect(), kGreen), 20);
+}
+
+TEST(MetafilePlayerTest, EmfHatchedBrush) {
+  EmfBuilder emf = Emf100();
+  emf.Record(39, {1, 2, std::int32_t(ColorRef(0, 0, 255)), 4})  // cross hatch
+      .Select(1)
+      .Select(kNullPen)
+      .Rectangle(0, 0, 50, 50);
+  const QImage image = Play(emf.Finish(), 100, 100);
+  EXPECT_GT(CountPixels(image, QRect(0, 0, 50, 50), kBlue), 100);
+  EXPECT_GT(CountPixels(image, QRect(0, 0, 50, 50), kWhite), 100);  // opaque background
+  EXPECT_EQ(CountPixels(image, QRect(55, 55, 45, 45), kNone), 45 * 45);
+}
+
+TEST(MetafilePlayerTest, EmfObjectsDeletedAndRecreated) {
+  EmfBuilder emf = Emf100();
+  emf.SolidBrush(1, ColorRef(255, 0, 0))
+      .Select(1)
+      .Select(kNullPen)
+      .Record(40, {1})  // deleted while selected: still in use
+      .Rectangle(0, 0, 10, 10)
+      .SolidBrush(1, ColorRef(0, 255, 0))
+      .Select(1)
+      .Rectangle(10, 0, 20, 10)
+      .Select(7777);  // no such object: nothing changes
+  emf.Rectangle(20, 0, 30, 10);
+  const QImage image = Play(emf.Finish(), 100, 100);
+  EXPECT_EQ(image.pixel(5, 5), kRed);
+  EXPECT_EQ(image.pixel(15, 5), kGreen);
+  EXPECT_EQ(image.pixel(25, 5), kGreen);
+}
+
+TEST(MetafilePlayerTest, EmfEmptyFrameFallsBackToTheBounds) {
+  EmfBuilder emf(0, 0, 0, 0, 960, 960, 254, 254);
+  std::string bytes = RedBrushNoPen(emf).Rectangle(0, 0, 50, 50).Finish();
+  for (int i : {0, 1, 2, 3}) Set32(bytes, 8 + 4 * i, i < 2 ? 0 : 100);
+  const QImage image = Play(bytes, 100, 100);
+  ExpectOnlyInside(image, QRect(0, 0, 50, 50), kRed);
+
+  for (int i : {0, 1, 2, 3}) Set32(bytes, 8 + 4 * i, 0);
+  bool played = true;
+  Play(bytes, 100, 100, &played);
+  EXPECT_FALSE(played);
+}
+
+TEST(MetafilePlayerTest, PainterStateIsKept) {
+  EmfBuilder emf = Emf100();
+  RedBrushNoPen(emf).Record(30, {0, 0, 10, 10}).Rectangle(0, 0, 50, 50);
+  QImage image(100, 100, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  QPainter painter(&image);
+  painter.translate(20, 20);
+  painter.setClipRect(QRect(0, 0, 40, 40));
+  MetafilePlayer::Play(painter, emf.Finish(), QRectF(0, 0, 100, 100));
+  EXPECT_EQ(painter.transform(), QTransform::fromTranslate(20, 20));
+  EXPECT_TRUE(painter.hasClipping());
+  painter.fillRect(QRect(50, 50, 10, 10), Qt::blue);  // outside the caller's clip
+  painter.end();
+  ExpectOnlyInside(image, QRect(20, 20, 10, 10), kRed);
+  EXPECT_EQ(CountPixels(image, image.rect(), kBlue), 0);
+}
+
+// --- Windows metafiles ---
+
+TEST(MetafilePlayerTest, WmfRectangleMappedByWindowOriginAndExtent) {
+  // One inch by half an inch at 1440 units an inch: 96 x 48 pixels.
+  WmfBuilder wmf(0, 0, 1440, 720, 1440);
+  wmf.WindowOrg(0, 0)
+      .WindowExt(1440, 720)
+      .SolidBrush(ColorRef(0, 255, 0))
+      .Select(0)
+      .Pen(5, 0, 0)
+      .Select(1)
+      .Rectangle(360, 180, 1080, 540);
+  bool played = false;
+  const QImage image = Play(wmf.Finish(), 96, 48, &played);
+  EXPECT_TRUE(played);
+  ExpectOnlyInside(image, QRect(24, 12, 48, 24), kGreen);
+}
+
+TEST(MetafilePlayerTest, WmfWindowIsMappedOntoTheBoundingBox) {
+  // The records draw in a window of 200 x 100 units whatever the box says.
+  WmfBuilder wmf(0, 0, 1000, 500, 1000);
+  wmf.WindowOrg(100, 100)
+      .WindowExt(200, 100)
+      .SolidBrush(ColorRef(0, 255, 0))
+      .Select(0)
+      .Pen(5, 0, 0)
+      .Select(1)
+      .Rectangle(100, 100, 200, 150);
+  const QImage image = Play(wmf.Finish(), 200, 100);
+  ExpectOnlyInside(image, QRect(0, 0, 100, 50), kGreen);
+}
+
+TEST(MetafilePlayerTest, WmfWindowModesMapTheWindowOntoTheBox) {
+  for (int mode : {8, 7}) {  // MM_ANISOTROPIC, MM_ISOTROPIC
+    SCOPED_TRACE(mode);
+    WmfBuilder wmf(0, 0, 2000, 1000, 1000);
+    wmf.Record(0x0103, {mode}).WindowOrg(0, 0).WindowExt(200, 100);
+    wmf.SolidBrush(ColorRef(0, 255, 0)).Select(0).Pen(5, 0, 0).Select(1).Rectangle(0, 0, 100, 50);
+    const QImage image = Play(wmf.Finish(), 200, 100);
+    ExpectOnlyInside(image, QRect(0, 0, 100, 50), kGreen);
+  }
+}
+
+TEST(MetafilePlayerTest, WmfMetricModeIsInMillimetres) {
+  // Two inches by one at 1000 units an inch; MM_LOMETRIC: 0.1 mm, y up.
+  WmfBuilder wmf(0, 0, 2000, 1000, 1000);
+  wmf.Record(0x0103, {2}).Record(0x020D, {1000, 0});  // viewport origin at the bottom left
+  wmf.SolidBrush(ColorRef(0, 255, 0)).Select(0).Pen(5, 0, 0).Select(1).Rectangle(0, 0, 254, 127);
+  const QImage image = Play(wmf.Finish(), 200, 100);  // 100 pixels an inch
+  ExpectOnlyInside(image, QRect(0, 50, 100, 50), kGreen);
+}
+
+TEST(MetafilePlayerTest, WmfWithoutWindowRecordsUsesTheBoundingBox) {
+  WmfBuilder wmf(100, 50, 300, 150, 96);
+  wmf.SolidBrush(ColorRef(0, 255, 0)).Select(0).Pen(5, 0, 0).Select(1).Rectangle(100, 50, 200, 100);
+  const QImage image = Play(wmf.Finish(), 100, 50);
+  ExpectOnlyInside(image, QRect(0, 0, 50, 25), kGreen);
+}
+
+TEST(MetafilePlayerTest, WmfObjectsTakeTheLowestFreeSlot) {
+  WmfBuilder wmf(0, 0, 100, 100, 96);
+  wmf.Pen(5, 0, 0)                      // slot 0
+      .SolidBrush(ColorRef(255, 0, 0))  // slot 1
+      .SolidBrush(ColorRef(0, 255, 0))  // slot 2
+      .Select(0)
+      .Delete(1)
+      .SolidBrush(ColorRef(0, 0, 255))  // slot 1 again
+      .Select(1)
+      .Rectangle(0, 0, 50, 50)
+      .Select(2)
+      .Rectangle(50, 50, 100, 100);
+  const QImage image = Play(wmf.Finish(), 100, 100);
+  EXPECT_EQ(image.pixel(25, 25), kBlue);
+  EXPECT_EQ(image.pixel(75, 75), kGreen);
+}
+
+TEST(MetafilePlayerTest, WmfShapes) {
+  WmfBuilder wmf(0, 0, 100, 100, 96);
+  wmf.Pen(5, 0, 0).Select(0).SolidBrush(ColorRef(255, 0, 0)).Select(1);
+  wmf.Record(0x0418, {50, 50, 0, 0});                       // Ellipse
+  wmf.Record(0x0324, {3, 60, 0, 100, 0, 100, 40});          // Polygon
+  wmf.Record(0x061C, {10, 10, 100, 40, 60, 0});             // RoundRect
+  wmf.Record(0x081A, {50, 75, 75, 100, 100, 100, 50, 50});  // Pie, upper-right quarter
+  const QImage image = Play(wmf.Finish(), 100, 100);
+  EXPECT_EQ(image.pixel(25, 25), kRed);
+  EXPECT_EQ(image.pixel(2, 2), kNone);
+  EXPECT_EQ(image.pixel(95, 5), kRed);
+  EXPECT_EQ(image.pixel(62, 20), kNone);
+  EXPECT_EQ(image.pixel(20, 70), kRed);
+  EXPECT_EQ(image.pixel(85, 65), kRed);
+  EXPECT_EQ(image.pixel(65, 85), kNone);
+}
+
+TEST(MetafilePlayerTest, WmfPolyPolygonWithHole) {
+  WmfBuilder wmf(0, 0, 100, 100, 96);
+  wmf.Pen(5, 0, 0).Select(0).SolidBrush(ColorRef(255, 0, 0)).Select(1);
+  wmf.Record(0x0538, {2, 4, 4, 0, 0, 100, 0, 100, 100, 0, 100, 25, 25, 75, 25, 75, 75, 25, 75});
+  const QImage image = Play(wmf.Finish(), 100, 100);
+  EXPECT_EQ(image.pixel(10, 10), kRed);
+  EXPECT_EQ(image.pixel(50, 50), kNone);
+}
+
+TEST(MetafilePlayerTest, WmfSavedStateAndClipping) {
+  WmfBuilder wmf(0, 0, 100, 100, 96);
+  wmf.Pen(5, 0, 0).Select(0).SolidBrush(ColorRef(255, 0, 0)).Select(1);
+  wmf.Record(0x001E, {});               // SaveDC
+  wmf.Record(0x0416, {100, 50, 0, 0});  // IntersectClipRect(0, 0, 50, 100)
+  wmf.Rectangle(0, 0, 100, 50);
+  wmf.Record(0x0127, {0xFFFF});  // RestoreDC(-1)
+  wmf.Rectangle(0, 50, 100, 100);
+  const QImage image = Play(wmf.Finish(), 100, 100);
+  EXPECT_EQ(CountPixels(image, QRect(0, 0, 50, 50), kRed), 50 * 50);  // the top half, clipped
+  EXPECT_EQ(CountPixels(image, QRect(50, 0, 50, 50), kNone), 50 * 50);
+  EXPECT_EQ(CountPixels(image, QRect(0, 50, 100, 50), kRed), 100 * 50);
+}
+
+TEST(MetafilePlayerTest, WmfStretchedBitmap) {
+  WmfBuilder wmf(0, 0, 100, 100, 96);
+  wmf.StretchDib(10, 10, 40, 40, TwoByTwo(false));
+  const QImage image = Play(wmf.Finish(), 100, 100);
+  EXPECT_EQ(image.pixel(20, 20), kRed);
+  EXPECT_EQ(image.pixel(40, 20), kGreen);
+  EXPECT_EQ(image.pixel(20, 40), kBlue);
+  EXPECT_EQ(image.pixel(40, 40), kWhite);
+  EXPECT_EQ(image.pixel(60, 60), kNone);
+}
+
+TEST(MetafilePlayerTest, WmfText) {
+  WmfBuilder wmf(0, 0, 100, 100, 96);
+  wmf.Font(-24, "Arial")
+      .Select(0)
+      .Record(0x0102, {1})
+      .Record(0x0209, {0, 0xFF})
+      .TextOut(10, 10, "HHH");
+  const QImage image = Play(wmf.Finish(), 100, 100);
+  EXPECT_GT(CountPixels(image, QRect(10, 10, 60, 30), kBlue, 40), 20);
+  EXPECT_EQ(CountPixels(image, QRect(0, 50, 100, 50), kNone), 100 * 50);
+}
+
+TEST(MetafilePlayerTest, WmfWithoutPlaceableHeaderUsesItsWindow) {
+  WmfBuilder wmf(0, 0, 0, 0, 0, false);
+  wmf.WindowOrg(0, 0)
+      .WindowExt(1000, 1000)
+      .Pen(5, 0, 0)
+      .Select(0)
+      .SolidBrush(ColorRef(0, 255, 0))
+      .Select(1)
+      .Rectangle(500, 500, 1000, 1000);
+  const QImage image = Play(wmf.Finish(), 100, 100);
+  ExpectOnlyInside(image, QRect(50, 50, 50, 50), kGreen);
+
+  bool played = true;
+  Play(WmfBuilder(0, 0, 0, 0, 0, false).Rectangle(0, 0, 5, 5).Finish(), 10, 10, &played);
+  EXPECT_FALSE(played);
+}

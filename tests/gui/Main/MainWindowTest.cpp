@@ -1,0 +1,373 @@
+// The main window: start-up, the folder handling, the commands.
+#include <sys/stat.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <filesystem>
+
+#include "core/Main/DescriptionFile.h"
+#include "gui/Main/DirectoryListBox.h"
+#include "gui/Main/DriveComboBox.h"
+#include "gui/Main/FileListBox.h"
+#include "MainWindowFixture.h"
+#include "support/PictureFixtures.h"
+
+namespace {
+
+using Box = RecordingMessageBoxes::Box;
+
+std::string Crlf(std::initializer_list<std::string> lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  return text;
+}
+
+}  // namespace
+
+TEST_F(MainWindowTest, CaptionIsBuiltFromTheVersionRecord) {
+  Create();
+  EXPECT_EQ(Text(Window->windowTitle()), "Ambrelin, Vers 3.1, by Orvane Software");
+  EXPECT_EQ(State->Version.FileVersion, "3.1.0.2");
+}
+
+TEST_F(MainWindowTest, WithoutVersionRecordTheCaptionKeepsItsConnectingTexts) {
+  State = std::make_unique<MainState>(Messages);
+  State->ProgramDirectory = StartPath();
+  State->Record = nullptr;
+  Window = std::make_unique<TfrmMain>(*State);
+  EXPECT_EQ(Text(Window->windowTitle()), ", Vers ., by ");
+}
+
+TEST_F(MainWindowTest, FirstRunInEmptyStartDirectoryCreatesBothSettingsFiles) {
+  Create();
+  EXPECT_TRUE(Messages.Boxes.empty());
+  EXPECT_EQ(Start.Read("Ambrelin.INI"), Crlf({"[Main]", "PicDirPath=" + StartPath()}));
+  EXPECT_EQ(Start.Read("AmbrelinDir.INI"), Crlf({"[Options]", "WebPageTitle=My Ambrelin",
+                                                 "FileName=album.html", "PicHeadings=1"}));
+  EXPECT_EQ(Find<TDirectoryListBox>("DLB1")->Directory(), StartPath());
+  EXPECT_EQ(ProcessDirectory(), StartPath());
+  EXPECT_EQ(State->PictureDirectory, StartPath());
+  EXPECT_EQ(State->DescriptionFile, StartPath() + "/!.KVD");
+  EXPECT_EQ(Window->FolderChanges(), 1);
+}
+
+TEST_F(MainWindowTest, FolderWithoutPicturesShowsZeroAndDisablesBothButtons) {
+  Start.Write("notes.txt", "text");
+  Create();
+  EXPECT_EQ(Text(Find<QLabel>("Label3")->text()), "0");
+  EXPECT_FALSE(Find<QPushButton>("btnCreate")->isEnabled());
+  EXPECT_FALSE(Find<QPushButton>("btnEditDesc")->isEnabled());
+  EXPECT_EQ(State->Table.PictureCount(), 0);
+}
+
+TEST_F(MainWindowTest, JpegAndEmfPicturesAloneEnableBothButtons) {
+  Start.Write("a.jpeg", MakeJpeg(8, 6));
+  Start.Write("b.EMF", MakeEmf());
+  Start.Write("c.txt", "text");
+  Create();
+  EXPECT_EQ(Find<TFileListBox>("FLB1")->Lines(), (std::vector<std::string>{"a.jpeg", "b.EMF"}));
+  EXPECT_EQ(Text(Find<QLabel>("Label3")->text()), "2");
+  EXPECT_TRUE(Find<QPushButton>("btnCreate")->isEnabled());
+  EXPECT_TRUE(Find<QPushButton>("btnEditDesc")->isEnabled());
+  ASSERT_EQ(State->Table.PictureCount(), 2);
+  EXPECT_EQ(State->Table.Entries[1].NameText(), "b.EMF");
+  EXPECT_EQ(Find<TFileListBox>("FLB1")->Mask(), "*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf");
+}
+
+TEST_F(MainWindowTest, StoredFolderThatExistsIsShownAndIsTheCurrentDirectory) {
+  Other.Write("one.jpg", MakeJpeg(4, 4));
+  Other.Write("two.bmp", MakeBmp(4, 3));
+  Other.Write("AmbrelinDir.INI",
+              Crlf({"[Options]", "WebPageTitle=Holiday", "FileName=trip.htm", "PicHeadings=0"}));
+  Start.Write("Ambrelin.INI", Crlf({"[Main]", "PicDirPath=" + Other.Path()}));
+  Create();
+  const std::string other = RealFolderPath(Other.Path());
+  EXPECT_EQ(Find<TDirectoryListBox>("DLB1")->Directory(), other);
+  EXPECT_EQ(ProcessDirectory(), other);
+  EXPECT_EQ(Text(Find<QLabel>("Label3")->text()), "2");
+  EXPECT_EQ(Text(Find<QLineEdit>("Edit1")->text()), "Holiday");
+  EXPECT_EQ(Text(Find<QLineEdit>("Edit2")->text()), "trip.htm");
+  EXPECT_FALSE(Find<QCheckBox>("cb1")->isChecked());
+  EXPECT_EQ(State->Table.PictureCount(), 2);
+  EXPECT_EQ(State->DescriptionFile, other + "/!.KVD");
+  EXPECT_EQ(Start.Read("Ambrelin.INI"), Crlf({"[Main]", "PicDirPath=" + other}));
+  // The shown folder's options are written back; the start folder gets none.
+  EXPECT_EQ(Other.Read("AmbrelinDir.INI"),
+            Crlf({"[Options]", "WebPageTitle=Holiday", "FileName=trip.htm", "PicHeadings=0"}));
+  EXPECT_FALSE(Start.Exists("AmbrelinDir.INI"));
+  EXPECT_EQ(Window->FolderChanges(), 1);
+}
+
+TEST_F(MainWindowTest, StoredFolderThatWasDeletedFallsBackToTheStartDirectory) {
+  const std::string gone = Other.Path() + "/gone";
+  Start.Write("Ambrelin.INI", Crlf({"[Main]", "PicDirPath=" + gone}));
+  Create();
+  EXPECT_TRUE(Messages.Boxes.empty());
+  EXPECT_EQ(Find<TDirectoryListBox>("DLB1")->Directory(), StartPath());
+  EXPECT_EQ(ProcessDirectory(), StartPath());
+  EXPECT_EQ(Start.Read("Ambrelin.INI"), Crlf({"[Main]", "PicDirPath=" + StartPath()}));
+}
+
+TEST_F(MainWindowTest, EmptyStoredFolderFallsBackToTheStartDirectory) {
+  Start.Write("Ambrelin.INI", Crlf({"[Main]", "PicDirPath="}));
+  Create();
+  EXPECT_EQ(Find<TDirectoryListBox>("DLB1")->Directory(), StartPath());
+  EXPECT_EQ(Start.Read("Ambrelin.INI"), Crlf({"[Main]", "PicDirPath=" + StartPath()}));
+}
+
+TEST_F(MainWindowTest, ReadOnlyStartDirectoryReportsEachRefusedWriteOnceAndStillShowsTheFolder) {
+  Start.Write("a.jpg", MakeJpeg(4, 4));
+  ASSERT_EQ(chmod(Start.Path().c_str(), 0555), 0);
+  Create();
+  EXPECT_EQ(ErrorTexts(),
+            (std::vector<std::string>{"Unable to write to " + StartPath() + "/Ambrelin.INI.",
+                                      "Unable to write to " + StartPath() + "/AmbrelinDir.INI."}));
+  EXPECT_EQ(Find<TDirectoryListBox>("DLB1")->Directory(), StartPath());
+  EXPECT_EQ(ProcessDirectory(), StartPath());
+  EXPECT_EQ(Text(Find<QLabel>("Label3")->text()), "1");
+  EXPECT_EQ(Text(Find<QLineEdit>("Edit1")->text()), "My Ambrelin");
+  EXPECT_EQ(State->Table.PictureCount(), 1);
+  EXPECT_EQ(State->DescriptionFile, StartPath() + "/!.KVD");
+  EXPECT_EQ(Window->FolderChanges(), 1);
+}
+
+TEST_F(MainWindowTest, RefusedFolderMemoryIsReportedAfterTheFolderHandlingHasRun) {
+  Create();
+  Other.Write("a.jpg", MakeJpeg(4, 4));
+  Other.Write("AmbrelinDir.INI", Crlf({"[Options]", "WebPageTitle=Other"}));
+  ASSERT_EQ(chmod(Start.File("Ambrelin.INI").c_str(), 0444), 0);
+  ASSERT_EQ(chmod(Start.Path().c_str(), 0555), 0);
+  EXPECT_TRUE(Find<TDirectoryListBox>("DLB1")->ShowFolder(Other.Path()));
+  EXPECT_EQ(ErrorTexts(),
+            (std::vector<std::string>{"Unable to write to " + StartPath() + "/Ambrelin.INI."}));
+  const std::string other = RealFolderPath(Other.Path());
+  EXPECT_EQ(State->PictureDirectory, other);
+  EXPECT_EQ(State->DescriptionFile, other + "/!.KVD");
+  EXPECT_EQ(State->FolderSettings.FileName(), other + "/AmbrelinDir.INI");
+  EXPECT_EQ(Text(Find<QLineEdit>("Edit1")->text()), "Other");
+  EXPECT_EQ(State->Table.PictureCount(), 1);
+}
+
+TEST_F(MainWindowTest, SwitchingFoldersDiscardsTheTypedTitleAndShowsTheNewFoldersOptions) {
+  Start.Write("AmbrelinDir.INI",
+              Crlf({"[Options]", "WebPageTitle=Start", "FileName=s.html", "PicHeadings=0"}));
+  Create();
+  Find<QLineEdit>("Edit1")->setText(QStringLiteral("Typed, never saved"));
+  EXPECT_TRUE(Find<TDirectoryListBox>("DLB1")->ShowFolder(Other.Path()));
+  EXPECT_EQ(Text(Find<QLineEdit>("Edit1")->text()), "My Ambrelin");
+  EXPECT_EQ(Text(Find<QLineEdit>("Edit2")->text()), "album.html");
+  EXPECT_TRUE(Find<QCheckBox>("cb1")->isChecked());
+  EXPECT_FALSE(Other.Exists("AmbrelinDir.INI"));
+  EXPECT_EQ(Start.Read("Ambrelin.INI"),
+            Crlf({"[Main]", "PicDirPath=" + RealFolderPath(Other.Path())}));
+  // Back in the start folder: its stored options, not the typed title.
+  EXPECT_TRUE(Find<TDirectoryListBox>("DLB1")->ShowFolder(StartPath()));
+  EXPECT_EQ(Text(Find<QLineEdit>("Edit1")->text()), "Start");
+  EXPECT_FALSE(Find<QCheckBox>("cb1")->isChecked());
+}
+
+TEST_F(MainWindowTest, FolderHandlingRunsOncePerChangeAndNotForTheSameFolder) {
+  std::filesystem::create_directory(Start.File("sub"));
+  Create();
+  TDirectoryListBox* dlb = Find<TDirectoryListBox>("DLB1");
+  int emitted = 0;
+  QObject::connect(dlb, &TDirectoryListBox::Change, [&] { ++emitted; });
+  EXPECT_EQ(Window->FolderChanges(), 1);
+
+  EXPECT_TRUE(dlb->ShowFolder("sub"));  // relative to the shown folder
+  EXPECT_EQ(Window->FolderChanges(), 2);
+  EXPECT_EQ(ProcessDirectory(), StartPath() + "/sub");
+
+  EXPECT_FALSE(dlb->ShowFolder(StartPath() + "/sub"));
+  EXPECT_FALSE(dlb->ShowFolder(""));
+  dlb->ActivateLine(static_cast<int>(CurrentLineIndex(dlb->Lines())));
+  EXPECT_EQ(Window->FolderChanges(), 2);
+
+  EXPECT_TRUE(dlb->ShowFolder(".."));
+  EXPECT_EQ(Window->FolderChanges(), 3);
+  EXPECT_EQ(emitted, 2);
+  EXPECT_TRUE(Messages.Boxes.empty());
+}
+
+TEST_F(MainWindowTest, FolderThatCannotBeEnteredShowsTheErrorAndKeepsThePreviousFolder) {
+  std::filesystem::create_directory(Start.File("sub"));
+  Start.Write("a.jpg", MakeJpeg(4, 4));
+  Create();
+  TDirectoryListBox* dlb = Find<TDirectoryListBox>("DLB1");
+  const std::vector<FolderLine> lines = dlb->Lines();
+  ASSERT_EQ(lines.back().Kind, FolderLine::Subfolder);
+  std::filesystem::remove(Start.File("sub"));
+
+  dlb->ActivateLine(static_cast<int>(lines.size()) - 1);
+  EXPECT_EQ(ErrorTexts(), (std::vector<std::string>{"File not found."}));
+  EXPECT_EQ(dlb->Directory(), StartPath());
+  EXPECT_EQ(dlb->Lines(), lines);
+  EXPECT_EQ(ProcessDirectory(), StartPath());
+  EXPECT_EQ(State->PictureDirectory, StartPath());
+  EXPECT_EQ(Find<TFileListBox>("FLB1")->Lines(), (std::vector<std::string>{"a.jpg"}));
+  EXPECT_EQ(Window->FolderChanges(), 1);
+
+  // Another line still works.
+  dlb->ActivateLine(0);  // the root
+  EXPECT_EQ(dlb->Directory(), "/");
+  EXPECT_EQ(Messages.Boxes.size(), 1u);
+}
+
+TEST_F(MainWindowTest, CreateAlbumWritesTheAlbumThenStoresTheOptions) {
+  Start.Write("b.jpg", MakeJpeg(40, 30));
+  Start.Write("A.jpg", MakeJpeg(30, 40));
+  Start.Write("c.JPG", MakeJpeg(20, 20));
+  Create();
+  Find<QLineEdit>("Edit1")->setText(QStringLiteral("Summer"));
+  Find<QPushButton>("btnCreate")->click();
+
+  EXPECT_EQ(Messages.Boxes, (std::vector<Box>{{Box::Plain, "Ambrelin created!"}}));
+  for (const char* name : {"album.html", "album.SRC", "TN.INC", "Pics.INC", "DLM.INC"})
+    EXPECT_TRUE(Start.Exists(name)) << name;
+  const std::string page = Start.Read("album.html");
+  EXPECT_NE(page.find("<Title>Summer</Title>"), std::string::npos);
+  const std::size_t a = page.find("a.jpg"), b = page.find("b.jpg"), c = page.find("c.jpg");
+  ASSERT_NE(a, std::string::npos);
+  EXPECT_LT(a, b);
+  EXPECT_LT(b, c);
+  EXPECT_EQ(Text(Find<QLineEdit>("Edit2")->text()), "album");
+  EXPECT_EQ(Start.Read("AmbrelinDir.INI"),
+            Crlf({"[Options]", "WebPageTitle=Summer", "FileName=album", "PicHeadings=1"}));
+  EXPECT_EQ(State->Build.AlbumPictureCount, 3);
+  EXPECT_EQ(State->Build.AlbumBaseName, "album");
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(MainWindowTest, EmptyTitleShowsTheInformationDialogAndWritesNothing) {
+  Start.Write("a.jpg", MakeJpeg(4, 4));
+  Create();
+  const std::string optionsBefore = Start.Read("AmbrelinDir.INI");
+  Find<QLineEdit>("Edit1")->setText(QStringLiteral("   "));
+  Find<QPushButton>("btnCreate")->click();
+  EXPECT_EQ(Messages.Boxes,
+            (std::vector<Box>{{Box::Information, "The web page title is missing!"}}));
+  EXPECT_FALSE(Start.Exists("album.html"));
+  EXPECT_FALSE(Start.Exists("album.SRC"));
+  // The index name was cut at its "." all the same.
+  EXPECT_EQ(Text(Find<QLineEdit>("Edit2")->text()), "album");
+  EXPECT_EQ(Start.Read("AmbrelinDir.INI"), optionsBefore);
+}
+
+TEST_F(MainWindowTest, DamagedPictureShowsItsErrorAndTheNextClickWorks) {
+  Start.Write("a.jpg", MakeJpeg(4, 4));
+  Start.Write("x.jpg", "this is not a picture");
+  Create();
+  QPushButton* create = Find<QPushButton>("btnCreate");
+  create->click();
+  ASSERT_EQ(Messages.Boxes.size(), 1u);
+  EXPECT_EQ(Messages.Boxes[0].Kind, Box::Error);
+  EXPECT_EQ(Messages.Boxes[0].Text.rfind("JPEG error #", 0), 0u) << Messages.Boxes[0].Text;
+  EXPECT_FALSE(Start.Exists("album.html"));
+  EXPECT_EQ(Start.Read("AmbrelinDir.INI"), Crlf({"[Options]", "WebPageTitle=My Ambrelin",
+                                                 "FileName=album.html", "PicHeadings=1"}));
+  // The box already shows the base name the build made of it.
+  EXPECT_EQ(Text(Find<QLineEdit>("Edit2")->text()), "album");
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+  Start.Write("x.jpg", MakeJpeg(6, 6));
+  Messages.Boxes.clear();
+  create->click();
+  EXPECT_EQ(Messages.Boxes, (std::vector<Box>{{Box::Plain, "Ambrelin created!"}}));
+  EXPECT_TRUE(Start.Exists("album.html"));
+}
+
+TEST_F(MainWindowTest, CursorFileNamedIcoAndShortIconShowTheirErrorTexts) {
+  Start.Write("cursor.ico", MakeIcon(2));
+  Create();
+  Find<QPushButton>("btnCreate")->click();
+  EXPECT_EQ(ErrorTexts(), (std::vector<std::string>{"Icon image is not valid."}));
+
+  Start.Write("cursor.ico", "abc");
+  Messages.Boxes.clear();
+  Find<QPushButton>("btnCreate")->click();
+  EXPECT_EQ(ErrorTexts(), (std::vector<std::string>{"Stream read error."}));
+}
+
+TEST_F(MainWindowTest, EditDescriptionsLoadsTheDescriptionsAndOpensTheEditor) {
+  Start.Write("a.jpg", MakeJpeg(4, 4));
+  Start.Write("b.jpg", MakeJpeg(4, 4));
+  {
+    ImageTable table;
+    BuildImageTable(table, {"a.jpg", "b.jpg"});
+    SaveDescriptions(table, DescriptionFilePath(Start.Path()), "Sunset", 2);
+  }
+  Create();
+  EXPECT_EQ(State->Table.Entries.at(1).DescriptionText(), "");
+  int openings = 0;
+  std::string seen;
+  Window->SetDescriptionEditor([&](MainState& state) {
+    ++openings;
+    seen = state.Table.Entries.at(1).DescriptionText();
+  });
+  Find<QPushButton>("btnEditDesc")->click();
+  EXPECT_EQ(openings, 1);
+  EXPECT_EQ(seen, "Sunset");
+  EXPECT_TRUE(Messages.Boxes.empty());
+}
+
+TEST_F(MainWindowTest, EditDescriptionsWithoutEditorOnlyLoadsThem) {
+  Start.Write("a.jpg", MakeJpeg(4, 4));
+  {
+    ImageTable table;
+    BuildImageTable(table, {"A.JPG"});
+    SaveDescriptions(table, DescriptionFilePath(Start.Path()), "Dune", 1);
+  }
+  Create();
+  Find<QPushButton>("btnEditDesc")->click();
+  EXPECT_EQ(State->Table.Entries.at(0).DescriptionText(), "Dune");
+}
+
+TEST_F(MainWindowTest, OldDescriptionFileIsRenamedAtStartUp) {
+  Start.Write("@.KVD", "");
+  Create();
+  EXPECT_TRUE(Start.Exists("!.KVD"));
+  EXPECT_FALSE(Start.Exists("@.KVD"));
+}
+
+TEST_F(MainWindowTest, AboutShowsTheVersionAndASecondClickRefreshesIt) {
+  Create();
+  QLabel* version = AboutBox->findChild<QLabel*>(QStringLiteral("Version"));
+  ASSERT_NE(version, nullptr);
+  EXPECT_EQ(Text(version->text()), "Version");
+  Find<QPushButton>("btnAbout")->click();
+  EXPECT_TRUE(AboutBox->isVisible());
+  EXPECT_FALSE(AboutBox->isModal());
+  EXPECT_EQ(Text(version->text()), "Version: 3.1.0.2");
+
+  version->setText(QStringLiteral("stale"));
+  Find<QPushButton>("btnAbout")->click();
+  EXPECT_EQ(Text(version->text()), "Version: 3.1.0.2");
+  EXPECT_TRUE(AboutBox->isVisible());
+  // The main window stays usable while the box is open.
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+
+  AboutBox->findChild<QPushButton*>(QStringLiteral("OKButton"))->click();
+  EXPECT_FALSE(AboutBox->isVisible());
+  Find<QPushButton>("btnAbout")->click();
+  EXPECT_TRUE(AboutBox->isVisible());
+}
+
+TEST_F(MainWindowTest, ExitClosesTheWindow) {
+  Create();
+  Window->show();
+  ASSERT_TRUE(Window->isVisible());
+  Find<QPushButton>("btnExit")->click();
+  EXPECT_FALSE(Window->isVisible());
+  EXPECT_TRUE(Messages.Boxes.empty());
+}
+
+TEST_F(MainWindowTest, FormActivateShowsTheFileCount) {
+  Start.Write("a.jpg", MakeJpeg(4, 4));
+  Create();
+  Find<QLabel>("Label3")->setText(QStringLiteral("?"));
+  Window->FormActivate();
+  EXPECT_EQ(Text(Find<QLabel>("Label3")->text()), "1");
+}

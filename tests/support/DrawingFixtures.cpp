@@ -1,0 +1,581 @@
+#include "support/DrawingFixtures.h"
+
+#include <QBuffer>
+#include <QByteArray>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+
+#include <jpeglib.h>
+
+namespace drawfx {
+
+void Put16(std::string& out, std::uint16_t value) {
+  out.push_back(char(value & 0xFF));
+  out.push_back(char(value >> 8));
+}
+
+void Put32(std::string& out, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) out.push_back(char((value >> (8 * i)) & 0xFF));
+}
+
+void PutI32(std::string& out, std::int32_t value) {
+  Put32(out, std::uint32_t(value));
+}
+
+void PutF32(std::string& out, float value) {
+  std::uint32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  Put32(out, bits);
+}
+
+void Set32(std::string& bytes, std::size_t offset, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes[offset + i] = char((value >> (8 * i)) & 0xFF);
+}
+
+std::uint32_t ColorRef(int red, int green, int blue) {
+  return std::uint32_t(red) | std::uint32_t(green) << 8 | std::uint32_t(blue) << 16;
+}
+
+// --- Bitmaps ---
+
+std::string MakeDibInfo(const Bmp& given) {
+  // A table shorter than the bits call for is completed with black unless
+  // the header says how many entries it has.
+  Bmp bmp = given;
+  if (bmp.ColorsUsed == 0 && !bmp.Table.empty() && bmp.Bits <= 8 &&
+      bmp.Table.size() < (std::size_t(1) << bmp.Bits))
+    bmp.Table.resize(std::size_t(1) << bmp.Bits, qRgb(0, 0, 0));
+  std::string s;
+  if (bmp.HeaderSize == 12) {
+    Put32(s, 12);
+    Put16(s, std::uint16_t(bmp.Width));
+    Put16(s, std::uint16_t(bmp.Height));
+    Put16(s, 1);
+    Put16(s, bmp.Bits);
+    for (QRgb c : bmp.Table) {
+      s.push_back(char(qBlue(c)));
+      s.push_back(char(qGreen(c)));
+      s.push_back(char(qRed(c)));
+    }
+    return s;
+  }
+  Put32(s, bmp.HeaderSize);
+  PutI32(s, bmp.Width);
+  PutI32(s, bmp.Height);
+  Put16(s, 1);
+  Put16(s, bmp.Bits);
+  Put32(s, bmp.Compression);
+  Put32(s, bmp.ImageSize);
+  Put32(s, 2835);
+  Put32(s, 2835);
+  Put32(s, bmp.ColorsUsed);
+  Put32(s, 0);
+  if (bmp.HeaderSize > 40) {
+    std::string extra(bmp.HeaderSize - 40, '\0');
+    for (std::size_t i = 0; i < bmp.Masks.size() && 4 * i + 4 <= extra.size(); ++i)
+      Set32(extra, 4 * i, bmp.Masks[i]);
+    s += extra;
+  } else {
+    for (std::uint32_t mask : bmp.Masks) Put32(s, mask);
+  }
+  for (QRgb c : bmp.Table) Put32(s, c & 0xFFFFFF);
+  return s;
+}
+
+std::string MakeBmp(const Bmp& bmp) {
+  const std::string info = MakeDibInfo(bmp);
+  const std::uint32_t offBits = std::uint32_t(14 + info.size() + bmp.Gap);
+  std::string s = "BM";
+  Put32(s, std::uint32_t(offBits + bmp.Pixels.size()));
+  Put32(s, 0);
+  Put32(s, offBits);
+  s += info;
+  s.append(bmp.Gap, '\x55');
+  s += bmp.Pixels;
+  return s;
+}
+
+std::string Rows24(const std::vector<std::vector<QRgb>>& rows, bool topDown) {
+  std::string s;
+  for (std::size_t k = 0; k < rows.size(); ++k) {
+    const auto& row = rows[topDown ? k : rows.size() - 1 - k];
+    std::string line;
+    for (QRgb c : row) {
+      line.push_back(char(qBlue(c)));
+      line.push_back(char(qGreen(c)));
+      line.push_back(char(qRed(c)));
+    }
+    line.append((4 - line.size() % 4) % 4, '\0');
+    s += line;
+  }
+  return s;
+}
+
+std::string Bmp24(const std::vector<std::vector<QRgb>>& rows, bool topDown) {
+  Bmp bmp;
+  bmp.Width = rows.empty() ? 0 : std::int32_t(rows[0].size());
+  bmp.Height = std::int32_t(rows.size()) * (topDown ? -1 : 1);
+  bmp.Pixels = Rows24(rows, topDown);
+  return MakeBmp(bmp);
+}
+
+// --- JPEG ---
+
+std::string EncodeJpeg(const QImage& image, const JpegOptions& options) {
+  const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
+  jpeg_compress_struct info;
+  jpeg_error_mgr errors;
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&info);
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&info, &out, &size);
+  info.image_width = JDIMENSION(rgb.width());
+  info.image_height = JDIMENSION(rgb.height());
+  if (options.Grayscale) {
+    info.input_components = 1;
+    info.in_color_space = JCS_GRAYSCALE;
+  } else if (options.Cmyk) {
+    info.input_components = 4;
+    info.in_color_space = JCS_CMYK;
+  } else {
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+  }
+  jpeg_set_defaults(&info);
+  jpeg_set_quality(&info, options.Quality, TRUE);
+  if (options.Progressive) jpeg_simple_progression(&info);
+  info.restart_in_rows = options.RestartRows;
+  info.restart_interval = JDIMENSION(options.RestartInterval);
+  jpeg_start_compress(&info, TRUE);
+  std::vector<unsigned char> row(std::size_t(rgb.width()) * 4);
+  while (info.next_scanline < info.image_height) {
+    const unsigned char* in = rgb.constScanLine(int(info.next_scanline));
+    JSAMPROW pointer = row.data();
+    if (options.Grayscale) {
+      for (int x = 0; x < rgb.width(); ++x)
+        row[x] =
+            (unsigned char)((in[3 * x] * 299 + in[3 * x + 1] * 587 + in[3 * x + 2] * 114) / 1000);
+    } else if (options.Cmyk) {
+      // Adobe's inverted CMYK with no black: the stored values are the RGB
+      // values, and K stored as 255.
+      for (int x = 0; x < rgb.width(); ++x) {
+        row[4 * x] = in[3 * x];
+        row[4 * x + 1] = in[3 * x + 1];
+        row[4 * x + 2] = in[3 * x + 2];
+        row[4 * x + 3] = 255;
+      }
+    } else {
+      pointer = const_cast<unsigned char*>(in);
+    }
+    jpeg_write_scanlines(&info, &pointer, 1);
+  }
+  jpeg_finish_compress(&info);
+  std::string bytes(reinterpret_cast<const char*>(out), size);
+  jpeg_destroy_compress(&info);
+  std::free(out);
+  return bytes;
+}
+
+std::string SolidJpeg(int width, int height, QRgb color, const JpegOptions& options) {
+  QImage image(width, height, QImage::Format_RGB32);
+  image.fill(color);
+  return EncodeJpeg(image, options);
+}
+
+QImage NoisyGradient(int width, int height, unsigned seed) {
+  QImage image(width, height, QImage::Format_RGB32);
+  std::minstd_rand random(seed);
+  std::uniform_int_distribution<int> noise(-10, 10);
+  for (int y = 0; y < height; ++y) {
+    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < width; ++x) {
+      const int r = 40 + 180 * x / std::max(1, width) + noise(random);
+      const int g = 60 + 150 * y / std::max(1, height) + noise(random);
+      const int b = 120 + 100 * ((x + y) % 512) / 512 + noise(random);
+      line[x] = qRgb(std::clamp(r, 0, 255), std::clamp(g, 0, 255), std::clamp(b, 0, 255));
+    }
+  }
+  return image;
+}
+
+// --- Icons ---
+
+namespace {
+
+std::string IconDibHeader(int size, int bits, std::uint32_t imageSize) {
+  std::string s;
+  Put32(s, 40);
+  PutI32(s, size);
+  PutI32(s, 2 * size);  // colour rows and mask rows
+  Put16(s, 1);
+  Put16(s, std::uint16_t(bits));
+  Put32(s, 0);
+  Put32(s, imageSize);
+  Put32(s, 0);
+  Put32(s, 0);
+  Put32(s, 0);
+  Put32(s, 0);
+  return s;
+}
+
+}  // namespace
+
+IconImage BmpIconImage(int size, QRgb color) {
+  IconImage image;
+  image.Width = image.Height = size;
+  image.Bits = 32;
+  const int maskRow = ((size + 31) / 32) * 4;
+  std::string s = IconDibHeader(size, 32, std::uint32_t(size * size * 4 + maskRow * size));
+  for (int i = 0; i < size * size; ++i) Put32(s, color);
+  s.append(std::size_t(maskRow * size), '\0');
+  image.Data = s;
+  return image;
+}
+
+IconImage Bmp4IconImage(int size, QRgb color) {
+  IconImage image;
+  image.Width = image.Height = size;
+  image.Bits = 4;
+  const int colorRow = ((size * 4 + 31) / 32) * 4;
+  const int maskRow = ((size + 31) / 32) * 4;
+  std::string s = IconDibHeader(size, 4, std::uint32_t((colorRow + maskRow) * size));
+  for (int i = 0; i < 16; ++i) Put32(s, i == 1 ? (color & 0xFFFFFF) : 0);
+  for (int y = 0; y < size; ++y) {
+    std::string row(std::size_t(colorRow), '\0');
+    for (int x = 0; x < size / 2; x += 2) row[std::size_t(x / 2)] = 0x11;
+    s += row;
+  }
+  for (int y = 0; y < size; ++y) {
+    std::string row(std::size_t(maskRow), '\0');
+    for (int x = size / 2; x < size; ++x) row[std::size_t(x / 8)] |= char(0x80 >> (x % 8));
+    s += row;
+  }
+  image.Data = s;
+  return image;
+}
+
+IconImage PngIconImage(int size, QRgb color) {
+  IconImage image;
+  image.Width = image.Height = size;
+  image.Bits = 32;
+  QImage picture(size, size, QImage::Format_ARGB32);
+  picture.fill(color);
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  picture.save(&buffer, "PNG");
+  image.Data = std::string(png.constData(), std::size_t(png.size()));
+  return image;
+}
+
+std::string MakeIco(const std::vector<IconImage>& images, std::uint16_t type) {
+  std::string s;
+  Put16(s, 0);
+  Put16(s, type);
+  Put16(s, std::uint16_t(images.size()));
+  std::uint32_t offset = std::uint32_t(6 + 16 * images.size());
+  for (const IconImage& image : images) {
+    s.push_back(char(image.Width >= 256 ? 0 : image.Width));
+    s.push_back(char(image.Height >= 256 ? 0 : image.Height));
+    s.push_back(char(image.Bits < 8 ? 1 << image.Bits : 0));
+    s.push_back(0);
+    Put16(s, 1);
+    Put16(s, std::uint16_t(image.Bits));
+    Put32(s, std::uint32_t(image.Data.size()));
+    Put32(s, offset);
+    offset += std::uint32_t(image.Data.size());
+  }
+  for (const IconImage& image : images) s += image.Data;
+  return s;
+}
+
+// --- Enhanced metafiles ---
+
+EmfBuilder::EmfBuilder(int frameLeft, int frameTop, int frameRight, int frameBottom, int pixelsX,
+                       int pixelsY, int millimetresX, int millimetresY) {
+  auto toPixels = [](int v, int pixels, int millimetres) {
+    return std::int32_t(std::lround(double(v) * pixels / (millimetres * 100.0)));
+  };
+  std::string& s = Bytes;
+  Put32(s, 1);
+  Put32(s, 108);
+  PutI32(s, toPixels(frameLeft, pixelsX, millimetresX));
+  PutI32(s, toPixels(frameTop, pixelsY, millimetresY));
+  PutI32(s, toPixels(frameRight, pixelsX, millimetresX));
+  PutI32(s, toPixels(frameBottom, pixelsY, millimetresY));
+  PutI32(s, frameLeft);
+  PutI32(s, frameTop);
+  PutI32(s, frameRight);
+  PutI32(s, frameBottom);
+  Put32(s, 0x464D4520);
+  Put32(s, 0x10000);
+  Put32(s, 0);  // total size, set by Finish
+  Put32(s, 0);  // records, set by Finish
+  Put16(s, 0);  // handles, set by Finish
+  Put16(s, 0);
+  Put32(s, 0);
+  Put32(s, 0);
+  Put32(s, 0);
+  PutI32(s, pixelsX);
+  PutI32(s, pixelsY);
+  PutI32(s, millimetresX);
+  PutI32(s, millimetresY);
+  Put32(s, 0);
+  Put32(s, 0);
+  Put32(s, 0);
+  PutI32(s, millimetresX * 1000);
+  PutI32(s, millimetresY * 1000);
+}
+
+EmfBuilder EmfBuilder::ForPixels(int width, int height) {
+  // 960 pixels on 254 mm: 96 pixels an inch, 2540 / 96 hundredths of a
+  // millimetre a pixel.
+  return EmfBuilder(0, 0, int(std::lround(width * 2540.0 / 96)),
+                    int(std::lround(height * 2540.0 / 96)), 960, 960, 254, 254);
+}
+
+EmfBuilder& EmfBuilder::Record(std::uint32_t type, std::initializer_list<std::int32_t> values) {
+  Put32(Bytes, type);
+  Put32(Bytes, std::uint32_t(8 + 4 * values.size()));
+  for (std::int32_t v : values) PutI32(Bytes, v);
+  ++Records;
+  return *this;
+}
+
+EmfBuilder& EmfBuilder::Raw(std::uint32_t type, const std::string& parameters) {
+  std::string padded = parameters;
+  padded.append((4 - padded.size() % 4) % 4, '\0');
+  Put32(Bytes, type);
+  Put32(Bytes, std::uint32_t(8 + padded.size()));
+  Bytes += padded;
+  ++Records;
+  return *this;
+}
+
+EmfBuilder& EmfBuilder::Handles(std::uint16_t count) {
+  HandleCount = count;
+  return *this;
+}
+
+std::string EmfBuilder::Finish() {
+  std::string s = Bytes;
+  Put32(s, 14);
+  Put32(s, 20);
+  Put32(s, 0);
+  Put32(s, 16);
+  Put32(s, 20);
+  Set32(s, 48, std::uint32_t(s.size()));
+  Set32(s, 52, Records + 1);
+  s[56] = char(HandleCount & 0xFF);
+  s[57] = char(HandleCount >> 8);
+  return s;
+}
+
+EmfBuilder& EmfBuilder::SolidBrush(int handle, std::uint32_t colorRef) {
+  return Record(39, {handle, 0, std::int32_t(colorRef), 0});
+}
+
+EmfBuilder& EmfBuilder::Pen(int handle, int style, int width, std::uint32_t colorRef) {
+  return Record(38, {handle, style, width, 0, std::int32_t(colorRef)});
+}
+
+EmfBuilder& EmfBuilder::Select(std::uint32_t handle) {
+  return Record(37, {std::int32_t(handle)});
+}
+
+EmfBuilder& EmfBuilder::Rectangle(int left, int top, int right, int bottom) {
+  return Record(43, {left, top, right, bottom});
+}
+
+EmfBuilder& EmfBuilder::Polygon16(const std::vector<std::pair<int, int>>& points) {
+  std::string p(16, '\0');
+  Put32(p, std::uint32_t(points.size()));
+  for (const auto& [x, y] : points) {
+    Put16(p, std::uint16_t(x));
+    Put16(p, std::uint16_t(y));
+  }
+  return Raw(86, p);
+}
+
+EmfBuilder& EmfBuilder::TextW(int x, int y, const std::u16string& text) {
+  std::string p(16, '\0');  // bounds
+  Put32(p, 1);              // compatible graphics mode
+  PutF32(p, 0);
+  PutF32(p, 0);
+  PutI32(p, x);
+  PutI32(p, y);
+  Put32(p, std::uint32_t(text.size()));
+  Put32(p, 76);  // the string right after the fixed part
+  Put32(p, 0);   // options
+  p.append(16, '\0');
+  Put32(p, 0);  // no advances
+  for (char16_t c : text) Put16(p, c);
+  return Raw(84, p);
+}
+
+EmfBuilder& EmfBuilder::StretchDib(int x, int y, int width, int height, const Bmp& bitmap) {
+  const std::string info = MakeDibInfo(bitmap);
+  std::string p(16, '\0');
+  PutI32(p, x);
+  PutI32(p, y);
+  PutI32(p, 0);
+  PutI32(p, 0);
+  PutI32(p, bitmap.Width);
+  PutI32(p, std::abs(bitmap.Height));
+  Put32(p, 80);
+  Put32(p, std::uint32_t(info.size()));
+  Put32(p, std::uint32_t(80 + info.size()));
+  Put32(p, std::uint32_t(bitmap.Pixels.size()));
+  Put32(p, 0);
+  Put32(p, 0x00CC0020);
+  PutI32(p, width);
+  PutI32(p, height);
+  return Raw(81, p + info + bitmap.Pixels);
+}
+
+// --- Windows metafiles ---
+
+WmfBuilder::WmfBuilder(int left, int top, int right, int bottom, int unitsPerInch, bool placeable)
+    : Placeable(placeable) {
+  if (!placeable) return;
+  std::string h;
+  Put32(h, 0x9AC6CDD7);
+  Put16(h, 0);
+  Put16(h, std::uint16_t(left));
+  Put16(h, std::uint16_t(top));
+  Put16(h, std::uint16_t(right));
+  Put16(h, std::uint16_t(bottom));
+  Put16(h, std::uint16_t(unitsPerInch));
+  Put32(h, 0);
+  std::uint16_t checksum = 0;
+  for (int i = 0; i < 10; ++i)
+    checksum ^= std::uint16_t(std::uint8_t(h[2 * i]) | std::uint8_t(h[2 * i + 1]) << 8);
+  Put16(h, checksum);
+  Bytes = h;
+}
+
+WmfBuilder& WmfBuilder::Record(std::uint16_t function, std::initializer_list<int> words) {
+  std::string p;
+  for (int w : words) Put16(p, std::uint16_t(w));
+  return Raw(function, p);
+}
+
+WmfBuilder& WmfBuilder::Raw(std::uint16_t function, const std::string& parameters) {
+  std::string padded = parameters;
+  if (padded.size() % 2 != 0) padded.push_back('\0');
+  const std::uint32_t words = std::uint32_t(3 + padded.size() / 2);
+  Put32(Bytes, words);
+  Put16(Bytes, function);
+  Bytes += padded;
+  MaxRecord = std::max(MaxRecord, words);
+  return *this;
+}
+
+WmfBuilder& WmfBuilder::Objects(std::uint16_t count) {
+  ObjectCount = count;
+  return *this;
+}
+
+std::string WmfBuilder::Finish() {
+  const std::size_t start = Placeable ? 22 : 0;
+  std::string records = Bytes.substr(start);
+  Put32(records, 3);
+  Put16(records, 0);
+  std::string header;
+  Put16(header, 1);
+  Put16(header, 9);
+  Put16(header, 0x0300);
+  Put32(header, std::uint32_t((18 + records.size()) / 2));
+  Put16(header, ObjectCount);
+  Put32(header, MaxRecord);
+  Put16(header, 0);
+  return Bytes.substr(0, start) + header + records;
+}
+
+WmfBuilder& WmfBuilder::WindowOrg(int x, int y) {
+  return Record(0x020B, {y, x});
+}
+WmfBuilder& WmfBuilder::WindowExt(int x, int y) {
+  return Record(0x020C, {y, x});
+}
+
+WmfBuilder& WmfBuilder::SolidBrush(std::uint32_t colorRef) {
+  return Record(0x02FC, {0, int(colorRef & 0xFFFF), int(colorRef >> 16), 0});
+}
+
+WmfBuilder& WmfBuilder::Pen(int style, int width, std::uint32_t colorRef) {
+  return Record(0x02FA, {style, width, 0, int(colorRef & 0xFFFF), int(colorRef >> 16)});
+}
+
+WmfBuilder& WmfBuilder::Select(int index) {
+  return Record(0x012D, {index});
+}
+WmfBuilder& WmfBuilder::Delete(int index) {
+  return Record(0x01F0, {index});
+}
+
+WmfBuilder& WmfBuilder::Rectangle(int left, int top, int right, int bottom) {
+  return Record(0x041B, {bottom, right, top, left});
+}
+
+WmfBuilder& WmfBuilder::Font(int height, const std::string& face) {
+  std::string p;
+  Put16(p, std::uint16_t(height));
+  Put16(p, 0);
+  Put16(p, 0);
+  Put16(p, 0);
+  Put16(p, 400);
+  p.append(8, '\0');
+  std::string name = face.substr(0, 31);
+  name.resize(32, '\0');
+  p += name;
+  return Raw(0x02FB, p);
+}
+
+WmfBuilder& WmfBuilder::TextOut(int x, int y, const std::string& text) {
+  std::string p;
+  Put16(p, std::uint16_t(text.size()));
+  p += text;
+  if (p.size() % 2 != 0) p.push_back('\0');
+  Put16(p, std::uint16_t(y));
+  Put16(p, std::uint16_t(x));
+  return Raw(0x0521, p);
+}
+
+WmfBuilder& WmfBuilder::StretchDib(int x, int y, int width, int height, const Bmp& bitmap) {
+  std::string p;
+  Put32(p, 0x00CC0020);
+  Put16(p, 0);  // RGB colours
+  Put16(p, std::uint16_t(std::abs(bitmap.Height)));
+  Put16(p, std::uint16_t(bitmap.Width));
+  Put16(p, 0);
+  Put16(p, 0);
+  Put16(p, std::uint16_t(height));
+  Put16(p, std::uint16_t(width));
+  Put16(p, std::uint16_t(y));
+  Put16(p, std::uint16_t(x));
+  return Raw(0x0F43, p + MakeDibInfo(bitmap) + bitmap.Pixels);
+}
+
+// --- Pixels ---
+
+bool Near(QRgb a, QRgb b, int tolerance) {
+  return std::abs(qRed(a) - qRed(b)) <= tolerance && std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
+         std::abs(qBlue(a) - qBlue(b)) <= tolerance && std::abs(qAlpha(a) - qAlpha(b)) <= tolerance;
+}
+
+int CountPixels(const QImage& image, const QRect& area, QRgb color, int tolerance) {
+  int count = 0;
+  const QRect inside = area.intersected(image.rect());
+  for (int y = inside.top(); y <= inside.bottom(); ++y)
+    for (int x = inside.left(); x <= inside.right(); ++x)
+      if (Near(image.pixel(x, y), color, tolerance)) ++count;
+  return count;
+}
+
+}  // namespace drawfx

@@ -1,0 +1,53 @@
+#include "support/TestUtil.h"
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+TempDir::TempDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "ambrelin-test-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+  DirPath = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  // Give back write permission that a test took away, so removal works.
+  for (auto it = std::filesystem::recursive_directory_iterator(DirPath, ec);
+       !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
+    chmod(it->path().c_str(), 0755);
+  chmod(DirPath.c_str(), 0755);
+  std::filesystem::remove_all(DirPath, ec);
+}
+
+void TempDir::Write(const std::string& name, const std::string& bytes) const {
+  WriteFileBytes(File(name), bytes);
+}
+std::string TempDir::Read(const std::string& name) const { return ReadFileBytes(File(name)); }
+bool TempDir::Exists(const std::string& name) const {
+  return std::filesystem::exists(std::filesystem::path(File(name)));
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (!out) throw std::runtime_error("cannot write " + path);
+  out << bytes;
+}
+
+std::string CrLf(const std::vector<std::string>& lines) {
+  std::string s;
+  for (const auto& l : lines) s += l + "\r\n";
+  return s;
+}
