@@ -16,6 +16,7 @@
 
 #include "core/platform/Errors.h"
 #include "core/platform/FileSystem.h"
+#include "core/platform/LocalText.h"
 #include "core/platform/Text.h"
 
 // ---------------------------------------------------------------------------
@@ -32,10 +33,6 @@ NameOrder::NameOrder(const QLocale& locale) : CollationLocale(locale), Collator(
 }
 
 namespace {
-
-QString FromLocal(const std::string& text) {
-  return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // The sort key of the C locale. Qt's own key there is the case-sensitive
 // UTF-8 text, which would put every capital before every small letter.

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "core/platform/Text.h"
+#include "core/platform/LocalText.h"
 
 namespace {
 
@@ -20,11 +21,6 @@ bool IsUnder(std::string_view path, std::string_view folder) {
 
 bool IsOneOf(std::string_view text, std::initializer_list<std::string_view> list) {
   return std::find(list.begin(), list.end(), text) != list.end();
-}
-
-std::string ToLocal(const QString& text) {
-  const QByteArray bytes = text.toLocal8Bit();
-  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
 // True when the block device behind /dev/<name> is removable media, as the

@@ -20,6 +20,7 @@
 #include "core/pictures/formats/LittleEndian.h"
 #include "core/pictures/PictureReaders.h"
 #include "core/platform/Errors.h"
+#include "core/platform/IntegerMath.h"
 
 namespace {
 
@@ -103,14 +104,6 @@ bool EnhancedRecordsWellFormed(const unsigned char* bytes, std::uint64_t total) 
   return lastType == EmrEof;
 }
 
-// MulDiv over 64-bit differences of 32-bit fields: a value that does not
-// fit the 32-bit argument counts as an overflow, which MulDiv reports as -1.
-int MulDiv64(std::int64_t a, std::int64_t b, std::int64_t c) {
-  auto fits = [](std::int64_t v) { return v >= INT32_MIN && v <= INT32_MAX; };
-  if (!fits(a) || !fits(b) || !fits(c)) return -1;
-  return MulDiv(static_cast<int>(a), static_cast<int>(b), static_cast<int>(c));
-}
-
 PictureHeader ReadEnhanced(PictureSource& source, const unsigned char* head) {
   const std::uint32_t total = ReadU32(head, EmfTotalBytesAt);
   if (total < EmfHeaderSize) NotValid();
@@ -175,20 +168,6 @@ PictureHeader ReadPlaceable(PictureSource& source, const ScreenMetrics& screen) 
 }
 
 }  // namespace
-
-int MulDiv(int a, int b, int c) {
-  if (c == 0) return -1;
-  const std::int64_t product = std::int64_t{a} * b;
-  const std::int64_t divisor = c;
-  const bool negative = (product < 0) != (divisor < 0);
-  const std::uint64_t magnitude =
-      (static_cast<std::uint64_t>(product < 0 ? -product : product) +
-       static_cast<std::uint64_t>(divisor < 0 ? -divisor : divisor) / 2) /
-      static_cast<std::uint64_t>(divisor < 0 ? -divisor : divisor);
-  if (magnitude > static_cast<std::uint64_t>(INT32_MAX)) return -1;
-  const auto result = static_cast<std::int64_t>(magnitude);
-  return static_cast<int>(negative ? -result : result);
-}
 
 PictureHeader ReadMetafileHeader(PictureSource& source, const ScreenMetrics& screen) {
   if (source.Size() > EmfHeaderSize) {

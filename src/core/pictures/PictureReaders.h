@@ -36,8 +36,3 @@ PictureHeader ReadMetafileHeader(PictureSource& source, const ScreenMetrics& scr
 // markers up to the start of the first scan. Decoder errors raise EJPEG
 // with the decoder's message code; decoder warnings are ignored.
 PictureHeader ReadJpegHeader(PictureSource& source);
-
-// a * b / c with a 64-bit intermediate, rounded to the nearest integer with
-// halves away from zero; -1 when c is 0 or the result does not fit 32 bits
-// (as the Windows function of that name, which metafile sizes are defined by).
-int MulDiv(int a, int b, int c);

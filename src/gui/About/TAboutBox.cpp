@@ -10,6 +10,7 @@
 #include "gui/About/AboutPicture.h"
 #include "gui/common/WindowScaling.h"
 #include "ui_TAboutBox.h"
+#include "core/platform/LocalText.h"
 
 namespace {
 constexpr int WindowFontPixels = 14;
@@ -55,7 +56,7 @@ TAboutBox::TAboutBox(const ScreenMetrics& screen, QWidget* parent)
 TAboutBox::~TAboutBox() = default;
 
 void TAboutBox::SetVersionText(const std::string& text) {
-  ui->Version->setText(QString::fromLocal8Bit(text));
+  ui->Version->setText(FromLocal(text));
   ui->Version->resize(ui->Version->sizeHint());
 }
 

@@ -15,6 +15,7 @@
 #include "gui/Main/ListRowDelegate.h"
 #include "core/app/EventGuard.h"
 #include "core/platform/Errors.h"
+#include "core/platform/LocalText.h"
 
 namespace {
 
@@ -147,7 +148,7 @@ void TDirectoryListBox::FillLines() {
     const QIcon& glyph = line.Kind == FolderLine::Current     ? CurrentGlyph
                          : line.Kind == FolderLine::Subfolder ? ClosedGlyph
                                                               : OpenGlyph;
-    auto* item = new QListWidgetItem(glyph, QString::fromLocal8Bit(line.Text));
+    auto* item = new QListWidgetItem(glyph, FromLocal(line.Text));
     item->setData(ListRowDelegate::IndentRole, line.Level * indentStep);
     addItem(item);
   }

@@ -4,6 +4,7 @@
 
 #include "gui/Main/DirectoryListBox.h"
 #include "core/app/EventGuard.h"
+#include "core/platform/LocalText.h"
 
 namespace {
 QStyle::StandardPixmap GlyphOf(VolumeLine::VolumeKind kind) {
@@ -39,7 +40,7 @@ void TDriveComboBox::SetVolumes(std::vector<VolumeLine> volumes) {
   const QSignalBlocker quiet(this);
   clear();
   for (const VolumeLine& volume : VolumeLines)
-    addItem(style()->standardIcon(GlyphOf(volume.Kind)), QString::fromLocal8Bit(volume.Text));
+    addItem(style()->standardIcon(GlyphOf(volume.Kind)), FromLocal(volume.Text));
   if (DirList && !DirList->Directory().empty()) FolderShown(DirList->Directory());
 }
 

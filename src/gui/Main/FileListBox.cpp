@@ -5,6 +5,7 @@
 
 #include "core/Main/FolderListing.h"
 #include "gui/Main/ListRowDelegate.h"
+#include "core/platform/LocalText.h"
 
 namespace {
 // The busy pointer for as long as the object lives.
@@ -50,7 +51,7 @@ void TFileListBox::ShowListing(const std::string& folder, std::vector<std::strin
   Names = std::move(names);
   QStringList lines;
   lines.reserve(static_cast<qsizetype>(Names.size()));
-  for (const std::string& name : Names) lines << QString::fromLocal8Bit(name);
+  for (const std::string& name : Names) lines << FromLocal(name);
   clear();
   addItems(lines);
 }

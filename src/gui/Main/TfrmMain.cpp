@@ -18,6 +18,7 @@
 #include "gui/Main/FileListBox.h"
 #include "gui/common/WindowScaling.h"
 #include "core/pictures/FileFormats.h"
+#include "core/platform/LocalText.h"
 #include "ui_TfrmMain.h"
 
 namespace {
@@ -29,15 +30,6 @@ constexpr int WindowFontPixels = 13;
 constexpr int TitleFontPixels = 49;
 constexpr int ButtonFontPixels = 16;
 constexpr int ListRowHeight = 16;
-
-std::string ToLocal(const QString& text) {
-  const QByteArray bytes = text.toLocal8Bit();
-  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
-
-QString FromLocal(const std::string& text) {
-  return QString::fromLocal8Bit(text);
-}
 
 // The busy pointer while a command runs.
 class BusyPointer {

@@ -1,4 +1,5 @@
 #include "gui/PicDesc/TMemo.h"
+#include "core/platform/LocalText.h"
 
 #include <QTextBlock>
 #include <QTextCursor>
@@ -53,12 +54,11 @@ int TMemo::StoredBytes(const QString& text) {
 std::string TMemo::StoredText() const {
   QString text = toPlainText();
   text.replace(QChar(u'\n'), QStringLiteral("\r\n"));
-  const QByteArray bytes = text.toLocal8Bit();
-  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  return ToLocal(text);
 }
 
 void TMemo::SetStoredText(const std::string& text) {
-  QString shown = QString::fromLocal8Bit(text);
+  QString shown = FromLocal(text);
   shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   if (Limit > 0) shown.truncate(FittingPrefix(shown, Limit));
   setPlainText(shown);

@@ -23,6 +23,7 @@
 #include "core/pictures/Picture.h"
 #include "core/platform/Errors.h"
 #include "core/platform/FileSystem.h"
+#include "core/platform/LocalText.h"
 #include "ui_TfrmPicDesc.h"
 
 namespace {
@@ -37,15 +38,6 @@ constexpr int MaxDescriptionBytes = 255;
 
 QString ButtonFamily() {
   return QStringLiteral("Signboard");
-}
-
-std::string ToLocal(const QString& text) {
-  const QByteArray bytes = text.toLocal8Bit();
-  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
-
-QString FromLocal(const std::string& text) {
-  return QString::fromLocal8Bit(text);
 }
 
 // Hands every event of the application to a function first: the window's

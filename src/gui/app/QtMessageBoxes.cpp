@@ -1,4 +1,5 @@
 #include "gui/app/QtMessageBoxes.h"
+#include "core/platform/LocalText.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -37,7 +38,7 @@ std::unique_ptr<QMessageBox> MakeBox(QMessageBox::Icon icon, const QString& capt
                                      const std::string& text) {
   // The box belongs to the application; the active window only keeps it
   // above the program's windows.
-  auto box = std::make_unique<CentredMessageBox>(icon, caption, QString::fromLocal8Bit(text),
+  auto box = std::make_unique<CentredMessageBox>(icon, caption, FromLocal(text),
                                                  QMessageBox::Ok, QApplication::activeWindow());
   box->setWindowModality(Qt::ApplicationModal);
   // Texts are shown as they are: file names may hold "<" and "&".

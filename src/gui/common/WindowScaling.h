@@ -11,7 +11,7 @@
 #include <QStringList>
 #include <initializer_list>
 
-#include "core/pictures/PictureReaders.h"  // MulDiv
+#include "core/platform/IntegerMath.h"
 
 class QWidget;
 

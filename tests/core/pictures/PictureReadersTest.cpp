@@ -1,6 +1,7 @@
 // The readers below the picture layer: the rounding of metafile sizes, and
 // how little of a file measuring reads.
 #include "core/pictures/PictureReaders.h"
+#include "core/platform/IntegerMath.h"
 
 #include <gtest/gtest.h>
 
