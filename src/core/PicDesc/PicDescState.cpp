@@ -1,5 +1,7 @@
 #include "core/PicDesc/PicDescState.h"
 
+#include "core/platform/Errors.h"
+#include "core/platform/FileSystem.h"
 #include "core/platform/Text.h"
 
 FittedSize FitPicture(int w, int h) {
@@ -53,4 +55,24 @@ std::string RenameFailureMessage(int code, const std::string& newName) {
     default:
       return "Error #" + std::to_string(code) + " renaming file";
   }
+}
+
+RenameOutcome ApplyPendingRename(PicDescState& state, ImageTable& table,
+                                 const std::string& pictureDirectory) {
+  if (!state.RenamePending) return {};
+  state.RenamePending = false;
+  if (state.CurrentPicture < 1 || state.CurrentPicture > table.PictureCount()) return {};
+  PictureEntry& entry = table.Entries[static_cast<std::size_t>(state.CurrentPicture - 1)];
+  // A rename belongs to the picture it was prepared for.
+  if (state.RenameFromPath != pictureDirectory + "/" + entry.NameText()) return {};
+
+  int code = 0;
+  if (!IsPlainFileName(state.RenameToName)) {
+    code = BadPathNameCode;
+  } else if (const int err = RenameNoReplace(state.RenameFromPath, state.RenameToPath)) {
+    code = RenameCodeFromErrno(err);
+  }
+  if (code != 0) return {RenameOutcome::Failed, RenameFailureMessage(code, state.RenameToName)};
+  entry.SetName(state.RenameToName);
+  return {RenameOutcome::Renamed, {}};
 }

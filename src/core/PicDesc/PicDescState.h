@@ -1,11 +1,13 @@
 // What the description editor keeps from one opening to the next, and the
 // plain procedures behind its commands that need no window: fitting a
 // picture into the picture area, preparing a rename from the typed file
-// name and the texts of a failed rename.
+// name, carrying it out and the texts of a failed rename.
 #pragma once
 
 #include <cstdint>
 #include <string>
+
+#include "core/Main/ImageTable.h"
 
 // The editor's state. The program makes one at start-up and hands it to the
 // editor window; tests make their own.
@@ -62,3 +64,18 @@ inline constexpr int BadPathNameCode = 161;
 // The message of a failed rename to newName with the rename error code
 // (2: the file does not exist, 161: bad path name, 183: the name exists).
 std::string RenameFailureMessage(int code, const std::string& newName);
+
+// What carrying out a prepared rename gave.
+struct RenameOutcome {
+  enum Kind { NotTried, Renamed, Failed };
+  Kind Result = NotTried;
+  std::string Message;  // Failed: the text for the plain message box
+};
+
+// Carries out the prepared rename, once (the pending flag is cleared
+// whatever happens): the picture file is renamed without replacing another
+// file, and on success the shown picture's table entry takes the new name.
+// Nothing is tried when no picture of the table is shown, or when the
+// rename was prepared for another picture than the shown one.
+RenameOutcome ApplyPendingRename(PicDescState& state, ImageTable& table,
+                                 const std::string& pictureDirectory);

@@ -31,6 +31,12 @@ class TAboutBox : public QDialog {
   // it is open. The first showing centres it on the screen; later ones
   // show it where it was last.
   void ShowModeless();
+  // The same with a new caption for `Version`, as the main window's About
+  // button shows it.
+  void ShowModeless(const std::string& versionText) {
+    SetVersionText(versionText);
+    ShowModeless();
+  }
 
   // OKButton (also Enter): closes the box.
   void OKButtonClick();

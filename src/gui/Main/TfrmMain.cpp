@@ -11,7 +11,6 @@
 #include <optional>
 #include <vector>
 
-#include "gui/About/TAboutBox.h"
 #include "core/Main/DescriptionFile.h"
 #include "gui/Main/DirectoryListBox.h"
 #include "gui/Main/DriveComboBox.h"
@@ -215,23 +214,21 @@ void TfrmMain::btnCreateClick() {
     AlbumEnvironment env(State.PictureDirectory, State.Table, State.Version, State.Messages);
     env.Screen = State.Screen;
     env.DateTime = State.DateTime;
-    env.Probe = State.Probe;
+    env.Probe = Probe;
     env.FolderSettings = &State.FolderSettings;
     // The build may rewrite the index name (also when it refuses the input
     // or fails later): the box shows what it made of it.
     const OnScopeExit writeBack([&] {
       ui->Edit2->setText(FromLocal(input.IndexName));
-      State.Probe = env.Probe;
+      Probe = env.Probe;
     });
-    CreateAlbum(State.Build, input, env);
+    CreateAlbum(Build, input, env);
   });
 }
 
 void TfrmMain::btnAboutClick() {
   Guard.Run([&] {
-    if (!AboutBox) return;
-    AboutBox->SetVersionText("Version: " + State.Version.FileVersion);
-    AboutBox->ShowModeless();
+    if (ShowAbout) ShowAbout("Version: " + State.Version.FileVersion);
   });
 }
 

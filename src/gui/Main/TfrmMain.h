@@ -9,16 +9,10 @@
 #include <memory>
 #include <string>
 
-#include "core/Main/ImageTable.h"
+#include "core/Main/MainState.h"
 #include "core/Main/Settings.h"
-#include "core/Main/TIniFile.h"
 #include "core/Main/album/AlbumBuild.h"
 #include "core/app/EventGuard.h"
-#include "core/app/MessageBoxes.h"
-#include "core/app/VersionInfo.h"
-#include "core/pictures/PictureKind.h"
-#include "core/pictures/ProbePicture.h"
-#include "core/platform/LocaleFormats.h"
 
 namespace Ui {
 class TfrmMain;
@@ -27,37 +21,16 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class TAboutBox;
 class TDirectoryListBox;
 class TDriveComboBox;
 class TFileListBox;
 
-// What the main window's module owns for the whole run. The program makes
-// one at start-up; tests make their own.
-struct MainState {
-  explicit MainState(MessageBoxes& messages) : Messages(messages) {}
-
-  // Given before the window is created.
-  MessageBoxes& Messages;
-  std::string ProgramDirectory;  // the directory current at start-up
-  ScreenMetrics Screen;
-  const VersionRecord* Record = &ProgramVersionRecord();
-  DateTimeSettings DateTime = UnitedStatesDateTimeSettings();
-
-  // Kept by the window.
-  VersionInfo Version;
-  std::string PictureDirectory;  // the shown folder, the current directory
-  std::string DescriptionFile;   // PictureDirectory's "!.KVD"
-  TIniFile ProgramSettings;      // ProgramDirectory's "Ambrelin.INI"
-  TIniFile FolderSettings;       // PictureDirectory's "AmbrelinDir.INI"
-  ImageTable Table;              // the shown folder's pictures
-  AlbumBuildState Build;         // the last album build
-  PictureProbe Probe;            // the last picture measured by a build
-};
-
 // Opens the description editor modally on the main window's state and
 // returns when it is closed.
 using DescriptionEditor = std::function<void(MainState&)>;
+
+// Shows the About box without making it modal, with the given version line.
+using AboutBoxShower = std::function<void(const std::string& versionText)>;
 
 class TfrmMain : public QWidget {
   Q_OBJECT
@@ -68,8 +41,9 @@ class TfrmMain : public QWidget {
   explicit TfrmMain(MainState& state, QWidget* parent = nullptr);
   ~TfrmMain() override;
 
-  // The About box that btnAbout shows (created after this window).
-  void SetAboutBox(TAboutBox* aboutBox) { AboutBox = aboutBox; }
+  // What btnAbout shows (the About box, created after this window), given
+  // the text of its version line.
+  void SetAboutBox(AboutBoxShower showAbout) { ShowAbout = std::move(showAbout); }
   // The editor that btnEditDesc opens; none: descriptions are only loaded.
   void SetDescriptionEditor(DescriptionEditor editor) { Editor = std::move(editor); }
 
@@ -82,6 +56,9 @@ class TfrmMain : public QWidget {
   void btnCreateClick();
   void btnAboutClick();
   void btnExitClick();
+
+  // The state of the last album build.
+  const AlbumBuildState& LastBuild() const { return Build; }
 
   // How many times the folder handling DLB1Change has run.
   int FolderChanges() const { return FolderChangeCount; }
@@ -99,7 +76,9 @@ class TfrmMain : public QWidget {
   MainState& State;
   EventGuard Guard;
   std::unique_ptr<Ui::TfrmMain> ui;
-  TAboutBox* AboutBox = nullptr;
+  AboutBoxShower ShowAbout;
+  AlbumBuildState Build;  // the last album build
+  PictureProbe Probe;     // the last picture measured by a build
   DescriptionEditor Editor;
   int FolderChangeCount = 0;
   // During start-up: the "PicDirPath" write was refused once already and is

@@ -63,7 +63,7 @@ class ApplicationEventHook : public QObject {
 TfrmPicDesc::TfrmPicDesc(PicDescState& state, const ScreenMetrics& screen, MessageBoxes& messages,
                          QWidget* parent)
     : QWidget(parent, Qt::Window),
-      Editor(state),
+      PicDesc(state),
       Screen(screen),
       Guard(messages),
       ui(std::make_unique<Ui::TfrmPicDesc>()) {
@@ -144,8 +144,8 @@ void TfrmPicDesc::ShowModal(MainState& main) {
 }
 
 bool TfrmPicDesc::HavePicture() const {
-  return Main != nullptr && Editor.CurrentPicture >= 1 &&
-         Editor.CurrentPicture <= Main->Table.PictureCount();
+  return Main != nullptr && PicDesc.CurrentPicture >= 1 &&
+         PicDesc.CurrentPicture <= Main->Table.PictureCount();
 }
 
 void TfrmPicDesc::ClearDisplay() {
@@ -202,16 +202,16 @@ void TfrmPicDesc::SaveDescriptions() {
   // Never from an empty table: the rewrite would erase the folder's file.
   if (!HavePicture()) return;
   ::SaveDescriptions(Main->Table, Main->DescriptionFile, ui->memDesc->StoredText(),
-                     Editor.CurrentPicture);
-  Editor.DescriptionsDirty = false;
+                     PicDesc.CurrentPicture);
+  PicDesc.DescriptionsDirty = false;
 }
 
 void TfrmPicDesc::NextPicture() {
   if (!HavePicture()) return;
-  if (Editor.DescriptionsDirty) SaveDescriptions();
-  if (Editor.CurrentPicture < Main->Table.PictureCount()) {
-    ++Editor.CurrentPicture;
-    ShowPicture(Editor.CurrentPicture);
+  if (PicDesc.DescriptionsDirty) SaveDescriptions();
+  if (PicDesc.CurrentPicture < Main->Table.PictureCount()) {
+    ++PicDesc.CurrentPicture;
+    ShowPicture(PicDesc.CurrentPicture);
   } else {
     Guard.Boxes().ShowInformationDialog("We are at the last image");
   }
@@ -219,10 +219,10 @@ void TfrmPicDesc::NextPicture() {
 
 void TfrmPicDesc::PreviousPicture() {
   if (!HavePicture()) return;
-  if (Editor.DescriptionsDirty) SaveDescriptions();
-  if (Editor.CurrentPicture > 1) {
-    --Editor.CurrentPicture;
-    ShowPicture(Editor.CurrentPicture);
+  if (PicDesc.DescriptionsDirty) SaveDescriptions();
+  if (PicDesc.CurrentPicture > 1) {
+    --PicDesc.CurrentPicture;
+    ShowPicture(PicDesc.CurrentPicture);
   } else {
     Guard.Boxes().ShowInformationDialog("We are at the first image");
   }
@@ -233,26 +233,17 @@ void TfrmPicDesc::PreviousPicture() {
 // case) or a vanished file is reported; the command that called this goes
 // on either way.
 void TfrmPicDesc::ApplyPendingRename() {
-  if (!Editor.RenamePending) return;
-  Editor.RenamePending = false;
-  if (!HavePicture()) return;
-  PictureEntry& entry = Main->Table.Entries[static_cast<std::size_t>(Editor.CurrentPicture - 1)];
-  // A rename belongs to the picture it was prepared for.
-  if (Editor.RenameFromPath != Main->PictureDirectory + "/" + entry.NameText()) return;
-
-  int code = 0;
-  if (!IsPlainFileName(Editor.RenameToName)) {
-    code = BadPathNameCode;
-  } else if (const int err = RenameNoReplace(Editor.RenameFromPath, Editor.RenameToPath)) {
-    code = RenameCodeFromErrno(err);
-  }
-  if (code == 0) {
-    entry.SetName(Editor.RenameToName);
-    ui->txtFileName->setText(FromLocal(Editor.RenameToName));
+  if (Main == nullptr) {
+    PicDesc.RenamePending = false;
     return;
   }
-  Guard.Boxes().ShowPlainMessage(RenameFailureMessage(code, Editor.RenameToName));
-  ui->txtFileName->setFocus(Qt::OtherFocusReason);
+  const RenameOutcome outcome = ::ApplyPendingRename(PicDesc, Main->Table, Main->PictureDirectory);
+  if (outcome.Result == RenameOutcome::Renamed) {
+    ui->txtFileName->setText(FromLocal(PicDesc.RenameToName));
+  } else if (outcome.Result == RenameOutcome::Failed) {
+    Guard.Boxes().ShowPlainMessage(outcome.Message);
+    ui->txtFileName->setFocus(Qt::OtherFocusReason);
+  }
 }
 
 void TfrmPicDesc::FormShow() {
@@ -261,7 +252,7 @@ void TfrmPicDesc::FormShow() {
       ClearDisplay();
       return;
     }
-    Editor.CurrentPicture = 1;
+    PicDesc.CurrentPicture = 1;
     ShowPicture(1);
   });
 }
@@ -280,17 +271,17 @@ void TfrmPicDesc::FormKeyUp(int key) {
 
 void TfrmPicDesc::memDescChange() {
   Guard.Run([&] {
-    if (HavePicture()) Editor.DescriptionsDirty = true;
+    if (HavePicture()) PicDesc.DescriptionsDirty = true;
   });
 }
 
 void TfrmPicDesc::txtFileNameExit() {
   Guard.Run([&] {
-    Editor.RenamePending = false;
+    PicDesc.RenamePending = false;
     if (!HavePicture()) return;
     const PictureEntry& entry =
-        Main->Table.Entries[static_cast<std::size_t>(Editor.CurrentPicture - 1)];
-    PrepareRename(Editor, Main->PictureDirectory, entry.NameText(),
+        Main->Table.Entries[static_cast<std::size_t>(PicDesc.CurrentPicture - 1)];
+    PrepareRename(PicDesc, Main->PictureDirectory, entry.NameText(),
                   ToLocal(ui->txtFileName->text()));
   });
 }
@@ -319,7 +310,7 @@ void TfrmPicDesc::btnSaveClick() {
 void TfrmPicDesc::btnExitClick() {
   Guard.Run([&] {
     ApplyPendingRename();
-    if (Editor.DescriptionsDirty) SaveDescriptions();
+    if (PicDesc.DescriptionsDirty) SaveDescriptions();
     close();
   });
 }
@@ -368,7 +359,7 @@ void TfrmPicDesc::hideEvent(QHideEvent* event) {
 // carried out later on whatever picture is shown then. Exit has applied and
 // saved both before it closes.
 void TfrmPicDesc::closeEvent(QCloseEvent* event) {
-  Editor.RenamePending = false;
-  Editor.DescriptionsDirty = false;
+  PicDesc.RenamePending = false;
+  PicDesc.DescriptionsDirty = false;
   QWidget::closeEvent(event);
 }

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "gui/Main/TfrmMain.h"
+#include "core/Main/MainState.h"
 #include "core/PicDesc/PicDescState.h"
 #include "core/app/EventGuard.h"
 
@@ -58,8 +58,6 @@ class TfrmPicDesc : public QWidget {
   void btnSaveClick();
   void btnExitClick();
 
-  const PicDescState& State() const { return Editor; }
-
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
@@ -74,7 +72,7 @@ class TfrmPicDesc : public QWidget {
   void ClearDisplay();
   bool IsKeyReleaseForThisWindow(QObject* watched, const QKeyEvent& key) const;
 
-  PicDescState& Editor;
+  PicDescState& PicDesc;
   ScreenMetrics Screen;
   EventGuard Guard;
   std::unique_ptr<Ui::TfrmPicDesc> ui;

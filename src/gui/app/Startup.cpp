@@ -36,7 +36,7 @@ int RunAmbrelin(int argc, char** argv) {
   // so closing the main window ends the program even while the box is open.
   TfrmMain frmMain(state);
   TAboutBox aboutBox(state.Screen, &frmMain);
-  frmMain.SetAboutBox(&aboutBox);
+  frmMain.SetAboutBox([&aboutBox](const std::string& text) { aboutBox.ShowModeless(text); });
   // The description editor last. Its state lives as long as the window, so
   // it is carried from one opening to the next; "Edit Descriptions" opens
   // it modally and returns when it is closed.

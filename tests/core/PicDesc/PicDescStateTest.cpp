@@ -29,9 +29,13 @@ INSTANTIATE_TEST_SUITE_P(
                       FitCase{32, 32, {32, 32, false}},
                       // Products beyond 32 bits: the header of a huge picture.
                       FitCase{2000000000, 1000000000, {500, 250, true}},
-                      FitCase{1000000, 2000000000, {0, 500, true}}));
+                      FitCase{1000000, 2000000000, {0, 500, true}}),
+    [](const ::testing::TestParamInfo<FitCase>& info) {
+      return "Size" + std::to_string(info.param.W) + "x" + std::to_string(info.param.H);
+    });
 
 struct RenameCase {
+  const char* Name;
   const char* Current;
   const char* Typed;
   bool Pending;
@@ -52,25 +56,26 @@ TEST_P(PicDescPrepareRenameTest, PreparesTheNewNameAndPaths) {
 
 INSTANTIATE_TEST_SUITE_P(
     Names, PicDescPrepareRenameTest,
-    ::testing::Values(RenameCase{"photo.jpg", "beach", true, "beach.JPG"},
-                      RenameCase{"photo.jpg", "beach.jpg", true, "beach.jpg"},
-                      RenameCase{"photo.jpg", "beach.jpeg", true, "beach.jpeg.JPG"},
-                      RenameCase{"photo.jpg", "BEACH.JPG", true, "BEACH.JPG"},
-                      RenameCase{"photo.jpg", "", true, ".JPG"},
-                      RenameCase{"photo.jpg", "pg", true, "pg.JPG"},  // shorter than four
-                      RenameCase{"photo.JPG", "beach", true, "beach.JPG"},
-                      RenameCase{"photo.bmp", "beach", true, "beach.BMP"},
-                      RenameCase{"photo.jpeg", "beach", true, "beach"},
-                      RenameCase{"photo.ico", "beach", true, "beach"},
-                      RenameCase{"photo.emf", "beach.jpg", true, "beach.jpg"},
-                      RenameCase{"photo.wmf", "", true, ""},
+    ::testing::Values(RenameCase{"TypedWithoutExtension", "photo.jpg", "beach", true, "beach.JPG"},
+                      RenameCase{"TypedLowerCaseExtension", "photo.jpg", "beach.jpg", true, "beach.jpg"},
+                      RenameCase{"TypedOtherExtension", "photo.jpg", "beach.jpeg", true, "beach.jpeg.JPG"},
+                      RenameCase{"TypedUpperCase", "photo.jpg", "BEACH.JPG", true, "BEACH.JPG"},
+                      RenameCase{"TypedEmpty", "photo.jpg", "", true, ".JPG"},
+                      RenameCase{"TypedShorterThanFour", "photo.jpg", "pg", true, "pg.JPG"},  // shorter than four
+                      RenameCase{"UpperCaseExtension", "photo.JPG", "beach", true, "beach.JPG"},
+                      RenameCase{"Bitmap", "photo.bmp", "beach", true, "beach.BMP"},
+                      RenameCase{"JpegLongExtension", "photo.jpeg", "beach", true, "beach"},
+                      RenameCase{"Icon", "photo.ico", "beach", true, "beach"},
+                      RenameCase{"EnhancedMetafile", "photo.emf", "beach.jpg", true, "beach.jpg"},
+                      RenameCase{"WindowsMetafileEmpty", "photo.wmf", "", true, ""},
                       // Unchanged, or changed in letter case only: nothing to do.
-                      RenameCase{"photo.jpg", "photo.jpg", false, "photo.jpg"},
-                      RenameCase{"photo.jpg", "PHOTO.JPG", false, "PHOTO.JPG"},
-                      RenameCase{"photo.jpg", "Photo", false, "Photo.JPG"},
-                      RenameCase{"photo.jpeg", "PHOTO.jpeg", false, "PHOTO.jpeg"},
+                      RenameCase{"Unchanged", "photo.jpg", "photo.jpg", false, "photo.jpg"},
+                      RenameCase{"CaseOnly", "photo.jpg", "PHOTO.JPG", false, "PHOTO.JPG"},
+                      RenameCase{"CaseOnlyWithoutExtension", "photo.jpg", "Photo", false, "Photo.JPG"},
+                      RenameCase{"CaseOnlyLongExtension", "photo.jpeg", "PHOTO.jpeg", false, "PHOTO.jpeg"},
                       // Only ASCII letters change case: ä and Ä are different names.
-                      RenameCase{"bäume.jpeg", "BÄUME.JPEG", true, "BÄUME.JPEG"}));
+                      RenameCase{"NonAsciiLettersDiffer", "bäume.jpeg", "BÄUME.JPEG", true, "BÄUME.JPEG"}),
+    [](const ::testing::TestParamInfo<RenameCase>& info) { return std::string(info.param.Name); });
 
 TEST(PicDescPrepareRenameTest, PreparingAgainReplacesTheEarlierRename) {
   PicDescState state;

@@ -281,6 +281,9 @@ void PrintTo(const AlbumCase& c, std::ostream* out) {
   *out << c.Name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, AlbumWriteFailureTest, ::testing::ValuesIn(Cases));
+INSTANTIATE_TEST_SUITE_P(Files, AlbumWriteFailureTest, ::testing::ValuesIn(Cases),
+                         [](const ::testing::TestParamInfo<AlbumCase>& info) {
+                           return std::string(info.param.Name);
+                         });
 
 }  // namespace

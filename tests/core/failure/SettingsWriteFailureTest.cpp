@@ -210,6 +210,9 @@ void PrintTo(const SettingsCase& c, std::ostream* out) {
   *out << c.Name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, SettingsWriteFailureTest, ::testing::ValuesIn(Cases));
+INSTANTIATE_TEST_SUITE_P(Files, SettingsWriteFailureTest, ::testing::ValuesIn(Cases),
+                         [](const ::testing::TestParamInfo<SettingsCase>& info) {
+                           return std::string(info.param.Name);
+                         });
 
 }  // namespace

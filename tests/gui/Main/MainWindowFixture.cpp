@@ -30,7 +30,7 @@ TfrmMain& MainWindowTest::Create(int pixelsPerInch) {
   State->Screen = ScreenMetrics{pixelsPerInch, 24, 32, 32};
   Window = std::make_unique<TfrmMain>(*State);
   AboutBox = std::make_unique<TAboutBox>(State->Screen, Window.get());
-  Window->SetAboutBox(AboutBox.get());
+  Window->SetAboutBox([this](const std::string& text) { AboutBox->ShowModeless(text); });
   return *Window;
 }
 

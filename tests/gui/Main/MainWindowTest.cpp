@@ -236,8 +236,8 @@ TEST_F(MainWindowTest, CreateAlbumWritesTheAlbumThenStoresTheOptions) {
   EXPECT_EQ(Text(Find<QLineEdit>("Edit2")->text()), "album");
   EXPECT_EQ(Start.Read("AmbrelinDir.INI"),
             Crlf({"[Options]", "WebPageTitle=Summer", "FileName=album", "PicHeadings=1"}));
-  EXPECT_EQ(State->Build.AlbumPictureCount, 3);
-  EXPECT_EQ(State->Build.AlbumBaseName, "album");
+  EXPECT_EQ(Window->LastBuild().AlbumPictureCount, 3);
+  EXPECT_EQ(Window->LastBuild().AlbumBaseName, "album");
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 

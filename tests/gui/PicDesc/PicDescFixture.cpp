@@ -59,7 +59,7 @@ TfrmPicDesc& PicDescTest::Create(const std::vector<std::string>& names, int pixe
   Main->DescriptionFile = DescriptionFilePath(Folder.Path());
   BuildImageTable(Main->Table, names);
   LoadDescriptions(Main->Table, Main->DescriptionFile);
-  Window = std::make_unique<TfrmPicDesc>(Editor, Main->Screen, Messages);
+  Window = std::make_unique<TfrmPicDesc>(PicDesc, Main->Screen, Messages);
   Window->Bind(*Main);
   return *Window;
 }

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "gui/Main/TfrmMain.h"
+#include "core/Main/MainState.h"
 #include "core/PicDesc/PicDescState.h"
 #include "gui/PicDesc/TImage.h"
 #include "gui/PicDesc/TMemo.h"
@@ -104,7 +104,7 @@ class PicDescTest : public ::testing::Test {
   TempDir Folder;
   WatchingMessageBoxes Messages;
   std::unique_ptr<MainState> Main;
-  PicDescState Editor;
+  PicDescState PicDesc;
   std::unique_ptr<TfrmPicDesc> Window;
 };
 

@@ -80,7 +80,7 @@ TEST_F(PicDescKeysTest, ReleasesWorkWhicheverControlHasTheFocus) {
   box->setText(QStringLiteral("typed"));
   Release(box, Qt::Key_PageUp);
   EXPECT_EQ(Counters(), std::to_string(expected - 1) + " of 8");
-  EXPECT_FALSE(Editor.RenamePending);
+  EXPECT_FALSE(PicDesc.RenamePending);
   EXPECT_EQ(FileNameBox(), "picture0" + std::to_string(expected - 1) + ".jpg");
 }
 
@@ -113,7 +113,7 @@ TEST_F(PicDescKeysTest, ReleasesForOtherWindowsOrAHiddenEditorDoNothing) {
   EXPECT_EQ(Counters(), "1 of 3");
   Window->hide();
   Release(Memo(), Qt::Key_PageDown);
-  EXPECT_EQ(Editor.CurrentPicture, 1);
+  EXPECT_EQ(PicDesc.CurrentPicture, 1);
 }
 
 TEST_F(PicDescKeysTest, AReleaseAtTheLastPictureShowsTheMessage) {

@@ -94,7 +94,7 @@ TEST_F(PicDescPagingTest, AFileThatCannotBeOpenedEndsTheDisplayWithAnErrorBox) {
   EXPECT_EQ(FileNameBox(), "b.jpg");
   EXPECT_EQ(Image()->size(), QSize(40, 30));
   EXPECT_EQ(Memo()->StoredText(), "First");
-  EXPECT_EQ(Editor.CurrentPicture, 2);
+  EXPECT_EQ(PicDesc.CurrentPicture, 2);
 }
 
 TEST_F(PicDescPagingTest, OpeningShowsPictureOneOfTwelve) {
@@ -104,7 +104,7 @@ TEST_F(PicDescPagingTest, OpeningShowsPictureOneOfTwelve) {
   EXPECT_EQ(LabelText("Label4"), "of");
   EXPECT_EQ(LabelText("lblPicTot"), "12");
   EXPECT_EQ(FileNameBox(), "picture01.jpg");
-  EXPECT_EQ(Editor.CurrentPicture, 1);
+  EXPECT_EQ(PicDesc.CurrentPicture, 1);
 }
 
 TEST_F(PicDescPagingTest, PagingStopsAtBothEndsWithAMessage) {
@@ -121,7 +121,7 @@ TEST_F(PicDescPagingTest, PagingStopsAtBothEndsWithAMessage) {
   Window->btnPgDnClick();
   EXPECT_EQ(TakeBoxes(), (std::vector<Box>{{Box::Information, "We are at the last image"}}));
   EXPECT_EQ(Counters(), "12 of 12");
-  EXPECT_EQ(Editor.CurrentPicture, 12);
+  EXPECT_EQ(PicDesc.CurrentPicture, 12);
   Window->btnPgUpClick();
   EXPECT_EQ(Counters(), "11 of 12");
   EXPECT_FALSE(Folder.Exists("!.KVD"));  // nothing was changed, nothing written
@@ -143,17 +143,17 @@ TEST_F(PicDescPagingTest, OpeningAgainStartsAtPictureOne) {
   Window->hide();
   Window->show();
   EXPECT_EQ(Counters(), "1 of 3");
-  EXPECT_EQ(Editor.CurrentPicture, 1);
+  EXPECT_EQ(PicDesc.CurrentPicture, 1);
 }
 
 TEST_F(PicDescPagingTest, AChangedDescriptionIsWrittenBeforeTheNextPictureIsShown) {
   Open(NumberedNames(3));
   std::vector<StoredRecord> atSecondPicture;
   TypeDescription("Sunset\nBeach");
-  EXPECT_TRUE(Editor.DescriptionsDirty);
+  EXPECT_TRUE(PicDesc.DescriptionsDirty);
   Window->btnPgDnClick();
   EXPECT_EQ(Counters(), "2 of 3");
-  EXPECT_FALSE(Editor.DescriptionsDirty);
+  EXPECT_FALSE(PicDesc.DescriptionsDirty);
   EXPECT_EQ(
       StoredRecords(DescriptionFileBytes()),
       (std::vector<StoredRecord>{
@@ -199,7 +199,7 @@ TEST_F(PicDescPagingTest, ExitSavesAChangedDescriptionAndCloses) {
   EXPECT_FALSE(Window->isVisible());
   EXPECT_EQ(StoredRecords(DescriptionFileBytes()),
             (std::vector<StoredRecord>{{"picture01.jpg", ""}, {"picture02.jpg", "Harbour"}}));
-  EXPECT_FALSE(Editor.DescriptionsDirty);
+  EXPECT_FALSE(PicDesc.DescriptionsDirty);
 }
 
 TEST_F(PicDescPagingTest, ExitWithoutChangesWritesNothing) {
@@ -218,13 +218,13 @@ TEST_F(PicDescPagingTest, ShowingDescribedPicturesDoesNotRewriteTheFile) {
   EXPECT_EQ(Memo()->StoredText(), "One");
   // Were the file written, it would appear again.
   std::remove(Folder.File("!.KVD").c_str());
-  EXPECT_FALSE(Editor.DescriptionsDirty);
+  EXPECT_FALSE(PicDesc.DescriptionsDirty);
   Window->btnPgDnClick();
   EXPECT_EQ(Memo()->StoredText(), "Two");
   Window->btnPgDnClick();
   EXPECT_EQ(Memo()->StoredText(), "Three");
   Window->btnPgUpClick();
-  EXPECT_FALSE(Editor.DescriptionsDirty);
+  EXPECT_FALSE(PicDesc.DescriptionsDirty);
   Window->btnExitClick();
   EXPECT_FALSE(Folder.Exists("!.KVD"));
   EXPECT_TRUE(TakeBoxes().empty());
@@ -240,7 +240,7 @@ TEST_F(PicDescPagingTest, AFailingSaveKeepsThePictureTheTextAndTheWindow) {
   EXPECT_EQ(TakeBoxes(), (std::vector<Box>{{Box::Error, "File access denied."}}));
   EXPECT_EQ(Counters(), "1 of 2");
   EXPECT_EQ(Memo()->StoredText(), "One, changed");
-  EXPECT_TRUE(Editor.DescriptionsDirty);
+  EXPECT_TRUE(PicDesc.DescriptionsDirty);
 
   Window->btnExitClick();
   EXPECT_EQ(TakeBoxes(), (std::vector<Box>{{Box::Error, "File access denied."}}));
@@ -260,7 +260,7 @@ TEST_F(PicDescPagingTest, AHiddenEntryIsNotShown) {
   Open(NumberedNames(3));
   Main->Table.Entries[1].Hidden = 1;
   Window->btnPgDnClick();
-  EXPECT_EQ(Editor.CurrentPicture, 2);
+  EXPECT_EQ(PicDesc.CurrentPicture, 2);
   EXPECT_EQ(Counters(), "1 of 3");
   EXPECT_EQ(FileNameBox(), "picture01.jpg");
   Window->btnPgDnClick();
@@ -275,7 +275,7 @@ TEST_F(PicDescPagingTest, ClosingByTheCloseCommandSavesNothing) {
   EXPECT_FALSE(Folder.Exists("!.KVD"));
   EXPECT_EQ(Main->Table.Entries[0].DescriptionText(), "");
   // The lost text leaves no mark: the next opening writes nothing unasked.
-  EXPECT_FALSE(Editor.DescriptionsDirty);
+  EXPECT_FALSE(PicDesc.DescriptionsDirty);
   Window->show();
   Window->btnPgDnClick();
   EXPECT_FALSE(Folder.Exists("!.KVD"));
@@ -283,8 +283,8 @@ TEST_F(PicDescPagingTest, ClosingByTheCloseCommandSavesNothing) {
 
 TEST_F(PicDescPagingTest, AnEmptyTableIsLeftAlone) {
   // Left over from a folder shown before: the editor's state is carried.
-  Editor.CurrentPicture = 3;
-  Editor.DescriptionsDirty = true;
+  PicDesc.CurrentPicture = 3;
+  PicDesc.DescriptionsDirty = true;
   Folder.Write("!.KVD", DescriptionRecord("elsewhere.jpg", "Keep me"));
   Create({});
   Window->show();
@@ -294,7 +294,7 @@ TEST_F(PicDescPagingTest, AnEmptyTableIsLeftAlone) {
   TypeDescription("Typed into nothing");
   Find<QLineEdit>("txtFileName")->setText(QStringLiteral("renamed"));
   Window->txtFileNameExit();
-  EXPECT_FALSE(Editor.RenamePending);
+  EXPECT_FALSE(PicDesc.RenamePending);
   Window->btnSaveClick();
   Window->btnPgDnClick();
   Window->btnPgUpClick();
@@ -367,7 +367,7 @@ TEST_F(PicDescModalTest, ShowModalOpensMaximizedAndModalAndReturnsWhenClosed) {
   EXPECT_TRUE(modal);
   EXPECT_FALSE(Window->isVisible());
   EXPECT_EQ(TakeBoxes(), (std::vector<Box>{{Box::Error, "Cannot open file picture01.jpg."}}));
-  EXPECT_EQ(Editor.CurrentPicture, 1);
+  EXPECT_EQ(PicDesc.CurrentPicture, 1);
 }
 
 }  // namespace

@@ -34,14 +34,14 @@ TEST_F(PicDescRenameTest, TheNextMoveCarriesOutThePreparedRename) {
     SCOPED_TRACE(std::string(c.Current) + " -> " + c.Typed);
     Open({c.Current, "zzz.jpg"});
     TypeFileName(c.Typed);
-    EXPECT_TRUE(Editor.RenamePending);
+    EXPECT_TRUE(PicDesc.RenamePending);
     Window->btnPgDnClick();
     EXPECT_TRUE(TakeBoxes().empty());
     EXPECT_TRUE(Folder.Exists(c.Result));
     EXPECT_FALSE(Folder.Exists(c.Current));
     EXPECT_EQ(Main->Table.Entries[0].NameText(), c.Result);
     EXPECT_EQ(Counters(), "2 of 2");
-    EXPECT_FALSE(Editor.RenamePending);
+    EXPECT_FALSE(PicDesc.RenamePending);
     std::remove(Folder.File(c.Result).c_str());
     std::remove(Folder.File("zzz.jpg").c_str());
     Window.reset();
@@ -99,7 +99,7 @@ TEST_F(PicDescRenameTest, UnchangedOrCaseOnlyChangedNamesPrepareNothing) {
   Open({"photo.jpg", "zzz.jpg"});
   for (const char* typed : {"photo.jpg", "PHOTO.JPG", "Photo", "photo.JPG"}) {
     TypeFileName(typed);
-    EXPECT_FALSE(Editor.RenamePending) << typed;
+    EXPECT_FALSE(PicDesc.RenamePending) << typed;
   }
   Window->btnPgDnClick();
   EXPECT_TRUE(Folder.Exists("photo.jpg"));
@@ -110,9 +110,9 @@ TEST_F(PicDescRenameTest, UnchangedOrCaseOnlyChangedNamesPrepareNothing) {
 TEST_F(PicDescRenameTest, RestoringTheOldNameCancelsThePreparedRename) {
   Open({"photo.jpg", "zzz.jpg"});
   TypeFileName("beach");
-  EXPECT_TRUE(Editor.RenamePending);
+  EXPECT_TRUE(PicDesc.RenamePending);
   TypeFileName("photo.jpg");
-  EXPECT_FALSE(Editor.RenamePending);
+  EXPECT_FALSE(PicDesc.RenamePending);
   Window->btnPgDnClick();
   EXPECT_TRUE(Folder.Exists("photo.jpg"));
   EXPECT_FALSE(Folder.Exists("beach.JPG"));
@@ -148,7 +148,7 @@ TEST_F(PicDescRenameTest, AnExistingNameIsRefusedAndTheMoveGoesOn) {
     EXPECT_TRUE(Folder.Exists("photo.jpg"));
     EXPECT_TRUE(Folder.Exists("other.jpg"));
     EXPECT_EQ(Main->Table.Entries[1].NameText(), "photo.jpg");
-    EXPECT_FALSE(Editor.RenamePending);
+    EXPECT_FALSE(PicDesc.RenamePending);
   }
 }
 
@@ -218,9 +218,9 @@ TEST_F(PicDescRenameTest, ARenameIsTriedOnceOnly) {
 TEST_F(PicDescRenameTest, ARenamePreparedBeforeTheCloseCommandIsDropped) {
   Open({"photo.jpg", "zzz.jpg"});
   TypeFileName("beach");
-  ASSERT_TRUE(Editor.RenamePending);
+  ASSERT_TRUE(PicDesc.RenamePending);
   Window->close();
-  EXPECT_FALSE(Editor.RenamePending);
+  EXPECT_FALSE(PicDesc.RenamePending);
   EXPECT_TRUE(Folder.Exists("photo.jpg"));
   // Opened again, on another picture: nothing is renamed, ever.
   Window->show();
@@ -243,14 +243,14 @@ TEST_F(PicDescRenameTest, LeavingTheBoxForAnotherControlPreparesTheRename) {
   QApplication::sendEvent(box, &toOtherWindow);
   QFocusEvent toPopup(QEvent::FocusOut, Qt::PopupFocusReason);
   QApplication::sendEvent(box, &toPopup);
-  EXPECT_FALSE(Editor.RenamePending);
+  EXPECT_FALSE(PicDesc.RenamePending);
   for (Qt::FocusReason reason : {Qt::MouseFocusReason, Qt::TabFocusReason, Qt::BacktabFocusReason,
                                  Qt::ShortcutFocusReason}) {
-    Editor.RenamePending = false;
+    PicDesc.RenamePending = false;
     QFocusEvent leave(QEvent::FocusOut, reason);
     QApplication::sendEvent(box, &leave);
-    EXPECT_TRUE(Editor.RenamePending) << reason;
-    EXPECT_EQ(Editor.RenameToName, "beach.JPG");
+    EXPECT_TRUE(PicDesc.RenamePending) << reason;
+    EXPECT_EQ(PicDesc.RenameToName, "beach.JPG");
   }
 }
 
@@ -260,7 +260,7 @@ TEST_F(PicDescRenameTest, ANameTypedButNotLeftIsOverwrittenByTheNextPicture) {
   Window->FormKeyUp(Qt::Key_PageDown);
   EXPECT_EQ(FileNameBox(), "zzz.jpg");
   EXPECT_TRUE(Folder.Exists("photo.jpg"));
-  EXPECT_FALSE(Editor.RenamePending);
+  EXPECT_FALSE(PicDesc.RenamePending);
 }
 
 }  // namespace

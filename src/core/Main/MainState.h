@@ -1,0 +1,32 @@
+// What the main window's module owns for the whole run: the shown folder,
+// its settings and its image table. The windows share it; the program makes
+// one at start-up, tests make their own.
+#pragma once
+
+#include <string>
+
+#include "core/Main/ImageTable.h"
+#include "core/Main/TIniFile.h"
+#include "core/app/MessageBoxes.h"
+#include "core/app/VersionInfo.h"
+#include "core/platform/LocaleFormats.h"
+#include "core/platform/ScreenMetrics.h"
+
+struct MainState {
+  explicit MainState(MessageBoxes& messages) : Messages(messages) {}
+
+  // Given before the window is created.
+  MessageBoxes& Messages;
+  std::string ProgramDirectory;  // the directory current at start-up
+  ScreenMetrics Screen;
+  const VersionRecord* Record = &ProgramVersionRecord();
+  DateTimeSettings DateTime = UnitedStatesDateTimeSettings();
+
+  // Kept by the window.
+  VersionInfo Version;
+  std::string PictureDirectory;  // the shown folder, the current directory
+  std::string DescriptionFile;   // PictureDirectory's "!.KVD"
+  TIniFile ProgramSettings;      // ProgramDirectory's "Ambrelin.INI"
+  TIniFile FolderSettings;       // PictureDirectory's "AmbrelinDir.INI"
+  ImageTable Table;              // the shown folder's pictures
+};
