@@ -10,7 +10,7 @@ packages=(
   g++ cmake make pkg-config
   qt6-base-dev libjpeg62-turbo-dev libgtest-dev
   xvfb xauth fonts-dejavu-core
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
 )
 # node 20 or later runs the browser test; the machine's own node is used
 # when there is one.
