@@ -10,6 +10,8 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DAMBRELIN_SANITIZE=ON
 cmake --build build-test -j2
+# Every source file laid out as .clang-format says.
+cmake --build build-test --target format-check
 
 # A crash found by fuzzing fails the run, after the tests have run too.
 fuzz_status=0
