@@ -22,8 +22,8 @@
 
 #include <jpeglib.h>
 
-#include "drawing/decode/JpegDecoder.h"
 #include "drawing/PictureDrawing.h"
+#include "drawing/decode/JpegDecoder.h"
 
 namespace {
 

@@ -23,10 +23,10 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
+#include "BenchFolder.h"
 #include "core/Main/ImageTable.h"
 #include "core/Main/album/AlbumBuild.h"
 #include "core/app/VersionInfo.h"
-#include "BenchFolder.h"
 #include "core/pictures/ProbePicture.h"
 #include "core/platform/Errors.h"
 #include "core/platform/Text.h"

@@ -3,8 +3,8 @@
 
 #include <QPainter>
 
-#include "support/DrawingFixtures.h"
 #include "drawing/PictureDrawing.h"
+#include "support/DrawingFixtures.h"
 
 using namespace drawfx;
 

@@ -1,6 +1,8 @@
 #include "support/AlbumTestSupport.h"
 
-QDateTime TestBuildInstant() { return QDateTime(QDate(2026, 12, 7), QTime(15, 7, 9)); }
+QDateTime TestBuildInstant() {
+  return QDateTime(QDate(2026, 12, 7), QTime(15, 7, 9));
+}
 
 AlbumFixture::AlbumFixture() : Env(Dir.Path(), Table, Version, Messages) {
   ReadVersionInfo(Version, &ProgramVersionRecord());
@@ -17,4 +19,6 @@ void AlbumFixture::UseTable(const std::vector<std::string>& names) {
   State.AlbumPictureCount = static_cast<int>(names.size());
 }
 
-std::string Indented(int blanks, const std::string& text) { return std::string(blanks, ' ') + text; }
+std::string Indented(int blanks, const std::string& text) {
+  return std::string(blanks, ' ') + text;
+}

@@ -6,10 +6,10 @@
 #include <string>
 
 struct ChildOutcome {
-  bool Threw = false;          // the action raised one of the program's errors
-  std::string ClassName;       // its class
-  std::string Message;         // its message
-  bool Crashed = false;        // the child died or left otherwise
+  bool Threw = false;     // the action raised one of the program's errors
+  std::string ClassName;  // its class
+  std::string Message;    // its message
+  bool Crashed = false;   // the child died or left otherwise
 };
 
 ChildOutcome RunWithFileSizeLimit(std::size_t limitBytes, const std::function<void()>& action);

@@ -27,7 +27,9 @@ TempDir::~TempDir() {
 void TempDir::Write(const std::string& name, const std::string& bytes) const {
   WriteFileBytes(File(name), bytes);
 }
-std::string TempDir::Read(const std::string& name) const { return ReadFileBytes(File(name)); }
+std::string TempDir::Read(const std::string& name) const {
+  return ReadFileBytes(File(name));
+}
 bool TempDir::Exists(const std::string& name) const {
   return std::filesystem::exists(std::filesystem::path(File(name)));
 }

@@ -9,8 +9,8 @@
 #include <map>
 #include <string_view>
 
-#include "core/platform/Text.h"
 #include "core/platform/LocalText.h"
+#include "core/platform/Text.h"
 
 namespace {
 

@@ -12,17 +12,18 @@ const VersionRecord& ProgramVersionRecord() {
     r.FileOS = 4;    // 32-bit Windows
     r.FileType = 1;  // application
     r.FileSubtype = 0;
-    r.StringBlocks.push_back({"040904E4",
-                              {{"CompanyName", "Orvane Software"},
-                               {"FileDescription", "Ambrelin"},
-                               {"FileVersion", "3.1.0.2"},
-                               {"InternalName", "Ambrelin"},
-                               {"LegalCopyright", ""},
-                               {"LegalTrademarks", ""},
-                               {"OriginalFilename", ""},
-                               {"ProductName", "Ambrelin"},
-                               {"ProductVersion", "1.0.0.0"},
-                               {"Comments", "Turns a folder of pictures into an HTML album page"}}});
+    r.StringBlocks.push_back(
+        {"040904E4",
+         {{"CompanyName", "Orvane Software"},
+          {"FileDescription", "Ambrelin"},
+          {"FileVersion", "3.1.0.2"},
+          {"InternalName", "Ambrelin"},
+          {"LegalCopyright", ""},
+          {"LegalTrademarks", ""},
+          {"OriginalFilename", ""},
+          {"ProductName", "Ambrelin"},
+          {"ProductVersion", "1.0.0.0"},
+          {"Comments", "Turns a folder of pictures into an HTML album page"}}});
     r.Translations.push_back({0x0409, 0x04E4});
     return r;
   }();

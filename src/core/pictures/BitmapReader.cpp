@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <limits>
 
-#include "core/pictures/formats/LittleEndian.h"
 #include "core/pictures/PictureReaders.h"
+#include "core/pictures/formats/LittleEndian.h"
 #include "core/platform/Errors.h"
 
 namespace {

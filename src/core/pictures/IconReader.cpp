@@ -2,8 +2,8 @@
 // images themselves are decoded when the icon is first drawn.
 #include <cstdint>
 
-#include "core/pictures/formats/LittleEndian.h"
 #include "core/pictures/PictureReaders.h"
+#include "core/pictures/formats/LittleEndian.h"
 #include "core/platform/Errors.h"
 
 namespace {

@@ -17,8 +17,8 @@
 #include <cstdint>
 #include <string>
 
-#include "core/pictures/formats/LittleEndian.h"
 #include "core/pictures/PictureReaders.h"
+#include "core/pictures/formats/LittleEndian.h"
 #include "core/platform/Errors.h"
 #include "core/platform/IntegerMath.h"
 

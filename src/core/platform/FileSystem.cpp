@@ -104,7 +104,9 @@ int ReadWholeFile(const std::string& path, std::string& out) {
 }
 
 namespace {
-bool NoWriteBits(const struct stat& st) { return (st.st_mode & 0222) == 0; }
+bool NoWriteBits(const struct stat& st) {
+  return (st.st_mode & 0222) == 0;
+}
 
 // Writes all of data to fd; returns 0 or the errno value (ENOSPC for a
 // write that wrote nothing without an error).

@@ -18,7 +18,9 @@ DateTimeSettings UnitedStatesDateTimeSettings() {
 }
 
 namespace {
-bool IsPatternLetter(QChar c) { return c.isLetter(); }
+bool IsPatternLetter(QChar c) {
+  return c.isLetter();
+}
 
 // Maps a Qt date pattern to the tokens d, dd, m, mm, yy, yyyy; the first
 // separator becomes the date separator and is written as "/".

@@ -1,8 +1,12 @@
 #include "core/platform/Text.h"
 
 namespace {
-char UpperChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-char LowerChar(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+char UpperChar(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
+char LowerChar(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 }  // namespace
 
 std::string UpperAscii(std::string_view text) {

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "gui/About/AboutPictureData.h"
 #include "drawing/decode/JpegDecoder.h"
+#include "gui/About/AboutPictureData.h"
 
 QImage AboutPicture() {
   const std::string bytes(reinterpret_cast<const char*>(AboutPictureJpeg), AboutPictureJpegSize);

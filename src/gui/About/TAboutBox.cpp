@@ -7,10 +7,10 @@
 #include <QPixmap>
 #include <QScreen>
 
+#include "core/platform/LocalText.h"
 #include "gui/About/AboutPicture.h"
 #include "gui/common/WindowScaling.h"
 #include "ui_TAboutBox.h"
-#include "core/platform/LocalText.h"
 
 namespace {
 constexpr int WindowFontPixels = 14;

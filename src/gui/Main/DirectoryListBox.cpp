@@ -10,12 +10,12 @@
 #include <cerrno>
 #include <climits>
 
-#include "gui/Main/DriveComboBox.h"
-#include "gui/Main/FileListBox.h"
-#include "gui/Main/ListRowDelegate.h"
 #include "core/app/EventGuard.h"
 #include "core/platform/Errors.h"
 #include "core/platform/LocalText.h"
+#include "gui/Main/DriveComboBox.h"
+#include "gui/Main/FileListBox.h"
+#include "gui/Main/ListRowDelegate.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <QStyle>
 
-#include "gui/Main/DirectoryListBox.h"
 #include "core/app/EventGuard.h"
 #include "core/platform/LocalText.h"
+#include "gui/Main/DirectoryListBox.h"
 
 namespace {
 QStyle::StandardPixmap GlyphOf(VolumeLine::VolumeKind kind) {

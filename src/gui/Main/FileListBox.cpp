@@ -4,8 +4,8 @@
 #include <QCursor>
 
 #include "core/Main/FolderListing.h"
-#include "gui/Main/ListRowDelegate.h"
 #include "core/platform/LocalText.h"
+#include "gui/Main/ListRowDelegate.h"
 
 namespace {
 // The busy pointer for as long as the object lives.

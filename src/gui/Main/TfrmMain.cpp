@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "core/Main/DescriptionFile.h"
+#include "core/pictures/FileFormats.h"
+#include "core/platform/LocalText.h"
 #include "gui/Main/DirectoryListBox.h"
 #include "gui/Main/DriveComboBox.h"
 #include "gui/Main/FileListBox.h"
 #include "gui/common/WindowScaling.h"
-#include "core/pictures/FileFormats.h"
-#include "core/platform/LocalText.h"
 #include "ui_TfrmMain.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <QWidget>
 #include <string>
 
-#include "drawing/PictureDrawing.h"
 #include "core/pictures/PictureKind.h"
+#include "drawing/PictureDrawing.h"
 
 class TImage : public QWidget {
   Q_OBJECT

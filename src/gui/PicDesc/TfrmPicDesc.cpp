@@ -17,13 +17,13 @@
 #include <utility>
 
 #include "core/Main/DescriptionFile.h"
-#include "gui/PicDesc/TImage.h"
-#include "gui/PicDesc/TMemo.h"
-#include "gui/common/WindowScaling.h"
 #include "core/pictures/Picture.h"
 #include "core/platform/Errors.h"
 #include "core/platform/FileSystem.h"
 #include "core/platform/LocalText.h"
+#include "gui/PicDesc/TImage.h"
+#include "gui/PicDesc/TMemo.h"
+#include "gui/common/WindowScaling.h"
 #include "ui_TfrmPicDesc.h"
 
 namespace {

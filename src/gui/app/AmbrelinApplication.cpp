@@ -3,8 +3,8 @@
 #include <QIcon>
 #include <QtGlobal>
 
-#include "drawing/Artwork.h"
 #include "core/app/EventGuard.h"
+#include "drawing/Artwork.h"
 #include "gui/app/QtMessageBoxes.h"
 
 namespace {

@@ -38,8 +38,8 @@ std::unique_ptr<QMessageBox> MakeBox(QMessageBox::Icon icon, const QString& capt
                                      const std::string& text) {
   // The box belongs to the application; the active window only keeps it
   // above the program's windows.
-  auto box = std::make_unique<CentredMessageBox>(icon, caption, FromLocal(text),
-                                                 QMessageBox::Ok, QApplication::activeWindow());
+  auto box = std::make_unique<CentredMessageBox>(icon, caption, FromLocal(text), QMessageBox::Ok,
+                                                 QApplication::activeWindow());
   box->setWindowModality(Qt::ApplicationModal);
   // Texts are shown as they are: file names may hold "<" and "&".
   box->setTextFormat(Qt::PlainText);

@@ -4,14 +4,14 @@
 
 #include <climits>
 
+#include "core/pictures/FileFormats.h"
+#include "core/platform/LocaleFormats.h"
 #include "gui/About/TAboutBox.h"
 #include "gui/Main/TfrmMain.h"
 #include "gui/PicDesc/TfrmPicDesc.h"
 #include "gui/app/AmbrelinApplication.h"
 #include "gui/app/QtMessageBoxes.h"
 #include "gui/app/ScreenInfo.h"
-#include "core/pictures/FileFormats.h"
-#include "core/platform/LocaleFormats.h"
 
 std::string StartDirectory() {
   char buffer[PATH_MAX];

@@ -31,8 +31,10 @@ std::vector<std::string> Descriptions(const ImageTable& table) {
 TEST(ImageTableTest, RecordLayoutOfADescribedPicture) {
   const std::string bytes = Record("a.jpg", "Hi");
   ASSERT_EQ(bytes.size(), 513u);
-  EXPECT_EQ(bytes.substr(0, 6), std::string("\x05" "a.jpg"));
-  EXPECT_EQ(bytes.substr(256, 3), std::string("\x02" "Hi"));
+  EXPECT_EQ(bytes.substr(0, 6), std::string("\x05"
+                                            "a.jpg"));
+  EXPECT_EQ(bytes.substr(256, 3), std::string("\x02"
+                                              "Hi"));
   EXPECT_EQ(bytes[512], '\0');
 }
 
@@ -55,7 +57,8 @@ TEST(DescriptionFileTest, LoadMergesByNameIgnoringAsciiCase) {
       {"ascii case folded", Record("IMG_01.JPG", "one"), {"keep", "one", ""}},
       {"only ascii folded", Record("BÄUME.JPG", "tree"), {"keep", "", ""}},
       {"exact non-ascii", Record("Bäume.jpg", "tree"), {"keep", "", "tree"}},
-      {"last wins", Record("img_01.jpg", "first") + Record("IMG_01.jpg", "second"),
+      {"last wins",
+       Record("img_01.jpg", "first") + Record("IMG_01.jpg", "second"),
        {"keep", "second", ""}},
       {"empty clears", Record("a.jpg", ""), {"", "", ""}},
       {"unknown skipped", Record("gone.jpg", "x"), {"keep", "", ""}},

@@ -56,25 +56,26 @@ TEST_P(PicDescPrepareRenameTest, PreparesTheNewNameAndPaths) {
 
 INSTANTIATE_TEST_SUITE_P(
     Names, PicDescPrepareRenameTest,
-    ::testing::Values(RenameCase{"TypedWithoutExtension", "photo.jpg", "beach", true, "beach.JPG"},
-                      RenameCase{"TypedLowerCaseExtension", "photo.jpg", "beach.jpg", true, "beach.jpg"},
-                      RenameCase{"TypedOtherExtension", "photo.jpg", "beach.jpeg", true, "beach.jpeg.JPG"},
-                      RenameCase{"TypedUpperCase", "photo.jpg", "BEACH.JPG", true, "BEACH.JPG"},
-                      RenameCase{"TypedEmpty", "photo.jpg", "", true, ".JPG"},
-                      RenameCase{"TypedShorterThanFour", "photo.jpg", "pg", true, "pg.JPG"},  // shorter than four
-                      RenameCase{"UpperCaseExtension", "photo.JPG", "beach", true, "beach.JPG"},
-                      RenameCase{"Bitmap", "photo.bmp", "beach", true, "beach.BMP"},
-                      RenameCase{"JpegLongExtension", "photo.jpeg", "beach", true, "beach"},
-                      RenameCase{"Icon", "photo.ico", "beach", true, "beach"},
-                      RenameCase{"EnhancedMetafile", "photo.emf", "beach.jpg", true, "beach.jpg"},
-                      RenameCase{"WindowsMetafileEmpty", "photo.wmf", "", true, ""},
-                      // Unchanged, or changed in letter case only: nothing to do.
-                      RenameCase{"Unchanged", "photo.jpg", "photo.jpg", false, "photo.jpg"},
-                      RenameCase{"CaseOnly", "photo.jpg", "PHOTO.JPG", false, "PHOTO.JPG"},
-                      RenameCase{"CaseOnlyWithoutExtension", "photo.jpg", "Photo", false, "Photo.JPG"},
-                      RenameCase{"CaseOnlyLongExtension", "photo.jpeg", "PHOTO.jpeg", false, "PHOTO.jpeg"},
-                      // Only ASCII letters change case: ä and Ä are different names.
-                      RenameCase{"NonAsciiLettersDiffer", "bäume.jpeg", "BÄUME.JPEG", true, "BÄUME.JPEG"}),
+    ::testing::Values(
+        RenameCase{"TypedWithoutExtension", "photo.jpg", "beach", true, "beach.JPG"},
+        RenameCase{"TypedLowerCaseExtension", "photo.jpg", "beach.jpg", true, "beach.jpg"},
+        RenameCase{"TypedOtherExtension", "photo.jpg", "beach.jpeg", true, "beach.jpeg.JPG"},
+        RenameCase{"TypedUpperCase", "photo.jpg", "BEACH.JPG", true, "BEACH.JPG"},
+        RenameCase{"TypedEmpty", "photo.jpg", "", true, ".JPG"},
+        RenameCase{"TypedShorterThanFour", "photo.jpg", "pg", true, "pg.JPG"},  // shorter than four
+        RenameCase{"UpperCaseExtension", "photo.JPG", "beach", true, "beach.JPG"},
+        RenameCase{"Bitmap", "photo.bmp", "beach", true, "beach.BMP"},
+        RenameCase{"JpegLongExtension", "photo.jpeg", "beach", true, "beach"},
+        RenameCase{"Icon", "photo.ico", "beach", true, "beach"},
+        RenameCase{"EnhancedMetafile", "photo.emf", "beach.jpg", true, "beach.jpg"},
+        RenameCase{"WindowsMetafileEmpty", "photo.wmf", "", true, ""},
+        // Unchanged, or changed in letter case only: nothing to do.
+        RenameCase{"Unchanged", "photo.jpg", "photo.jpg", false, "photo.jpg"},
+        RenameCase{"CaseOnly", "photo.jpg", "PHOTO.JPG", false, "PHOTO.JPG"},
+        RenameCase{"CaseOnlyWithoutExtension", "photo.jpg", "Photo", false, "Photo.JPG"},
+        RenameCase{"CaseOnlyLongExtension", "photo.jpeg", "PHOTO.jpeg", false, "PHOTO.jpeg"},
+        // Only ASCII letters change case: ä and Ä are different names.
+        RenameCase{"NonAsciiLettersDiffer", "bäume.jpeg", "BÄUME.JPEG", true, "BÄUME.JPEG"}),
     [](const ::testing::TestParamInfo<RenameCase>& info) { return std::string(info.param.Name); });
 
 TEST(PicDescPrepareRenameTest, PreparingAgainReplacesTheEarlierRename) {

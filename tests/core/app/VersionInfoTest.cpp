@@ -11,7 +11,8 @@ TEST(VersionInfoTest, ProgramRecord) {
   EXPECT_EQ(info.ProductName, "Ambrelin");
   EXPECT_EQ(info.CompanyName, "Orvane Software");
   EXPECT_EQ(ProgramVersionRecord().FileVersionLS, 2u);
-  EXPECT_EQ(ProgramVersionRecord().Translations.at(0), (std::pair<std::uint16_t, std::uint16_t>{0x0409, 0x04E4}));
+  EXPECT_EQ(ProgramVersionRecord().Translations.at(0),
+            (std::pair<std::uint16_t, std::uint16_t>{0x0409, 0x04E4}));
 }
 
 TEST(VersionInfoTest, NoRecordLeavesEveryFieldEmpty) {

@@ -5,9 +5,9 @@
 #include <cstdlib>
 
 #include "core/Main/ImageTable.h"
+#include "core/platform/TextFile.h"
 #include "support/PictureFixtures.h"
 #include "support/TestUtil.h"
-#include "core/platform/TextFile.h"
 
 namespace {
 struct CliResult {
@@ -24,7 +24,8 @@ std::string Quote(const std::string& s) {
 
 CliResult RunCli(const std::vector<std::string>& args, const std::string& epoch = "1796656029") {
   TempDir out;
-  std::string command = "SOURCE_DATE_EPOCH=" + epoch + " LC_ALL=C.UTF-8 " + Quote(AMBRELIN_BUILD_PATH);
+  std::string command =
+      "SOURCE_DATE_EPOCH=" + epoch + " LC_ALL=C.UTF-8 " + Quote(AMBRELIN_BUILD_PATH);
   for (const auto& a : args) command += " " + Quote(a);
   command += " >" + Quote(out.File("out")) + " 2>" + Quote(out.File("err"));
   const int raw = std::system(command.c_str());
@@ -61,7 +62,8 @@ TEST(BuildCommandTest, ThreePictureFolderBuildsTheWholeAlbum) {
   EXPECT_EQ(page[38], "<Center>Harbour at dawn</Center>");
   EXPECT_EQ(page[59],
             "Page created using Ambrelin by Orvane, vers 3.1, on 12/7/2026 at 3:07:09 PM.<BR>");
-  std::string thumbnails = "<!-- Thumbnails start here -->\r\n<Table Border=2 Align=Center>\r\n  <TR>\r\n";
+  std::string thumbnails =
+      "<!-- Thumbnails start here -->\r\n<Table Border=2 Align=Center>\r\n  <TR>\r\n";
   for (const auto& [n, name] : {std::pair{3, "a.jpg"}, {2, "b.jpg"}, {1, "c.jpg"}})
     thumbnails += std::string("    <TD Align=Center>\r\n      <A HRef=#AMB") + std::to_string(n) +
                   ">\r\n        <IMG width=75 align=left  src=" + name +

@@ -20,10 +20,10 @@
 #include "core/Main/Settings.h"
 #include "core/Main/TIniFile.h"
 #include "core/Main/album/AlbumBuild.h"
-#include "support/RecordingMessageBoxes.h"
+#include "core/platform/FileSystem.h"
 #include "support/FailureFolder.h"
 #include "support/PictureFixtures.h"
-#include "core/platform/FileSystem.h"
+#include "support/RecordingMessageBoxes.h"
 #include "support/TestUtil.h"
 
 namespace {

@@ -16,8 +16,8 @@
 #include "core/Main/ImageTable.h"
 #include "core/Main/Settings.h"
 #include "core/Main/TIniFile.h"
-#include "support/FailureFolder.h"
 #include "core/platform/FileSystem.h"
+#include "support/FailureFolder.h"
 #include "support/TestUtil.h"
 
 namespace {

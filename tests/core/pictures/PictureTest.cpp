@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "support/PictureFixtures.h"
 #include "core/platform/Errors.h"
+#include "support/PictureFixtures.h"
 #include "support/TestUtil.h"
 
 namespace {

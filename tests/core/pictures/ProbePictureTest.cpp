@@ -15,9 +15,9 @@
 #include <jpeglib.h>
 
 #include "core/pictures/Picture.h"
-#include "support/PictureFixtures.h"
 #include "core/pictures/ProbePicture.h"
 #include "core/platform/Errors.h"
+#include "support/PictureFixtures.h"
 #include "support/TestUtil.h"
 
 namespace {

@@ -11,10 +11,12 @@ TEST(LocaleFormatsTest, UnitedStatesBuildDateAndTime) {
 }
 
 TEST(LocaleFormatsTest, SettingsReadFromLocales) {
-  const DateTimeSettings us = DateTimeSettingsFromLocale(QLocale(QLocale::English, QLocale::UnitedStates));
+  const DateTimeSettings us =
+      DateTimeSettingsFromLocale(QLocale(QLocale::English, QLocale::UnitedStates));
   EXPECT_EQ(FormatBuildDate(QDate(2026, 12, 7), us), "12/7/2026");
   EXPECT_EQ(FormatBuildTime(QTime(15, 7, 9), us), "3:07:09 PM");
-  const DateTimeSettings de = DateTimeSettingsFromLocale(QLocale(QLocale::German, QLocale::Germany));
+  const DateTimeSettings de =
+      DateTimeSettingsFromLocale(QLocale(QLocale::German, QLocale::Germany));
   EXPECT_EQ(FormatBuildDate(QDate(2026, 12, 7), de), "07.12.2026");
   EXPECT_EQ(FormatBuildTime(QTime(15, 7, 9), de), "15:07:09");
   const DateTimeSettings c = DateTimeSettingsFromLocale(QLocale::c());

@@ -2,9 +2,9 @@
 
 #include "core/platform/Errors.h"
 #include "core/platform/FileSystem.h"
-#include "support/TestUtil.h"
 #include "core/platform/Text.h"
 #include "core/platform/TextFile.h"
+#include "support/TestUtil.h"
 
 TEST(TextFileTest, SplitsAtEveryKindOfLineEnd) {
   struct Case {

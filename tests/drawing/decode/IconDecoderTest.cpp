@@ -1,8 +1,8 @@
 // Icon files: the image chosen for the screen's icon size, scaled to it.
 #include <gtest/gtest.h>
 
-#include "support/DrawingFixtures.h"
 #include "drawing/decode/IconDecoder.h"
+#include "support/DrawingFixtures.h"
 
 using namespace drawfx;
 

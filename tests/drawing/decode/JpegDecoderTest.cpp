@@ -11,8 +11,8 @@
 // jerror.h after jpeglib.h: the message codes.
 #include <jerror.h>
 
-#include "support/DrawingFixtures.h"
 #include "drawing/decode/JpegDecoder.h"
+#include "support/DrawingFixtures.h"
 
 using namespace drawfx;
 

@@ -3,9 +3,9 @@
 
 #include <random>
 
-#include "support/DrawingFixtures.h"
 #include "drawing/decode/JpegDecoder.h"
 #include "drawing/decode/JpegRestartDecoder.h"
+#include "support/DrawingFixtures.h"
 
 using namespace drawfx;
 

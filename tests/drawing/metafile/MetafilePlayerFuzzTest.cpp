@@ -8,9 +8,9 @@
 #include <chrono>
 #include <random>
 
-#include "support/DrawingFixtures.h"
-#include "drawing/metafile/MetafilePlayer.h"
 #include "drawing/PictureDrawing.h"
+#include "drawing/metafile/MetafilePlayer.h"
+#include "support/DrawingFixtures.h"
 
 using namespace drawfx;
 

@@ -3,8 +3,8 @@
 
 #include <QPainter>
 
-#include "support/DrawingFixtures.h"
 #include "drawing/metafile/MetafilePlayer.h"
+#include "support/DrawingFixtures.h"
 
 using namespace drawfx;
 

@@ -4,12 +4,12 @@
 #include <QMouseEvent>
 #include <filesystem>
 
+#include "MainWindowFixture.h"
+#include "core/app/EventGuard.h"
 #include "gui/Main/DirectoryListBox.h"
 #include "gui/Main/DriveComboBox.h"
 #include "gui/Main/FileListBox.h"
 #include "gui/Main/ListRowDelegate.h"
-#include "MainWindowFixture.h"
-#include "core/app/EventGuard.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <QPushButton>
 #include <vector>
 
+#include "MainWindowFixture.h"
 #include "gui/Main/DirectoryListBox.h"
 #include "gui/Main/DriveComboBox.h"
 #include "gui/Main/FileListBox.h"
-#include "MainWindowFixture.h"
 
 namespace {
 

@@ -8,11 +8,11 @@
 #include <QPushButton>
 #include <filesystem>
 
+#include "MainWindowFixture.h"
 #include "core/Main/DescriptionFile.h"
 #include "gui/Main/DirectoryListBox.h"
 #include "gui/Main/DriveComboBox.h"
 #include "gui/Main/FileListBox.h"
-#include "MainWindowFixture.h"
 #include "support/PictureFixtures.h"
 
 namespace {

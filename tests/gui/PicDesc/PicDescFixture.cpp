@@ -5,9 +5,9 @@
 #include <cstring>
 
 #include "core/Main/DescriptionFile.h"
-#include "support/PictureFixtures.h"
 #include "core/platform/FileSystem.h"
 #include "core/platform/Text.h"
+#include "support/PictureFixtures.h"
 
 std::string DescriptionRecord(const std::string& name, const std::string& description) {
   PictureEntry entry;

@@ -5,8 +5,8 @@
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 
-#include "core/Main/DescriptionFile.h"
 #include "PicDescFixture.h"
+#include "core/Main/DescriptionFile.h"
 #include "support/PictureFixtures.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <QApplication>
 #include <QFocusEvent>
 
-#include "core/Main/DescriptionFile.h"
 #include "PicDescFixture.h"
+#include "core/Main/DescriptionFile.h"
 
 namespace {
 

@@ -40,7 +40,7 @@ struct AlbumEnvironment {
   ScreenMetrics Screen;
   DateTimeSettings DateTime = UnitedStatesDateTimeSettings();
   QDateTime (*Clock)() = BuildInstant;
-  PictureProbe Probe;                         // the last successful measurement
+  PictureProbe Probe;                        // the last successful measurement
   const TIniFile* FolderSettings = nullptr;  // where the options are stored
 };
 

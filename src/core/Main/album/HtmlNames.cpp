@@ -49,10 +49,17 @@ std::string PageTextName(std::string_view fileName) {
   out.reserve(fileName.size());
   for (const char ch : LowerAscii(fileName)) {
     switch (ch) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      default: out += ch;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      default:
+        out += ch;
     }
   }
   return out;

@@ -10,8 +10,7 @@ void BuildFooterFragment(AlbumBuildState& state, const AlbumEnvironment& env) {
   state.FooterLines = {
       "<Font size=1>",
       "Page created using Ambrelin by Orvane, vers " + env.Version.MajorVersion + "." +
-          env.Version.MinorVersion + ", on " + state.BuildDate + " at " + state.BuildTime +
-          ".<BR>",
+          env.Version.MinorVersion + ", on " + state.BuildDate + " at " + state.BuildTime + ".<BR>",
       "</Font>",
   };
   WriteTextFile(env.PictureDirectory, FooterFileName, state.FooterLines);
@@ -34,16 +33,24 @@ Marker MarkerOf(const std::string& line) {
   return Marker::None;
 }
 
-void Append(TextLines& to, const TextLines& from) { to.insert(to.end(), from.begin(), from.end()); }
+void Append(TextLines& to, const TextLines& from) {
+  to.insert(to.end(), from.begin(), from.end());
+}
 }  // namespace
 
 void AssemblePage(AlbumBuildState& state, const AlbumEnvironment& env) {
   TextLines page;
   for (const std::string& line : state.TemplateLines) {
     switch (MarkerOf(line)) {
-      case Marker::Thumbnails: Append(page, state.ThumbnailLines); break;
-      case Marker::Pictures: Append(page, state.PictureLines); break;
-      case Marker::Footer: Append(page, state.FooterLines); break;
+      case Marker::Thumbnails:
+        Append(page, state.ThumbnailLines);
+        break;
+      case Marker::Pictures:
+        Append(page, state.PictureLines);
+        break;
+      case Marker::Footer:
+        Append(page, state.FooterLines);
+        break;
       case Marker::Email:
         // Read at each marker, so the page has the file as it is now.
         if (IsRegularFile(ResolvePath(env.PictureDirectory, EmailFileName))) {
@@ -52,7 +59,9 @@ void AssemblePage(AlbumBuildState& state, const AlbumEnvironment& env) {
         }
         page.push_back(line);
         break;
-      case Marker::None: page.push_back(line); break;
+      case Marker::None:
+        page.push_back(line);
+        break;
     }
   }
   WriteTextFile(env.PictureDirectory, PageFileName(state.AlbumBaseName), page);

@@ -36,7 +36,8 @@ void BuildPictureFragment(AlbumBuildState& state, const AlbumInput& input, Album
     } catch (const EFOpenError&) {
       throw EFOpenError(LowerAscii(name));
     }
-    if (input.IncludeFileNames) lines.push_back("<Center><H3>" + PageTextName(name) + "</H3></Center>");
+    if (input.IncludeFileNames)
+      lines.push_back("<Center><H3>" + PageTextName(name) + "</H3></Center>");
     lines.push_back("<A HRef=" + url + ">");
     const DisplaySize size = FitDisplaySize(env.Probe.ProbeWidth, env.Probe.ProbeHeight);
     const std::string dimensions =

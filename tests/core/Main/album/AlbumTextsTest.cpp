@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "support/AlbumTestSupport.h"
 #include "core/Main/album/HtmlNames.h"
 #include "core/platform/Errors.h"
+#include "support/AlbumTestSupport.h"
 #include "support/FailureInjection.h"
 
 using Box = RecordingMessageBoxes::Box;
@@ -15,8 +15,9 @@ TEST(AlbumValidationTest, MissingInputsGiveBothMessagesInOrderAndNoTable) {
   f.Input.IndexName = "";
   f.Input.PictureFiles = {"a.jpg"};
   EXPECT_FALSE(CreateAlbum(f.State, f.Input, f.Env));
-  EXPECT_EQ(f.Messages.Boxes, (std::vector<Box>{{Box::Information, "The web page title is missing!"},
-                                                {Box::Information, "The index file name is missing!"}}));
+  EXPECT_EQ(f.Messages.Boxes,
+            (std::vector<Box>{{Box::Information, "The web page title is missing!"},
+                              {Box::Information, "The index file name is missing!"}}));
   EXPECT_EQ(f.Table.PictureCount(), 0);
   EXPECT_EQ(f.State.BuildDate, "12/7/2026");
   EXPECT_EQ(f.State.BuildTime, "3:07:09 PM");
@@ -191,7 +192,8 @@ TEST(ThumbnailFragmentTest, RowsOfFourOrEightCells) {
     EXPECT_EQ(lines.size(), c.lines);
     std::vector<std::string> rowStarts;
     for (std::size_t i = 0; i + 2 < lines.size(); ++i)
-      if (lines[i] == "  <TR>") rowStarts.push_back(lines[i + 2].substr(14, lines[i + 2].size() - 15));
+      if (lines[i] == "  <TR>")
+        rowStarts.push_back(lines[i + 2].substr(14, lines[i + 2].size() - 15));
     EXPECT_EQ(rowStarts, c.rowStarts);
   }
 }
@@ -200,8 +202,9 @@ TEST(ThumbnailFragmentTest, NoPicturesGiveTheFourFixedLines) {
   AlbumFixture f;
   f.UseTable({});
   BuildThumbnailFragment(f.State, f.Input, f.Env);
-  EXPECT_EQ(f.State.ThumbnailLines, (TextLines{"<!-- Thumbnails start here -->",
-                                               "<Table Border=2 Align=Center>", "</TABLE>", "</P>"}));
+  EXPECT_EQ(f.State.ThumbnailLines,
+            (TextLines{"<!-- Thumbnails start here -->", "<Table Border=2 Align=Center>",
+                       "</TABLE>", "</P>"}));
 }
 
 TEST(HtmlNamesTest, UrlsAreEncodedAndTextIsEscaped) {
@@ -216,7 +219,8 @@ TEST(HtmlNamesTest, UrlsAreEncodedAndTextIsEscaped) {
       {"tab\there.jpg", "tab%09here.jpg", "tab\there.jpg"},
       {"note:1.jpg", "note%3A1.jpg", "note:1.jpg"},
       {"back\\slash.jpg", "back%5Cslash.jpg", "back\\slash.jpg"},
-      {"plain-name_(1)+[2],~!$*.jpeg", "plain-name_(1)+[2],~!$*.jpeg", "plain-name_(1)+[2],~!$*.jpeg"},
+      {"plain-name_(1)+[2],~!$*.jpeg", "plain-name_(1)+[2],~!$*.jpeg",
+       "plain-name_(1)+[2],~!$*.jpeg"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(PageUrlName(c.name), c.url);

@@ -44,10 +44,11 @@ TEST(PageAssemblyTest, MarkerVariants) {
       {"<!--INC Pics.INC -->", Pics},
       {"<!--INC pics.inc -->x", Pics},
       {"<!--INC Email.INC -->", {"<!--INC Email.INC -->"}},  // no Email.Inc in the folder
-      {"<!--INC DLM.INC -->", {"<Font size=1>",
-                               "Page created using Ambrelin by Orvane, vers 3.1, on 12/7/2026 "
-                               "at 3:07:09 PM.<BR>",
-                               "</Font>"}},
+      {"<!--INC DLM.INC -->",
+       {"<Font size=1>",
+        "Page created using Ambrelin by Orvane, vers 3.1, on 12/7/2026 "
+        "at 3:07:09 PM.<BR>",
+        "</Font>"}},
       {"<!--INC TN.INC", {"<!--INC TN.INC"}},
   };
   for (const auto& c : cases) {
@@ -64,10 +65,9 @@ TEST(PageAssemblyTest, MarkerVariants) {
 TEST(PageAssemblyTest, EmailFileFoundIgnoringCaseAndReadAtEachMarker) {
   AlbumFixture f;
   f.Dir.Write("EMAIL.INC", "mail me\nhere");
-  AssemblePage(Prepared(f, {"<!--INC Email.INC -->", "<!--INC TN.INC -->",
-                            "<!--INC EMAIL.INC -->"})
-                   .State,
-               f.Env);
+  AssemblePage(
+      Prepared(f, {"<!--INC Email.INC -->", "<!--INC TN.INC -->", "<!--INC EMAIL.INC -->"}).State,
+      f.Env);
   EXPECT_EQ(f.Dir.Read("index.html"), CrLf({"mail me", "here", "T1", "T2", "mail me", "here"}));
 }
 

@@ -2,9 +2,9 @@
 #include <sys/stat.h>
 
 #include "core/Main/DescriptionFile.h"
+#include "core/platform/Errors.h"
 #include "support/AlbumTestSupport.h"
 #include "support/PictureFixtures.h"
-#include "core/platform/Errors.h"
 
 using Box = RecordingMessageBoxes::Box;
 
@@ -12,9 +12,16 @@ TEST(PictureFragmentTest, FittingIntoTheDisplayBounds) {
   struct Case {
     int w, h, fw, fh;
   } cases[] = {
-      {1024, 768, 533, 400}, {600, 900, 266, 400}, {300, 200, 300, 200}, {2000, 500, 768, 192},
-      {800, 410, 768, 393},  {769, 400, 768, 399}, {768, 401, 766, 400}, {768, 400, 768, 400},
-      {100, 1000, 40, 400},  {0, 0, 0, 0},
+      {1024, 768, 533, 400},
+      {600, 900, 266, 400},
+      {300, 200, 300, 200},
+      {2000, 500, 768, 192},
+      {800, 410, 768, 393},
+      {769, 400, 768, 399},
+      {768, 401, 766, 400},
+      {768, 400, 768, 400},
+      {100, 1000, 40, 400},
+      {0, 0, 0, 0},
       // H x 768 exceeds 32 bits: the result is still the true quotient.
       {10000, 3000000, 1, 400},
   };
@@ -64,7 +71,8 @@ TextLines ThreePictureLines(bool withNames) {
       "</TABLE>",
       "</P>",
   };
-  if (!withNames) std::erase_if(lines, [](const std::string& l) { return l.find("<H3>") != std::string::npos; });
+  if (!withNames)
+    std::erase_if(lines, [](const std::string& l) { return l.find("<H3>") != std::string::npos; });
   return lines;
 }
 }  // namespace
@@ -88,7 +96,8 @@ TEST(PictureFragmentTest, SquareIsLandscapeAndLongDescriptionIsWrittenWhole) {
   const std::string description(255, 'd');
   f.Table.Entries[0].SetDescription(description);
   BuildPictureFragment(f.State, f.Input, f.Env);
-  EXPECT_EQ(f.State.PictureLines[5], "  <Center><IMG src=sq.jpg Width=400 Height=400></Center></A>");
+  EXPECT_EQ(f.State.PictureLines[5],
+            "  <Center><IMG src=sq.jpg Width=400 Height=400></Center></A>");
   EXPECT_EQ(f.State.PictureLines[6], "<Center>" + description + "</Center>");
   EXPECT_EQ(f.State.PictureLines.size(), 10u);  // no <BR Clear = Left>
 }
