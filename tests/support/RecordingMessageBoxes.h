@@ -22,6 +22,6 @@ class RecordingMessageBoxes : public MessageBoxes {
   }
   // Records the error box's text, the message with the period rule.
   void ShowErrorMessage(const Exception& error) override {
-    Boxes.push_back({Box::Error, ErrorBoxText(error.Message())});
+    Boxes.push_back({Box::Error, ErrorBoxText(error)});
   }
 };

@@ -36,7 +36,7 @@ class StreamMessages : public MessageBoxes {
   void ShowPlainMessage(const std::string& text) override { Out << text << '\n'; }
   void ShowInformationDialog(const std::string& text) override { Err << text << '\n'; }
   void ShowErrorMessage(const Exception& error) override {
-    Err << ErrorBoxText(error.Message()) << '\n';
+    Err << ErrorLine(error) << '\n';
   }
 
  private:

@@ -68,3 +68,14 @@ std::string ErrorBoxText(const std::string& message) {
   if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
   return message;
 }
+
+std::string ErrorBoxText(const Exception& error) {
+  std::string text = ErrorBoxText(error.Message());
+  if (!error.Path().empty()) text += "\n" + error.Path();
+  return text;
+}
+
+std::string ErrorLine(const Exception& error) {
+  const std::string text = ErrorBoxText(error.Message());
+  return error.Path().empty() ? text : error.Path() + ": " + text;
+}

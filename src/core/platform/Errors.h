@@ -13,10 +13,28 @@ class Exception : public std::exception {
   const std::string& Message() const { return MessageText; }
   const char* what() const noexcept override { return MessageText.c_str(); }
 
+  // The file or folder the error is about, when one is known: the error box
+  // names it on a second line, the batch front-end before the message.
+  const std::string& Path() const { return PathText; }
+  void SetPath(std::string path) { PathText = std::move(path); }
+
  private:
   std::string ClassNameText;
   std::string MessageText;
+  std::string PathText;
 };
+
+// Runs action; an error of the program's hierarchy that passes through it
+// and names no file or folder yet is given path.
+template <class Action>
+decltype(auto) NamingPath(const std::string& path, Action&& action) {
+  try {
+    return action();
+  } catch (Exception& e) {
+    if (e.Path().empty()) e.SetPath(path);
+    throw;
+  }
+}
 
 // Record-file and folder failures; the message follows from the error code.
 class EInOutError : public Exception {
@@ -99,3 +117,11 @@ int RenameCodeFromErrno(int err);
 // The error box text: a period is added when the message is not empty and
 // its last character's code is greater than the code of ".".
 std::string ErrorBoxText(const std::string& message);
+
+// The whole text of an error's box: ErrorBoxText of its message, and the
+// path it names, if any, on a second line.
+std::string ErrorBoxText(const Exception& error);
+
+// An error as one line of the batch front-end: "PATH: " before the error
+// box's text when the error names a path.
+std::string ErrorLine(const Exception& error);

@@ -14,7 +14,7 @@ class DiagnosticMessages : public MessageBoxes {
   void ShowPlainMessage(const std::string& text) override { qWarning("%s", text.c_str()); }
   void ShowInformationDialog(const std::string& text) override { qWarning("%s", text.c_str()); }
   void ShowErrorMessage(const Exception& error) override {
-    qWarning("%s: %s", error.ClassName().c_str(), ErrorBoxText(error.Message()).c_str());
+    qWarning("%s: %s", error.ClassName().c_str(), ErrorLine(error).c_str());
   }
 };
 }  // namespace

@@ -74,7 +74,7 @@ std::unique_ptr<QMessageBox> MakeInformationDialog(const std::string& text) {
 
 std::unique_ptr<QMessageBox> MakeErrorMessageBox(const Exception& error) {
   return MakeBox(QMessageBox::Critical, QString::fromLatin1(ApplicationTitle),
-                 ErrorBoxText(error.Message()));
+                 ErrorBoxText(error));
 }
 
 void QtMessageBoxes::ShowPlainMessage(const std::string& text) {

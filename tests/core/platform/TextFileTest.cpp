@@ -100,4 +100,15 @@ TEST(ErrorsTest, MessagesAndPeriodRule) {
   EXPECT_EQ(ErrorBoxText("Ambrelin created!"), "Ambrelin created!");
   EXPECT_EQ(ErrorBoxText("ends in blank "), "ends in blank ");
   EXPECT_EQ(ErrorBoxText(""), "");
+
+  // The path an error names: second line of the box, prefix of the batch line;
+  // the innermost path wins.
+  try {
+    NamingPath("/pics", [] { NamingPath("/pics/IMG_2.JPG", [] { throw EJPEG(53); }); });
+    ADD_FAILURE() << "no error";
+  } catch (const Exception& e) {
+    EXPECT_EQ(ErrorBoxText(e), "JPEG error #53.\n/pics/IMG_2.JPG");
+    EXPECT_EQ(ErrorLine(e), "/pics/IMG_2.JPG: JPEG error #53.");
+  }
+  EXPECT_EQ(ErrorLine(EReadError()), "Stream read error.");
 }
