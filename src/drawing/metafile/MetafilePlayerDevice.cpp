@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/pictures/formats/Bmp.h"
 #include "drawing/decode/BitmapDecoder.h"
 
 namespace metafile {
@@ -1030,18 +1031,19 @@ void Device::PatBlt(const QRectF& destination, std::uint32_t rop) {
 
 QImage Device::DibImage(const unsigned char* info, std::size_t infoSize, const unsigned char* bits,
                         std::size_t bitsSize, std::uint32_t usage) {
-  if (info == nullptr || infoSize < 12) return {};
+  using bmp::InfoHeader;
+  if (info == nullptr || infoSize < bmp::CoreHeader::Size) return {};
   const long long pixels = DibPixelCount(info, infoSize);
   if (pixels > BitmapPixelsLeft) return {};
   BitmapPixelsLeft -= pixels;
-  if (usage != 1) return DecodeDib(info, infoSize, bits, bitsSize).Image;
+  if (usage != DibPalColours) return DecodeDib(info, infoSize, bits, bitsSize).Image;
 
   // Replace the palette indices by the palette's colours.
-  const RecordView header(info, infoSize);
-  const std::uint32_t headerSize = header.U32(0);
-  if (headerSize < 40 || headerSize > infoSize) return {};
-  const int bitCount = header.U16(14);
-  std::uint32_t entries = header.U32(32);
+  const ByteReader header(info, infoSize);
+  const std::uint32_t headerSize = header.U32(bmp::HeaderSizeAt);
+  if (headerSize < InfoHeader::Size || headerSize > infoSize) return {};
+  const int bitCount = header.U16(InfoHeader::BitCountAt);
+  std::uint32_t entries = header.U32(InfoHeader::ColoursUsedAt);
   if (entries == 0 && bitCount <= 8) entries = 1u << bitCount;
   entries = std::min<std::uint32_t>(entries, 256);
   std::string converted(reinterpret_cast<const char*>(info), headerSize);
@@ -1053,34 +1055,39 @@ QImage Device::DibImage(const unsigned char* info, std::size_t infoSize, const u
     converted.push_back(0);
   }
   // The header now describes exactly `entries` 4-byte entries.
-  for (int i = 0; i < 4; ++i) converted[32 + i] = char((entries >> (8 * i)) & 0xFF);
+  for (int i = 0; i < 4; ++i)
+    converted[InfoHeader::ColoursUsedAt + i] = char((entries >> (8 * i)) & 0xFF);
   return DecodeDib(reinterpret_cast<const unsigned char*>(converted.data()), converted.size(), bits,
                    bitsSize)
       .Image;
 }
 
 QImage Device::PackedDibImage(const unsigned char* data, std::size_t size, std::uint32_t usage) {
-  if (data == nullptr || size < 12) return {};
-  if (usage != 1) {
+  using bmp::InfoHeader;
+  if (data == nullptr || size < bmp::CoreHeader::Size) return {};
+  if (usage != DibPalColours) {
     const long long pixels = DibPixelCount(data, size);
     if (pixels > BitmapPixelsLeft) return {};
     BitmapPixelsLeft -= pixels;
     return DecodePackedDib(data, size).Image;
   }
-  const RecordView header(data, size);
-  const std::uint32_t headerSize = header.U32(0);
-  if (headerSize < 40 || headerSize > size) return {};
-  const int bitCount = header.U16(14);
-  std::uint64_t entries = header.U32(32);
+  const ByteReader header(data, size);
+  const std::uint32_t headerSize = header.U32(bmp::HeaderSizeAt);
+  if (headerSize < InfoHeader::Size || headerSize > size) return {};
+  const int bitCount = header.U16(InfoHeader::BitCountAt);
+  std::uint64_t entries = header.U32(InfoHeader::ColoursUsedAt);
   if (entries == 0 && bitCount <= 8) entries = 1u << bitCount;
+  // With palette indices the colour table holds a u16 per entry.
   const std::uint64_t infoSize = headerSize + 2 * entries;
   if (infoSize > size) return {};
-  return DibImage(data, std::size_t(infoSize), data + infoSize, size - std::size_t(infoSize), 1);
+  return DibImage(data, std::size_t(infoSize), data + infoSize, size - std::size_t(infoSize),
+                  DibPalColours);
 }
 
 bool Device::DibTopDown(const unsigned char* info, std::size_t size) {
-  const RecordView header(info, size);
-  return header.U32(0) >= 40 && header.I32(8) < 0;
+  const ByteReader header(info, size);
+  return header.U32(bmp::HeaderSizeAt) >= bmp::InfoHeader::Size &&
+         header.I32(bmp::InfoHeader::HeightAt) < 0;
 }
 
 }  // namespace metafile

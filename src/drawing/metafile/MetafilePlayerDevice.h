@@ -17,59 +17,15 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
 #include <variant>
 #include <vector>
 
+#include "core/pictures/formats/ByteReader.h"
+
 namespace metafile {
-
-// Little-endian reads from one record. A read that does not fit in the record
-// gives 0, so a reader that forgets a check still stays inside the bytes; the
-// readers check the sizes they need first all the same.
-class RecordView {
- public:
-  RecordView() = default;
-  RecordView(const unsigned char* data, std::size_t size) : Bytes(data), Length(size) {}
-
-  std::size_t Size() const { return Length; }
-  const unsigned char* Data() const { return Bytes; }
-  // True when `count` bytes at `offset` lie inside the record (no overflow).
-  bool Has(std::size_t offset, std::size_t count) const {
-    return offset <= Length && count <= Length - offset;
-  }
-  // True when `count` items of `itemSize` bytes at `offset` lie inside.
-  bool HasArray(std::size_t offset, std::uint64_t count, std::size_t itemSize) const {
-    return offset <= Length && count <= (Length - offset) / (itemSize == 0 ? 1 : itemSize);
-  }
-  std::uint8_t U8(std::size_t offset) const { return Has(offset, 1) ? Bytes[offset] : 0; }
-  std::uint16_t U16(std::size_t offset) const {
-    return Has(offset, 2) ? std::uint16_t(Bytes[offset] | Bytes[offset + 1] << 8) : 0;
-  }
-  std::int16_t I16(std::size_t offset) const { return std::int16_t(U16(offset)); }
-  std::uint32_t U32(std::size_t offset) const {
-    if (!Has(offset, 4)) return 0;
-    return std::uint32_t(Bytes[offset]) | std::uint32_t(Bytes[offset + 1]) << 8 |
-           std::uint32_t(Bytes[offset + 2]) << 16 | std::uint32_t(Bytes[offset + 3]) << 24;
-  }
-  std::int32_t I32(std::size_t offset) const { return std::int32_t(U32(offset)); }
-  float F32(std::size_t offset) const {
-    const std::uint32_t bits = U32(offset);
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-  }
-  // The bytes at offset, or nullptr when `count` of them do not fit.
-  const unsigned char* At(std::size_t offset, std::size_t count) const {
-    return Has(offset, count) ? Bytes + offset : nullptr;
-  }
-
- private:
-  const unsigned char* Bytes = nullptr;
-  std::size_t Length = 0;
-};
 
 // Limits that keep hostile records from keeping the player busy for long:
 // rectangles of one region, characters of one text record, path elements of
@@ -106,6 +62,9 @@ enum TextOutOptions : std::uint32_t {
   kEtoGlyphIndex = 0x10,
   kEtoPdy = 0x2000,
 };
+// The colour usage of a bitmap record: its colour table holds 16-bit indices
+// into the selected palette (DIB_PAL_COLORS), not colours.
+constexpr std::uint32_t DibPalColours = 1;
 enum RegionMode { kRgnAnd = 1, kRgnOr = 2, kRgnXor = 3, kRgnDiff = 4, kRgnCopy = 5 };
 // Raster operations of the bitmap records.
 enum RasterOp : std::uint32_t {

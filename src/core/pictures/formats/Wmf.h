@@ -121,6 +121,7 @@ constexpr std::size_t ColourRefSize = 4;  // COLORREF, u32: red in the low byte
 // SetTextColor) takes the same place.
 struct Value {
   static constexpr std::size_t ValueAt = 0;
+  static constexpr std::size_t Size = 2;
 };
 // Records with one point or size (y, x): window and viewport origins and
 // extents and their offsets, MoveTo, LineTo, OffsetClipRgn.
