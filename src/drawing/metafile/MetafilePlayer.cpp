@@ -4,7 +4,9 @@
 #include "core/pictures/formats/Wmf.h"
 #include "drawing/metafile/MetafilePlayerDevice.h"
 
-MetafileForm MetafilePlayer::DetectForm(const std::string& bytes) {
+namespace metafile {
+
+MetafileForm DetectForm(const std::string& bytes) {
   const ByteReader file(bytes);
   if (file.Has(0, emf::Header::SignatureAt + 4) &&
       file.U32(emf::Record::TypeAt) == emf::EmrHeader &&
@@ -22,10 +24,13 @@ MetafileForm MetafilePlayer::DetectForm(const std::string& bytes) {
   return MetafileForm::None;
 }
 
-bool MetafilePlayer::Play(QPainter& painter, const std::string& bytes, const QRectF& target) {
+}  // namespace metafile
+
+bool PlayMetafile(QPainter& painter, const std::string& bytes, const QRectF& target) {
+  using metafile::MetafileForm;
   if (!painter.isActive()) return false;
   const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-  switch (DetectForm(bytes)) {
+  switch (metafile::DetectForm(bytes)) {
     case MetafileForm::Enhanced:
       return metafile::PlayEnhancedRecords(painter, data, bytes.size(), target);
     case MetafileForm::Placeable:

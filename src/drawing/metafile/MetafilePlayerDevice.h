@@ -28,8 +28,10 @@
 namespace metafile {
 
 // Limits that keep hostile records from keeping the player busy for long:
-// rectangles of one region, characters of one text record, path elements of
-// the clipping (later clip changes are ignored).
+// records played per metafile (the rest is ignored), rectangles of one
+// region, characters of one text record, path elements of the clipping
+// (later clip changes are ignored).
+constexpr long MaxRecords = 1000000;
 constexpr std::size_t kMaxRegionRects = 2048;
 constexpr std::uint32_t kMaxTextChars = 16384;
 constexpr int kMaxClipElements = 20000;
@@ -316,6 +318,16 @@ class Device {
 
 // Windows-1252 text (the 8-bit text of the records) as Unicode.
 QString AnsiText(const unsigned char* data, std::size_t size);
+
+enum class MetafileForm {
+  None,       // not a metafile we can play
+  Enhanced,   // EMF: the header record with its signature " EMF"
+  Placeable,  // WMF records after a placeable header
+  Windows,    // WMF records without a placeable header
+};
+
+// Which of the forms the bytes hold, judged from their first bytes.
+MetafileForm DetectForm(const std::string& bytes);
 
 // The record readers of the two forms; false when the header or frame does not
 // allow playing.

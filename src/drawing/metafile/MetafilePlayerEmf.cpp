@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "core/pictures/formats/Emf.h"
-#include "drawing/metafile/MetafilePlayer.h"
 #include "drawing/metafile/MetafilePlayerDevice.h"
 
 namespace metafile {
@@ -748,7 +747,7 @@ bool PlayEnhancedRecords(QPainter& painter, const unsigned char* data, std::size
   EmfPlayer player(device);
   std::size_t offset = headerSize;
   long records = 0;
-  while (offset + emf::Record::MinSize <= end && records++ < MetafilePlayer::kMaxRecords) {
+  while (offset + emf::Record::MinSize <= end && records++ < MaxRecords) {
     const ByteReader head = file.Part(offset, end - offset);
     const std::uint32_t type = head.U32(emf::Record::TypeAt);
     const std::uint32_t recordSize = head.U32(emf::Record::SizeAt);

@@ -6,7 +6,6 @@
 #include <cmath>
 
 #include "core/pictures/formats/Wmf.h"
-#include "drawing/metafile/MetafilePlayer.h"
 #include "drawing/metafile/MetafilePlayerDevice.h"
 
 namespace metafile {
@@ -635,7 +634,7 @@ void ForEachRecord(const ByteReader& file, std::size_t offset, Visit visit) {
   using wmf::Record;
   const std::size_t size = file.Size();
   long records = 0;
-  while (offset + Record::HeaderSize <= size && records++ < MetafilePlayer::kMaxRecords) {
+  while (offset + Record::HeaderSize <= size && records++ < MaxRecords) {
     const ByteReader head = file.From(offset);
     const std::uint64_t bytes = std::uint64_t(head.U32(Record::SizeWordsAt)) * 2;
     const std::uint16_t function = head.U16(Record::FunctionAt);

@@ -8,9 +8,9 @@
 #include <chrono>
 #include <random>
 
-#include "support/DrawingFixtures.h"
-#include "drawing/metafile/MetafilePlayer.h"
 #include "drawing/PictureDrawing.h"
+#include "drawing/metafile/MetafilePlayer.h"
+#include "support/DrawingFixtures.h"
 
 using namespace drawfx;
 
@@ -343,7 +343,7 @@ void PlayBoth(const std::string& bytes, int size) {
   QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::transparent);
   QPainter painter(&image);
-  MetafilePlayer::Play(painter, bytes, QRectF(0, 0, size, size));
+  PlayMetafile(painter, bytes, QRectF(0, 0, size, size));
   painter.end();
   RenderPicture(PictureKind::Metafile, bytes, QSize(size, size), Screen());
 }

@@ -3,8 +3,9 @@
 
 #include <QPainter>
 
-#include "support/DrawingFixtures.h"
 #include "drawing/metafile/MetafilePlayer.h"
+#include "drawing/metafile/MetafilePlayerDevice.h"
+#include "support/DrawingFixtures.h"
 
 using namespace drawfx;
 
@@ -26,7 +27,7 @@ QImage Play(const std::string& bytes, int w, int h, bool* played = nullptr) {
   QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::transparent);
   QPainter painter(&image);
-  const bool ok = MetafilePlayer::Play(painter, bytes, QRectF(0, 0, w, h));
+  const bool ok = PlayMetafile(painter, bytes, QRectF(0, 0, w, h));
   if (played != nullptr) *played = ok;
   return image;
 }
@@ -58,13 +59,13 @@ Bmp TwoByTwo(bool topDown) {
 }  // namespace
 
 TEST(MetafilePlayerTest, DetectsTheForm) {
-  EXPECT_EQ(MetafilePlayer::DetectForm(Emf100().Finish()), MetafileForm::Enhanced);
-  EXPECT_EQ(MetafilePlayer::DetectForm(WmfBuilder(0, 0, 10, 10, 96).Finish()),
-            MetafileForm::Placeable);
-  EXPECT_EQ(MetafilePlayer::DetectForm(WmfBuilder(0, 0, 10, 10, 96, false).Finish()),
-            MetafileForm::Windows);
-  EXPECT_EQ(MetafilePlayer::DetectForm(""), MetafileForm::None);
-  EXPECT_EQ(MetafilePlayer::DetectForm(std::string(100, 'x')), MetafileForm::None);
+  EXPECT_EQ(metafile::DetectForm(Emf100().Finish()), metafile::MetafileForm::Enhanced);
+  EXPECT_EQ(metafile::DetectForm(WmfBuilder(0, 0, 10, 10, 96).Finish()),
+            metafile::MetafileForm::Placeable);
+  EXPECT_EQ(metafile::DetectForm(WmfBuilder(0, 0, 10, 10, 96, false).Finish()),
+            metafile::MetafileForm::Windows);
+  EXPECT_EQ(metafile::DetectForm(""), metafile::MetafileForm::None);
+  EXPECT_EQ(metafile::DetectForm(std::string(100, 'x')), metafile::MetafileForm::None);
 }
 
 TEST(MetafilePlayerTest, NothingIsPlayedFromNonMetafiles) {
@@ -393,7 +394,7 @@ TEST(MetafilePlayerTest, PainterStateIsKept) {
   QPainter painter(&image);
   painter.translate(20, 20);
   painter.setClipRect(QRect(0, 0, 40, 40));
-  MetafilePlayer::Play(painter, emf.Finish(), QRectF(0, 0, 100, 100));
+  PlayMetafile(painter, emf.Finish(), QRectF(0, 0, 100, 100));
   EXPECT_EQ(painter.transform(), QTransform::fromTranslate(20, 20));
   EXPECT_TRUE(painter.hasClipping());
   painter.fillRect(QRect(50, 50, 10, 10), Qt::blue);  // outside the caller's clip
