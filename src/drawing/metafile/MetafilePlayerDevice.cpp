@@ -16,25 +16,25 @@ namespace metafile {
 namespace {
 
 // Limits that keep hostile data from eating memory.
-constexpr std::size_t kMaxObjects = 65536;
-constexpr std::size_t kMaxSavedStates = 4096;
-constexpr std::size_t kMaxDashes = 16;
+constexpr std::size_t MaxObjects = 65536;
+constexpr std::size_t MaxSavedStates = 4096;
+constexpr std::size_t MaxDashes = 16;
 // Pixels of all the bitmaps of one metafile together.
-constexpr long long kBitmapPixelBudget = 1LL << 28;
+constexpr long long BitmapPixelBudget = 1LL << 28;
 // The widest pen drawn (device pixels); wider ones are drawn this wide.
-constexpr double kMaxPenPixels = 4096;
+constexpr double MaxPenPixels = 4096;
 // Text taller than this (device pixels) is not drawn.
-constexpr double kMaxTextPixels = 8192;
+constexpr double MaxTextPixels = 8192;
 // The size of the stock fonts on a 96 dpi screen: their cell height in pixels.
-constexpr double kStockFontPixels = 16;
+constexpr double StockFontPixels = 16;
 // Clipping "everything": far outside any target.
-constexpr double kEverything = 1e6;
+constexpr double EverythingExtent = 1e6;
 
-constexpr double kPi = 3.14159265358979323846;
+constexpr double Pi = 3.14159265358979323846;
 
 // Half a device pixel right and down: aliased lines then land on the pixels
 // their coordinates round to.
-const QTransform kPixelCentres = QTransform::fromTranslate(0.5, 0.5);
+const QTransform PixelCentres = QTransform::fromTranslate(0.5, 0.5);
 
 bool Finite(const QTransform& t) {
   return std::isfinite(t.m11()) && std::isfinite(t.m12()) && std::isfinite(t.m21()) &&
@@ -84,19 +84,19 @@ Qt::BrushStyle HatchStyle(int hatch) {
 
 QPainter::CompositionMode BlitMode(std::uint32_t rop) {
   switch (rop) {
-    case kSrcPaint:
+    case SrcPaint:
       return QPainter::RasterOp_SourceOrDestination;
-    case kSrcAnd:
+    case SrcAnd:
       return QPainter::RasterOp_SourceAndDestination;
-    case kSrcInvert:
+    case SrcInvert:
       return QPainter::RasterOp_SourceXorDestination;
-    case kSrcErase:
+    case SrcErase:
       return QPainter::RasterOp_SourceAndNotDestination;
-    case kNotSrcCopy:
+    case NotSrcCopy:
       return QPainter::RasterOp_NotSource;
-    case kNotSrcErase:
+    case NotSrcErase:
       return QPainter::RasterOp_NotSourceAndNotDestination;
-    case kMergePaint:
+    case MergePaint:
       return QPainter::RasterOp_NotSourceOrDestination;
     default:
       return QPainter::CompositionMode_SourceOver;
@@ -176,7 +176,7 @@ GdiObject StockObject(std::uint32_t number) {
 QString AnsiText(const unsigned char* data, std::size_t size) {
   // Windows-1252 at 0x80..0x9F; the rest is Latin-1. Undefined codes stay as
   // their C1 control characters.
-  static const char16_t kHigh[32] = {
+  static const char16_t HighCodes[32] = {
       0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
       0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
       0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
@@ -187,7 +187,7 @@ QString AnsiText(const unsigned char* data, std::size_t size) {
     if (c == 0)
       text.append(QChar(u' '));
     else if (c >= 0x80 && c < 0xA0)
-      text.append(QChar(kHigh[c - 0x80]));
+      text.append(QChar(HighCodes[c - 0x80]));
     else
       text.append(QChar(char16_t(c)));
   }
@@ -195,7 +195,7 @@ QString AnsiText(const unsigned char* data, std::size_t size) {
 }
 
 Device::Device(QPainter& painter, const ReferenceDevice& reference)
-    : Painter(painter), Reference(reference), BitmapPixelsLeft(kBitmapPixelBudget) {
+    : Painter(painter), Reference(reference), BitmapPixelsLeft(BitmapPixelBudget) {
   Painter.save();
   Base = Painter.transform();
   BaseClipped = Painter.hasClipping();
@@ -206,7 +206,7 @@ Device::Device(QPainter& painter, const ReferenceDevice& reference)
   Painter.setRenderHint(QPainter::TextAntialiasing, true);
   Painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
   Painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-  Objects.resize(std::min(reference.ObjectSlots, kMaxObjects));
+  Objects.resize(std::min(reference.ObjectSlots, MaxObjects));
   Dc.Pen = StockPen(Qt::black, false);
   Dc.Brush = StockBrush(Qt::white, false);
   Dc.Font = std::get<GdiFont>(StockObject(13));
@@ -233,31 +233,31 @@ void Device::SetMapMode(int mode) {
   // points up.
   double unit = 0;
   switch (mode) {
-    case kMmText:
+    case MmText:
       Dc.WindowExt = QSizeF(1, 1);
       Dc.ViewportExt = QSizeF(1, 1);
       Dc.Mode = mode;
       return;
-    case kMmLoMetric:
+    case MmLoMetric:
       unit = 0.1;
       break;
-    case kMmHiMetric:
+    case MmHiMetric:
       unit = 0.01;
       break;
-    case kMmLoEnglish:
+    case MmLoEnglish:
       unit = 0.254;
       break;
-    case kMmHiEnglish:
+    case MmHiEnglish:
       unit = 0.0254;
       break;
-    case kMmTwips:
+    case MmTwips:
       unit = 25.4 / 1440;
       break;
-    case kMmIsotropic:
-      if (Dc.Mode == kMmIsotropic) return;
+    case MmIsotropic:
+      if (Dc.Mode == MmIsotropic) return;
       unit = 0.1;  // starts with the extents of the low metric mode
       break;
-    case kMmAnisotropic:
+    case MmAnisotropic:
       Dc.Mode = mode;  // keeps the extents of the mode before
       return;
     default:
@@ -269,13 +269,13 @@ void Device::SetMapMode(int mode) {
 }
 
 void Device::SetWindowExt(QSizeF extent) {
-  if (Dc.Mode != kMmIsotropic && Dc.Mode != kMmAnisotropic) return;
+  if (Dc.Mode != MmIsotropic && Dc.Mode != MmAnisotropic) return;
   if (extent.width() == 0 || extent.height() == 0) return;
   Dc.WindowExt = extent;
 }
 
 void Device::SetViewportExt(QSizeF extent) {
-  if (Dc.Mode != kMmIsotropic && Dc.Mode != kMmAnisotropic) return;
+  if (Dc.Mode != MmIsotropic && Dc.Mode != MmAnisotropic) return;
   if (extent.width() == 0 || extent.height() == 0) return;
   Dc.ViewportExt = extent;
 }
@@ -318,7 +318,7 @@ void Device::ModifyWorldTransform(const QTransform& transform, std::uint32_t mod
 QTransform Device::PageTransform() const {
   double sx = Dc.ViewportExt.width() / Dc.WindowExt.width();
   double sy = Dc.ViewportExt.height() / Dc.WindowExt.height();
-  if (Dc.Mode == kMmIsotropic) {
+  if (Dc.Mode == MmIsotropic) {
     // Units are equal in both directions: the smaller scale wins.
     const double m = std::min(std::abs(sx), std::abs(sy));
     sx = std::copysign(m, sx);
@@ -339,7 +339,7 @@ bool Device::Drawable(const QTransform& transform) const {
 // --- Objects ---
 
 void Device::PutObject(std::size_t index, GdiObject object) {
-  if (index >= kMaxObjects) return;
+  if (index >= MaxObjects) return;
   if (index >= Objects.size()) Objects.resize(index + 1);
   Objects[index] = std::move(object);
 }
@@ -351,7 +351,7 @@ int Device::AddObject(GdiObject object) {
       return static_cast<int>(i);
     }
   }
-  if (Objects.size() >= kMaxObjects) return -1;
+  if (Objects.size() >= MaxObjects) return -1;
   Objects.push_back(std::move(object));
   return static_cast<int>(Objects.size() - 1);
 }
@@ -373,7 +373,7 @@ void Device::SelectObject(std::size_t index) {
     Dc.Palette = *palette;
   } else if (const auto* region = std::get_if<GdiRegion>(object)) {
     const QTransform t = LogicalToPainter();
-    if (Drawable(t)) CombineClip(t.map(region->Path), kRgnCopy);
+    if (Drawable(t)) CombineClip(t.map(region->Path), RgnCopy);
   }
 }
 
@@ -404,7 +404,7 @@ void Device::DeleteObject(std::size_t index) {
 // --- Saved states ---
 
 void Device::SaveDc() {
-  if (Saved.size() < kMaxSavedStates) Saved.push_back(Dc);
+  if (Saved.size() < MaxSavedStates) Saved.push_back(Dc);
 }
 
 void Device::RestoreDc(int which) {
@@ -428,7 +428,8 @@ void Device::RestoreDc(int which) {
 
 QPainterPath Device::Everything() const {
   QPainterPath all;
-  all.addRect(QRectF(-kEverything, -kEverything, 2 * kEverything, 2 * kEverything));
+  all.addRect(
+      QRectF(-EverythingExtent, -EverythingExtent, 2 * EverythingExtent, 2 * EverythingExtent));
   return all;
 }
 
@@ -447,7 +448,7 @@ void Device::ApplyClip() {
 }
 
 bool Device::ClipTooComplex() const {
-  return Dc.Clip && Dc.Clip->elementCount() > kMaxClipElements;
+  return Dc.Clip && Dc.Clip->elementCount() > MaxClipElements;
 }
 
 void Device::IntersectClipRect(const QRectF& logical) {
@@ -482,26 +483,26 @@ void Device::OffsetClip(QPointF logicalDelta) {
 void Device::CombineClip(const std::optional<QPainterPath>& region, int mode) {
   ClipDirty = true;
   if (!region) {
-    if (mode == kRgnCopy) Dc.Clip.reset();
+    if (mode == RgnCopy) Dc.Clip.reset();
     return;
   }
-  if (mode != kRgnCopy && (ClipTooComplex() || region->elementCount() > kMaxClipElements)) return;
+  if (mode != RgnCopy && (ClipTooComplex() || region->elementCount() > MaxClipElements)) return;
   switch (mode) {
-    case kRgnAnd:
+    case RgnAnd:
       Dc.Clip = Dc.Clip ? Dc.Clip->intersected(*region) : *region;
       break;
-    case kRgnOr:
+    case RgnOr:
       if (Dc.Clip) Dc.Clip = Dc.Clip->united(*region);
       break;
-    case kRgnXor: {
+    case RgnXor: {
       const QPainterPath current = Dc.Clip ? *Dc.Clip : Everything();
       Dc.Clip = current.subtracted(*region).united(region->subtracted(current));
       break;
     }
-    case kRgnDiff:
+    case RgnDiff:
       Dc.Clip = (Dc.Clip ? *Dc.Clip : Everything()).subtracted(*region);
       break;
-    case kRgnCopy:
+    case RgnCopy:
       Dc.Clip = *region;
       break;
     default:
@@ -522,9 +523,9 @@ QPen Device::MakePen(const QTransform& logicalToPainter) const {
     pen.setWidthF(1);
   } else {
     double width = gdi.Width * scale;
-    if (deviceWidth > kMaxPenPixels) width *= kMaxPenPixels / deviceWidth;
+    if (deviceWidth > MaxPenPixels) width *= MaxPenPixels / deviceWidth;
     pen.setCosmetic(false);
-    pen.setWidthF(std::min(width, kMaxPenPixels));
+    pen.setWidthF(std::min(width, MaxPenPixels));
   }
 
   // Dash lengths in pen widths; the cosmetic patterns are the device's pixel
@@ -562,7 +563,7 @@ QPen Device::MakePen(const QTransform& logicalToPainter) const {
     }
     if (dashes.size() % 2 != 0) dashes.push_back(dashes.back());
     double total = 0;
-    bool usable = dashes.size() <= kMaxDashes;
+    bool usable = dashes.size() <= MaxDashes;
     for (double d : dashes) {
       if (!(d > 0) || !std::isfinite(d)) usable = false;
       total += d;
@@ -625,7 +626,7 @@ void Device::FillShape(const QPainterPath& path, const QTransform& painterTransf
       return;
     case GdiBrush::Kind::Hatched:
       // Hatch lines are device pixels (Qt keeps its patterns cosmetic).
-      if (Dc.BackMode == kOpaque) FillWith(path, Dc.BackColor);
+      if (Dc.BackMode == Opaque) FillWith(path, Dc.BackColor);
       FillWith(path, QBrush(brush.Color, HatchStyle(brush.Hatch)));
       return;
     case GdiBrush::Kind::Pattern: {
@@ -658,7 +659,7 @@ void Device::StrokePainterPath(const QPainterPath& path, const QPen& pen) {
   // line through device point (x, y), rounded to whole pixels, covers pixel
   // (x, y), the square right of and below the point.
   Painter.setRenderHint(QPainter::Antialiasing, false);
-  Painter.setTransform(Base * kPixelCentres);
+  Painter.setTransform(Base * PixelCentres);
   Painter.strokePath(path, pen);
   Painter.setRenderHint(QPainter::Antialiasing, true);
 }
@@ -682,7 +683,7 @@ void Device::AppendToPath(const QPainterPath& logical, bool continueFigure) {
 
 void Device::DrawClosed(const QPainterPath& shape) {
   QPainterPath path = shape;
-  path.setFillRule(Dc.FillMode == kWinding ? Qt::WindingFill : Qt::OddEvenFill);
+  path.setFillRule(Dc.FillMode == Winding ? Qt::WindingFill : Qt::OddEvenFill);
   if (PathOpen) {
     AppendToPath(path, false);
     return;
@@ -726,7 +727,7 @@ void Device::DrawArc(ArcKind kind, QRectF box, QPointF start, QPointF end) {
   auto angle = [&](QPointF p) {
     const double x = (p.x() - center.x()) / rx;
     const double y = -(p.y() - center.y()) / ry;
-    return (x == 0 && y == 0) ? 0.0 : std::atan2(y, x) * 180 / kPi;
+    return (x == 0 && y == 0) ? 0.0 : std::atan2(y, x) * 180 / Pi;
   };
   const double from = angle(start);
   const bool positive = (!Dc.Clockwise) == (t.determinant() > 0);
@@ -803,7 +804,7 @@ void Device::FillPath(bool fill, bool stroke) {
   QPainterPath path = CurrentPath;
   CurrentPath = QPainterPath();
   if (path.elementCount() == 0) return;
-  path.setFillRule(Dc.FillMode == kWinding ? Qt::WindingFill : Qt::OddEvenFill);
+  path.setFillRule(Dc.FillMode == Winding ? Qt::WindingFill : Qt::OddEvenFill);
   const QTransform t = LogicalToPainter();
   if (!Drawable(t)) return;
   ApplyClip();
@@ -816,7 +817,7 @@ void Device::SelectClipPath(int mode) {
   PathOpen = false;
   QPainterPath path = CurrentPath;
   CurrentPath = QPainterPath();
-  path.setFillRule(Dc.FillMode == kWinding ? Qt::WindingFill : Qt::OddEvenFill);
+  path.setFillRule(Dc.FillMode == Winding ? Qt::WindingFill : Qt::OddEvenFill);
   CombineClip(path, mode);
 }
 
@@ -851,15 +852,15 @@ void Device::DrawText(const TextRun& run) {
   const QTransform t = LogicalToPainter();
   if (!Drawable(t)) return;
 
-  if (run.Rect && (run.Options & kEtoOpaque)) {
+  if (run.Rect && (run.Options & EtoOpaque)) {
     QPainterPath box;
     box.addRect(run.Rect->normalized());
     PrepareTransform(t);
     Painter.fillPath(box, Dc.BackColor);
   }
-  if (run.Text.isEmpty() || (run.Options & kEtoGlyphIndex)) return;
+  if (run.Text.isEmpty() || (run.Options & EtoGlyphIndex)) return;
 
-  const bool updatePosition = (Dc.TextAlignment & kTaUpdateCp) != 0;
+  const bool updatePosition = (Dc.TextAlignment & TaUpdateCp) != 0;
   const QPointF origin = updatePosition ? Dc.Position : run.Reference;
   const QPointF at = t.map(origin);
   const double scaleX = AxisLength(t, 1, 0);
@@ -867,19 +868,19 @@ void Device::DrawText(const TextRun& run) {
 
   double pixels;
   if (Dc.Font.Stock || Dc.Font.Height == 0) {
-    const double referenceUnits = kStockFontPixels / 96 * 25.4 * Reference.UnitsPerMmY;
-    pixels = (Dc.Font.Stock ? std::abs(Dc.Font.Height) / kStockFontPixels : 1.0) * referenceUnits *
+    const double referenceUnits = StockFontPixels / 96 * 25.4 * Reference.UnitsPerMmY;
+    pixels = (Dc.Font.Stock ? std::abs(Dc.Font.Height) / StockFontPixels : 1.0) * referenceUnits *
              AxisLength(Reference.ToTarget, 0, 1);
   } else {
     pixels = std::abs(double(Dc.Font.Height)) * scaleY;
   }
-  if (!std::isfinite(pixels) || pixels < 1 || pixels > kMaxTextPixels) return;
+  if (!std::isfinite(pixels) || pixels < 1 || pixels > MaxTextPixels) return;
   const QFont font = MakeFont(pixels, scaleX);
   const QFontMetricsF metrics(font, Painter.device());
 
   // Character positions along the baseline (device pixels), from the
   // advances when the record gives them.
-  const bool pairs = (run.Options & kEtoPdy) != 0;
+  const bool pairs = (run.Options & EtoPdy) != 0;
   const std::size_t step = pairs ? 2 : 1;
   const bool explicitAdvances = run.Dx.size() >= std::size_t(run.Text.size()) * step;
   std::vector<QPointF> positions;
@@ -899,22 +900,22 @@ void Device::DrawText(const TextRun& run) {
   if (!std::isfinite(width)) return;
 
   double x = 0;
-  switch (Dc.TextAlignment & kTaHorizontalMask) {
-    case kTaRight:
+  switch (Dc.TextAlignment & TaHorizontalMask) {
+    case TaRight:
       x = -width;
       break;
-    case kTaCenter:
+    case TaCenter:
       x = -width / 2;
       break;
     default:
       break;
   }
   double y = metrics.ascent();
-  switch (Dc.TextAlignment & kTaVerticalMask) {
-    case kTaBaseline:
+  switch (Dc.TextAlignment & TaVerticalMask) {
+    case TaBaseline:
       y = 0;
       break;
-    case kTaBottom:
+    case TaBottom:
       y = -metrics.descent();
       break;
     default:
@@ -924,21 +925,21 @@ void Device::DrawText(const TextRun& run) {
   // Text stays upright under mirroring mappings; it turns with a rotating
   // world transform and by the font's escapement.
   double rotation = -Dc.Font.Escapement / 10.0;
-  if (t.m12() != 0 || t.m21() != 0) rotation += std::atan2(t.m12(), t.m11()) * 180 / kPi;
+  if (t.m12() != 0 || t.m21() != 0) rotation += std::atan2(t.m12(), t.m11()) * 180 / Pi;
   QTransform textTransform;
   textTransform.translate(at.x(), at.y());
   textTransform.rotate(rotation);
 
   ApplyClip();
   Painter.save();
-  if (run.Rect && (run.Options & kEtoClipped)) {
+  if (run.Rect && (run.Options & EtoClipped)) {
     QPainterPath clip;
     clip.addRect(run.Rect->normalized());
     Painter.setTransform(t * Base);
     Painter.setClipPath(clip, Painter.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
   }
   Painter.setTransform(textTransform * Base);
-  if (Dc.BackMode == kOpaque && !(run.Rect && (run.Options & kEtoOpaque)))
+  if (Dc.BackMode == Opaque && !(run.Rect && (run.Options & EtoOpaque)))
     Painter.fillRect(QRectF(x, y - metrics.ascent(), width, metrics.ascent() + metrics.descent()),
                      Dc.BackColor);
   Painter.setFont(font);
@@ -962,11 +963,11 @@ void Device::DrawText(const TextRun& run) {
 
   if (updatePosition && scaleX > 0) {
     const double advance = width / scaleX * (t.m11() < 0 ? -1 : 1);
-    switch (Dc.TextAlignment & kTaHorizontalMask) {
-      case kTaRight:
+    switch (Dc.TextAlignment & TaHorizontalMask) {
+      case TaRight:
         Dc.Position.rx() -= advance;
         break;
-      case kTaCenter:
+      case TaCenter:
         break;
       default:
         Dc.Position.rx() += advance;
@@ -1010,16 +1011,16 @@ void Device::PatBlt(const QRectF& destination, std::uint32_t rop) {
   box.addRect(destination.normalized());
   PrepareTransform(t);
   switch (rop) {
-    case kBlackness:
+    case Blackness:
       FillWith(box, Qt::black);
       break;
-    case kWhiteness:
+    case Whiteness:
       FillWith(box, Qt::white);
       break;
-    case kDstInvert:
+    case DstInvert:
       FillWith(box, Qt::white, QPainter::RasterOp_NotDestination);
       break;
-    case kPatInvert:
+    case PatInvert:
       if (Dc.Brush.Style != GdiBrush::Kind::Null)
         FillWith(box, Dc.Brush.Color, QPainter::RasterOp_SourceXorDestination);
       break;

@@ -43,7 +43,7 @@ std::optional<QPainterPath> RegionAt(const ByteReader& r, std::size_t offset, st
   const std::size_t available = (size - headerSize) / emf::RectLSize;
   QPainterPath path;
   path.setFillRule(Qt::WindingFill);
-  const std::size_t used = std::min<std::size_t>({count, available, kMaxRegionRects});
+  const std::size_t used = std::min<std::size_t>({count, available, MaxRegionRects});
   for (std::size_t i = 0; i < used; ++i) {
     const QRectF box = BoxAt(r, rects + emf::RectLSize * i);
     if (box.width() > 0 && box.height() > 0) path.addRect(box);
@@ -134,10 +134,10 @@ bool EmfPlayer::PlayState(std::uint32_t type, const ByteReader& r) {
       break;
     }
     case emf::EmrSetBkMode:
-      dc.BackMode = r.U32(valueAt) == kTransparent ? kTransparent : kOpaque;
+      dc.BackMode = r.U32(valueAt) == Transparent ? Transparent : Opaque;
       break;
     case emf::EmrSetPolyFillMode:
-      dc.FillMode = r.U32(valueAt) == kWinding ? kWinding : kAlternate;
+      dc.FillMode = r.U32(valueAt) == Winding ? Winding : Alternate;
       break;
     case emf::EmrSetStretchBltMode:
       dc.SmoothStretch = r.U32(valueAt) == 4;  // HALFTONE
@@ -606,10 +606,10 @@ void EmfPlayer::Text(const ByteReader& r, bool wide) {
   if (!r.Has(0, TextOut::MinSize)) return;
   Device::TextRun run;
   run.Reference = PointAt(r, TextOut::ReferenceAt, false);
-  const std::uint32_t count = std::min(r.U32(TextOut::CharsAt), kMaxTextChars);
+  const std::uint32_t count = std::min(r.U32(TextOut::CharsAt), MaxTextChars);
   const std::uint32_t stringAt = r.U32(TextOut::StringOffsetAt);
   run.Options = r.U32(TextOut::OptionsAt);
-  if (run.Options & (kEtoOpaque | kEtoClipped)) run.Rect = BoxAt(r, TextOut::RectAt);
+  if (run.Options & (EtoOpaque | EtoClipped)) run.Rect = BoxAt(r, TextOut::RectAt);
   if (count > 0) {
     if (!r.HasArray(stringAt, count, wide ? 2 : 1)) return;
     if (wide) {
@@ -620,7 +620,7 @@ void EmfPlayer::Text(const ByteReader& r, bool wide) {
       run.Text = AnsiText(r.At(stringAt, count), count);
     }
     const std::uint32_t dxAt = r.U32(TextOut::DxOffsetAt);
-    const std::uint64_t dxCount = std::uint64_t(count) * ((run.Options & kEtoPdy) ? 2 : 1);
+    const std::uint64_t dxCount = std::uint64_t(count) * ((run.Options & EtoPdy) ? 2 : 1);
     if (dxAt != 0 && r.HasArray(dxAt, dxCount, 4)) {
       run.Dx.reserve(dxCount);
       for (std::size_t i = 0; i < dxCount; ++i) run.Dx.push_back(r.I32(dxAt + 4 * i));
@@ -698,7 +698,7 @@ void EmfPlayer::SetDiBitsToDevice(const ByteReader& r) {
   const double x = r.I32(Dib::SrcXAt), w = r.I32(Dib::WidthAt), h = r.I32(Dib::HeightAt);
   const double y = double(r.I32(Dib::SrcYAt)) - double(r.U32(Dib::StartScanAt));
   const QRectF source(x, topDown ? y : bitmap.height() - y - h, w, h);
-  Dev.DrawImage(bitmap, QRectF(r.I32(Dib::DestXAt), r.I32(Dib::DestYAt), w, h), source, kSrcCopy);
+  Dev.DrawImage(bitmap, QRectF(r.I32(Dib::DestXAt), r.I32(Dib::DestYAt), w, h), source, SrcCopy);
 }
 
 bool EmfPlayer::Play(std::uint32_t type, const ByteReader& r) {

@@ -91,13 +91,13 @@ bool WmfPlayer::PlayState(std::uint16_t function, const ByteReader& p) {
       Dev.RestoreDc(p.I16(valueAt));
       break;
     case wmf::MetaSetBkMode:
-      dc.BackMode = p.U16(valueAt) == kTransparent ? kTransparent : kOpaque;
+      dc.BackMode = p.U16(valueAt) == Transparent ? Transparent : Opaque;
       break;
     case wmf::MetaSetMapMode:
       SetMapMode(p);
       break;
     case wmf::MetaSetPolyFillMode:
-      dc.FillMode = p.U16(valueAt) == kWinding ? kWinding : kAlternate;
+      dc.FillMode = p.U16(valueAt) == Winding ? Winding : Alternate;
       break;
     case wmf::MetaSetStretchBltMode:
       dc.SmoothStretch = p.U16(valueAt) == 4;  // HALFTONE
@@ -157,7 +157,7 @@ void WmfPlayer::SetMapMode(const ByteReader& p) {
   // The window and viewport modes keep the frame as the viewport: the
   // records' window is what is mapped onto the picture.
   const std::uint16_t mode = p.U16(wmf::Value::ValueAt);
-  if (mode == kMmIsotropic || mode == kMmAnisotropic)
+  if (mode == MmIsotropic || mode == MmAnisotropic)
     Dev.State().Mode = mode;
   else
     Dev.SetMapMode(mode);
@@ -295,7 +295,7 @@ void WmfPlayer::CreateRegion(const ByteReader& p) {
   const std::uint16_t scans = p.U16(Region::ScanCountAt);
   std::size_t at = Region::ScansAt;
   std::size_t rects = 0;
-  for (std::size_t s = 0; s < scans && rects < kMaxRegionRects; ++s) {
+  for (std::size_t s = 0; s < scans && rects < MaxRegionRects; ++s) {
     const std::uint16_t values = p.U16(at + Scan::CountAt);
     const std::size_t scanSize = Scan::FixedSize + 2 * std::size_t(values);
     if (!p.Has(at, scanSize)) break;
@@ -304,7 +304,7 @@ void WmfPlayer::CreateRegion(const ByteReader& p) {
     for (std::size_t i = 0; i + 1 < values; i += 2) {
       const double left = p.I16(at + Scan::ValuesAt + 2 * i);
       const double right = p.I16(at + Scan::ValuesAt + 2 * i + 2);
-      if (right > left && bottom > top && rects++ < kMaxRegionRects)
+      if (right > left && bottom > top && rects++ < MaxRegionRects)
         region.Path.addRect(QRectF(left, top, right - left, bottom - top));
     }
     at += scanSize;
@@ -358,7 +358,7 @@ void WmfPlayer::SelectClipRegion(const ByteReader& p) {
   const GdiObject* object = Dev.Object(index);
   const auto* region = object != nullptr ? std::get_if<GdiRegion>(object) : nullptr;
   if (region == nullptr) {
-    Dev.CombineClip(std::nullopt, kRgnCopy);
+    Dev.CombineClip(std::nullopt, RgnCopy);
   } else {
     Dev.SelectObject(index);
   }
@@ -538,7 +538,7 @@ void WmfPlayer::ExtTextOut(const ByteReader& p) {
   const std::int16_t length = p.I16(Text::LengthAt);
   run.Options = p.U16(Text::OptionsAt);
   std::size_t at = Text::StringAt;
-  if (run.Options & (kEtoOpaque | kEtoClipped)) {
+  if (run.Options & (EtoOpaque | EtoClipped)) {
     if (!p.Has(Text::RectAt, wmf::BoxSize)) return;
     run.Rect = QRectF(QPointF(p.I16(Text::RectLeftAt), p.I16(Text::RectTopAt)),
                       QPointF(p.I16(Text::RectRightAt), p.I16(Text::RectBottomAt)));
@@ -548,7 +548,7 @@ void WmfPlayer::ExtTextOut(const ByteReader& p) {
     if (!p.Has(at, std::size_t(length))) return;
     run.Text = AnsiText(p.At(at, std::size_t(length)), std::size_t(length));
     const std::size_t dxAt = at + ((std::size_t(length) + 1) & ~std::size_t(1));
-    const std::size_t dxCount = std::size_t(length) * ((run.Options & kEtoPdy) ? 2 : 1);
+    const std::size_t dxCount = std::size_t(length) * ((run.Options & EtoPdy) ? 2 : 1);
     if (p.HasArray(dxAt, dxCount, 2)) {
       run.Dx.reserve(dxCount);
       for (std::size_t i = 0; i < dxCount; ++i) run.Dx.push_back(p.I16(dxAt + 2 * i));
@@ -615,7 +615,7 @@ void WmfPlayer::SetDibToDev(const ByteReader& p) {
   const double y = double(p.I16(Dib::SrcYAt)) - double(p.U16(Dib::StartScanAt));
   const bool topDown = Device::DibTopDown(dib.Data(), dib.Size());
   Dev.DrawImage(image, QRectF(p.I16(Dib::DestXAt), p.I16(Dib::DestYAt), w, h),
-                QRectF(x, topDown ? y : image.height() - y - h, w, h), kSrcCopy);
+                QRectF(x, topDown ? y : image.height() - y - h, w, h), SrcCopy);
 }
 
 bool WmfPlayer::Play(std::uint16_t function, const ByteReader& p) {
@@ -695,7 +695,7 @@ bool PlayWindowsRecords(QPainter& painter, const unsigned char* data, std::size_
   Device device(painter, reference);
   // The records start in the anisotropic mode with the frame as both window
   // and viewport; a window the records set is then mapped onto the frame.
-  device.SetMapMode(kMmAnisotropic);
+  device.SetMapMode(MmAnisotropic);
   DcState& dc = device.State();
   dc.WindowOrg = dc.ViewportOrg = frame.topLeft();
   dc.WindowExt = dc.ViewportExt = frame.size();
