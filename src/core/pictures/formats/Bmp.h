@@ -14,8 +14,8 @@ struct FileHeader {
   static constexpr std::size_t Size = 14;
   static constexpr std::size_t SignatureAt = 0;  // u16, "BM"
   static constexpr std::uint16_t Signature = 0x4D42;
-  static constexpr std::size_t FileSizeAt = 2;  // u32; 6: 2 x u16 reserved
-  static constexpr std::size_t PixelsAt = 10;   // u32, offset of the pixel data in the file
+  // 2: u32 file size, 6: 2 x u16 reserved, both unused.
+  static constexpr std::size_t PixelsAt = 10;  // u32, offset of the pixel data in the file
 };
 
 // Every DIB header starts with its own size, which tells its form.

@@ -90,13 +90,12 @@ enum RecordType : std::uint32_t {
   EmrExtCreatePen = 95,
 };
 
-// The sizes of the structures that records embed.
-constexpr std::size_t PointLSize = 8;     // POINTL: i32 x, y
-constexpr std::size_t PointSSize = 4;     // POINTS: i16 x, y
-constexpr std::size_t SizeLSize = 8;      // SIZEL: i32 cx, cy
-constexpr std::size_t RectLSize = 16;     // RECTL: i32 left, top, right, bottom (inclusive)
-constexpr std::size_t XFormSize = 24;     // XFORM: f32 m11, m12, m21, m22, dx, dy
-constexpr std::size_t ColourRefSize = 4;  // COLORREF: red in the low byte
+// The structures that records embed: POINTL (i32 x, y), POINTS (i16 x, y),
+// SIZEL (i32 cx, cy), RECTL (i32 left, top, right, bottom, inclusive), XFORM
+// (f32 m11, m12, m21, m22, dx, dy) and COLORREF (u32, red in the low byte).
+constexpr std::size_t PointLSize = 8;
+constexpr std::size_t PointSSize = 4;
+constexpr std::size_t RectLSize = 16;
 
 // What every record starts with.
 struct Record {
@@ -225,9 +224,7 @@ constexpr std::uint8_t PtMoveTo = 6;
 // EMRTEXT.
 struct ExtTextOut {
   static constexpr std::size_t BoundsAt = 8;
-  static constexpr std::size_t GraphicsModeAt = 24;  // u32
-  static constexpr std::size_t XScaleAt = 28;        // f32
-  static constexpr std::size_t YScaleAt = 32;        // f32
+  // 24: u32 graphics mode, 28 and 32: f32 x and y scale, unused.
   static constexpr std::size_t ReferenceAt = 36;     // POINTL
   static constexpr std::size_t CharsAt = 44;         // u32, number of characters
   static constexpr std::size_t StringOffsetAt = 48;  // u32, from the record's start
@@ -325,9 +322,9 @@ struct BitBlt {
   static constexpr std::size_t SrcXAt = 44;  // i32
   static constexpr std::size_t SrcYAt = 48;
   static constexpr std::size_t SrcTransformAt = 52;  // XFORM
-  static constexpr std::size_t BackColourAt = 76;    // COLORREF
-  static constexpr std::size_t UsageAt = 80;         // u32
-  static constexpr std::size_t InfoOffsetAt = 84;    // u32
+  // 76: COLORREF background colour, unused.
+  static constexpr std::size_t UsageAt = 80;       // u32
+  static constexpr std::size_t InfoOffsetAt = 84;  // u32
   static constexpr std::size_t InfoSizeAt = 88;
   static constexpr std::size_t BitsOffsetAt = 92;  // u32
   static constexpr std::size_t BitsSizeAt = 96;

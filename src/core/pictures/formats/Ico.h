@@ -15,7 +15,7 @@ struct Directory {
   static constexpr std::size_t TypeAt = 2;   // u16
   static constexpr std::size_t CountAt = 4;  // u16, number of images
 };
-constexpr std::uint16_t IconType = 1;
+// Type 1 is an icon, 2 a cursor.
 constexpr std::uint16_t CursorType = 2;
 
 // ICONDIRENTRY, one per image right after the directory.
@@ -27,8 +27,8 @@ struct Entry {
   // 3: u8 reserved.
   static constexpr std::size_t PlanesAt = 4;    // u16
   static constexpr std::size_t BitCountAt = 6;  // u16, may be 0
-  static constexpr std::size_t BytesAt = 8;     // u32, size of the image data
-  static constexpr std::size_t OffsetAt = 12;   // u32, image data from the start of the file
+  // 8: u32 size of the image data, unused.
+  static constexpr std::size_t OffsetAt = 12;  // u32, image data from the start of the file
 };
 // The largest width and height, stored as 0.
 constexpr int LargestSize = 256;

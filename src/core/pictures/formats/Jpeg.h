@@ -40,7 +40,7 @@ struct Segment {
 
 // Frame header (SOFn).
 struct Frame {
-  static constexpr std::size_t PrecisionAt = 0;   // u8
+  // 0: u8 sample precision.
   static constexpr std::size_t HeightAt = 1;      // u16
   static constexpr std::size_t WidthAt = 3;       // u16
   static constexpr std::size_t ComponentsAt = 5;  // u8
