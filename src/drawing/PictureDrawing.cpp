@@ -51,12 +51,11 @@ QImage IconAtTopLeft(const QImage& icon, QSize target) {
 }
 
 QImage PlayedMetafile(const std::string& bytes, QSize target) {
-  if (MetafilePlayer::DetectForm(bytes) == MetafileForm::None) return {};
   QImage canvas = TransparentCanvas(target);
   if (canvas.isNull()) return {};
   QPainter painter(&canvas);
   // The rectangle's right and bottom edges belong to the next pixels.
-  if (!MetafilePlayer::Play(painter, bytes, QRectF(0, 0, target.width() - 1, target.height() - 1)))
+  if (!PlayMetafile(painter, bytes, QRectF(0, 0, target.width() - 1, target.height() - 1)))
     return {};
   return canvas;
 }
