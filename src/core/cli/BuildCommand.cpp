@@ -19,7 +19,8 @@ const char* const Usage =
     "Usage: ambrelin-build [--title TEXT] [--index NAME] [--filenames | --no-filenames] "
     "FOLDER...\n"
     "Builds the album page of each picture folder, as \"Create Album\" does.\n"
-    "Options not given are taken from the folder's AmbrelinDir.INI.\n";
+    "Options not given are taken from the folder's AmbrelinDir.INI.\n"
+    "--help shows this text, --version the program's version.\n";
 
 struct Options {
   std::optional<std::string> Title;
@@ -123,6 +124,12 @@ int RunBuildCommand(const std::vector<std::string>& args, std::ostream& out, std
     if (arg == "--") break;
     if (arg == "--help" || arg == "-h") {
       out << Usage;
+      return BuildSucceeded;
+    }
+    if (arg == "--version") {
+      VersionInfo version;
+      ReadVersionInfo(version, &ProgramVersionRecord());
+      out << "ambrelin-build " << version.FileVersion << '\n';
       return BuildSucceeded;
     }
   }

@@ -122,7 +122,8 @@ void TfrmMain::FormCreate() {
   // A refused "PicDirPath" write (a read-only start directory) still leaves
   // the chosen folder in PictureDirectory.
   StartupPicDirPathRefused = !Guard.Run([&] {
-    ChooseStartDirectory(State.ProgramSettings, State.ProgramDirectory, State.PictureDirectory);
+    ChooseStartDirectory(State.ProgramSettings, State.ProgramDirectory, State.PictureDirectory,
+                         State.FirstPictureDirectory);
   });
   if (State.PictureDirectory.empty()) State.PictureDirectory = State.ProgramDirectory;
   Guard.Run([&] { ui->FLB1->SetMask(PictureFileMask()); });

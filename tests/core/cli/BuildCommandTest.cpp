@@ -131,4 +131,7 @@ TEST(BuildCommandTest, CommandLineErrorsAndHelp) {
   const CliResult help = RunCli({"--help"});
   EXPECT_EQ(help.Status, 0);
   EXPECT_NE(help.Out.find("Usage: ambrelin-build"), std::string::npos);
+  const CliResult version = RunCli({"--version", "--bogus"});
+  EXPECT_EQ(version.Status, 0);
+  EXPECT_EQ(version.Out, "ambrelin-build " AMBRELIN_PROJECT_VERSION "\n");  // as the package says
 }
