@@ -144,6 +144,16 @@ class WmfBuilder {
   std::uint16_t ObjectCount = 16;
 };
 
+// --- Metafiles that use most records ---
+
+// An enhanced metafile of 120 x 90 reference pixels with records of nearly
+// every kind the player knows: objects of each sort, mapping, paths,
+// clipping, text, bitmaps (also with palette indices) and world transforms.
+std::string RichEmf();
+// A placeable Windows metafile likewise, with its bitmap, region, text and
+// raster operation records.
+std::string RichWmf();
+
 // Counting pixels of an image.
 int CountPixels(const QImage& image, const QRect& area, QRgb color, int tolerance = 0);
 bool Near(QRgb a, QRgb b, int tolerance);
