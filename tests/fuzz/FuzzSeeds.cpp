@@ -1,5 +1,6 @@
 // Writes the seed corpora of the fuzz targets, made by the tests' own
-// fixture generators: FuzzSeeds OUTDIR writes OUTDIR/<target>/<seed>.
+// fixture generators (PictureFixtures, DrawingFixtures): FuzzSeeds OUTDIR
+// writes OUTDIR/<target>/<seed>.
 // Nothing here is committed as a binary: scripts/fuzz.sh makes the seeds
 // anew before every run.
 #include <sys/stat.h>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "support/DrawingFixtures.h"
 #include "support/PictureFixtures.h"
 
 namespace {
@@ -168,6 +170,133 @@ std::vector<Seed> DescriptionSeeds() {
   };
 }
 
+// --- Drawing: the readers' seeds and more forms of each kind ---
+
+// Bitmaps that drawing reads differently: run-length data of both depths
+// with deltas and literal runs, colour masks after the header and inside the
+// larger headers, wide pictures that are scaled down, and a huge header with
+// no pixel data.
+std::vector<Seed> DrawBitmapSeeds() {
+  std::vector<Seed> seeds = BitmapSeeds();
+  drawfx::Bmp rle8;
+  rle8.Width = 6;
+  rle8.Height = 4;
+  rle8.Bits = 8;
+  rle8.Compression = 1;
+  rle8.Table = {qRgb(0, 0, 0), qRgb(255, 0, 0), qRgb(0, 0, 255)};
+  rle8.Pixels = std::string(
+      "\x03\x01\x00\x03\x01\x02\x02\x00\x00\x02\x01\x01\x00\x00"
+      "\x00\x04\x01\x02\x01\x02\x00\x01",
+      22);
+  drawfx::Bmp rle4 = rle8;
+  rle4.Bits = 4;
+  rle4.Compression = 2;
+  rle4.Pixels = std::string("\x05\x12\x00\x00\x00\x03\x21\x20\x00\x02\x01\x01\x00\x01", 14);
+  drawfx::Bmp fields;
+  fields.Width = 3;
+  fields.Height = 2;
+  fields.Bits = 16;
+  fields.Compression = 3;
+  fields.Masks = {0xF800, 0x07E0, 0x001F};
+  fields.Pixels = std::string(16, '\x5A');
+  drawfx::Bmp fields56 = fields;
+  fields56.HeaderSize = 56;
+  fields56.Bits = 32;
+  fields56.Masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+  fields56.Pixels = std::string(24, '\x7F');
+  drawfx::Bmp v4 = fields56;
+  v4.HeaderSize = 108;
+  v4.Height = -2;
+  drawfx::Bmp wide;
+  wide.Width = 1200;
+  wide.Height = 24;
+  wide.Bits = 1;
+  wide.Table = {qRgb(10, 20, 30), qRgb(240, 230, 220)};
+  for (int i = 0; i < 152 * 24; ++i) wide.Pixels.push_back(char(i * 37));
+  BmpFields huge;
+  huge.Width = 8000;
+  huge.Height = 8000;
+  huge.WithPixels = false;
+  seeds.insert(seeds.end(), {{"draw-rle8", drawfx::MakeBmp(rle8)},
+                             {"draw-rle4", drawfx::MakeBmp(rle4)},
+                             {"draw-bitfields-565", drawfx::MakeBmp(fields)},
+                             {"draw-bitfields-56-header", drawfx::MakeBmp(fields56)},
+                             {"draw-v4-top-down", drawfx::MakeBmp(v4)},
+                             {"draw-wide-1bit", drawfx::MakeBmp(wide)},
+                             {"draw-huge-no-pixels", MakeBmp(huge)}});
+  return seeds;
+}
+
+std::vector<Seed> DrawIconSeeds() {
+  std::vector<Seed> seeds = IconSeeds();
+  const QRgb red = qRgba(255, 0, 0, 255), half = qRgba(0, 0, 255, 128);
+  seeds.insert(seeds.end(), {{"draw-sizes", drawfx::MakeIco({drawfx::BmpIconImage(16, red),
+                                                             drawfx::Bmp4IconImage(32, red),
+                                                             drawfx::BmpIconImage(48, half)})},
+                             {"draw-png", drawfx::MakeIco({drawfx::PngIconImage(32, half)})},
+                             {"draw-png-256", drawfx::MakeIco({drawfx::PngIconImage(256, red),
+                                                               drawfx::Bmp4IconImage(16, red)})}});
+  return seeds;
+}
+
+// JPEG pictures of every coding the decoder meets, some with restart markers
+// (banded on two threads when padded, see FuzzDrawing.cpp), some so wide
+// that the picture area takes them at 1/2, 1/4 or 1/8 of their size.
+std::vector<Seed> DrawJpegSeeds() {
+  using drawfx::EncodeJpeg;
+  using drawfx::JpegOptions;
+  using drawfx::NoisyGradient;
+  std::vector<Seed> seeds = JpegSeeds();
+  JpegOptions rows;
+  rows.Quality = 50;
+  rows.RestartRows = 1;
+  JpegOptions interval = rows;
+  interval.RestartRows = 0;
+  interval.RestartInterval = 3;
+  JpegOptions grey;
+  grey.Quality = 30;
+  grey.Grayscale = true;
+  grey.RestartRows = 1;
+  JpegOptions progressive;
+  progressive.Quality = 30;
+  progressive.Progressive = true;
+  JpegOptions cmyk;
+  cmyk.Cmyk = true;
+  cmyk.Quality = 50;
+  seeds.insert(seeds.end(),
+               {{"draw-restart-rows", EncodeJpeg(NoisyGradient(48, 64), rows)},
+                {"draw-restart-interval", EncodeJpeg(NoisyGradient(40, 48), interval)},
+                {"draw-half-scale-restarts", EncodeJpeg(NoisyGradient(1000, 32), rows)},
+                {"draw-quarter-scale-grey", EncodeJpeg(NoisyGradient(2000, 32), grey)},
+                {"draw-eighth-scale-progressive", EncodeJpeg(NoisyGradient(4000, 16), progressive)},
+                {"draw-cmyk", EncodeJpeg(NoisyGradient(24, 16), cmyk)}});
+  return seeds;
+}
+
+// Metafiles of both forms with nearly every record the player knows, and an
+// enhanced one whose bitmaps are compressed (PNG and JPEG inside a DIB).
+std::vector<Seed> DrawMetafileSeeds() {
+  std::vector<Seed> seeds = MetafileSeeds();
+  drawfx::Bmp png;
+  png.Width = 8;
+  png.Height = 8;
+  png.Bits = 0;
+  png.Compression = 5;
+  const drawfx::IconImage pngImage = drawfx::PngIconImage(8, qRgb(0, 128, 255));
+  png.Pixels = pngImage.Data;
+  drawfx::Bmp jpeg = png;
+  jpeg.Compression = 4;
+  jpeg.Pixels = MakeJpeg(8, 8, 50);
+  const std::string compressed = drawfx::EmfBuilder::ForPixels(40, 40)
+                                     .StretchDib(0, 0, 20, 20, png)
+                                     .StretchDib(20, 20, 20, 20, jpeg)
+                                     .Finish();
+  seeds.insert(seeds.end(), {{"draw-rich-enhanced", drawfx::RichEmf()},
+                             {"draw-rich-placeable", drawfx::RichWmf()},
+                             {"draw-compressed-bitmaps", compressed}});
+  return seeds;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -183,6 +312,10 @@ int main(int argc, char** argv) {
                   WriteSeeds(out, "fuzz_picture_metafile", MetafileSeeds()) &&
                   WriteSeeds(out, "fuzz_text_lines", TextSeeds()) &&
                   WriteSeeds(out, "fuzz_ini_file", IniSeeds()) &&
-                  WriteSeeds(out, "fuzz_description_file", DescriptionSeeds());
+                  WriteSeeds(out, "fuzz_description_file", DescriptionSeeds()) &&
+                  WriteSeeds(out, "fuzz_draw_bmp", DrawBitmapSeeds()) &&
+                  WriteSeeds(out, "fuzz_draw_ico", DrawIconSeeds()) &&
+                  WriteSeeds(out, "fuzz_draw_jpeg", DrawJpegSeeds()) &&
+                  WriteSeeds(out, "fuzz_draw_metafile", DrawMetafileSeeds());
   return ok ? 0 : 1;
 }

@@ -26,9 +26,7 @@ constexpr qint64 MaxFullPixels = qint64(1) << 30;
 constexpr qint64 MaxOutputPixels = qint64(1) << 28;
 // The decoder's working memory (coefficient buffers of progressive pictures).
 constexpr long MaxDecoderMemory = 1024L * 1024L * 1024L;
-// Files this large or larger are decoded in bands on several cores when they
-// have restart markers; at most this many bands.
-constexpr std::size_t MinBandedBytes = 512 * 1024;
+// Files with restart markers are decoded in at most this many bands.
 constexpr unsigned MaxBands = 4;
 // Grayscale pictures and pictures on screens of 8 bits or fewer are reduced to
 // this many colours.
@@ -323,7 +321,7 @@ JpegDecodeResult DecodeJpegImage(const std::string& bytes, const JpegDecodeOptio
   // colour quantiser needs the whole picture for its palette.
   const unsigned cores = std::thread::hardware_concurrency();
   if (options.UseThreads && !options.QuantizeColors && cores >= 2 &&
-      bytes.size() >= MinBandedBytes) {
+      bytes.size() >= JpegMinBandedBytes) {
     const std::vector<JpegBand> bands = SplitJpegAtRestarts(bytes, int(std::min(cores, MaxBands)));
     if (bands.size() >= 2) {
       JpegDecodeResult result = DecodeBands(bands, options);

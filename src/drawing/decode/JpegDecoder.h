@@ -12,7 +12,12 @@
 #include <QImage>
 #include <QSize>
 
+#include <cstddef>
 #include <string>
+
+// Files this large or larger are decoded in bands on several cores when they
+// have restart markers (and the machine has several cores).
+inline constexpr std::size_t JpegMinBandedBytes = 512 * 1024;
 
 struct JpegDecodeOptions {
   // The smallest size the decoded image may have. The largest reduced scale

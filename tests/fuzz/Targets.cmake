@@ -1,0 +1,25 @@
+# The fuzz targets: name, source, the library under test and the target's
+# compile definitions. Two builds make programs of them, each defining
+# ambrelin_fuzz_target(NAME SOURCE LIBRARY [DEFINITION]) before including
+# this list: the fuzz build (CMakeLists.txt here, libFuzzer) and the test
+# build (Replay.cmake, which replays regressions/NAME in ctest).
+
+# One picture reader target per kind, each over the kind's extensions.
+ambrelin_fuzz_target(fuzz_picture_bmp FuzzPictureReader.cpp ambrelin_core
+                     [[AMBRELIN_FUZZ_EXTENSIONS="bmp","bmp"]])
+ambrelin_fuzz_target(fuzz_picture_ico FuzzPictureReader.cpp ambrelin_core
+                     [[AMBRELIN_FUZZ_EXTENSIONS="ico","ico"]])
+ambrelin_fuzz_target(fuzz_picture_jpeg FuzzPictureReader.cpp ambrelin_core
+                     [[AMBRELIN_FUZZ_EXTENSIONS="jpg","jpeg"]])
+ambrelin_fuzz_target(fuzz_picture_metafile FuzzPictureReader.cpp ambrelin_core
+                     [[AMBRELIN_FUZZ_EXTENSIONS="wmf","emf"]])
+ambrelin_fuzz_target(fuzz_text_lines FuzzTextLines.cpp ambrelin_core)
+ambrelin_fuzz_target(fuzz_ini_file FuzzIniFile.cpp ambrelin_core)
+ambrelin_fuzz_target(fuzz_description_file FuzzDescriptionFile.cpp ambrelin_core)
+
+# One drawing target per kind (metafiles of both forms in one).
+ambrelin_fuzz_target(fuzz_draw_metafile FuzzDrawing.cpp ambrelin_drawing
+                     AMBRELIN_FUZZ_KIND=Metafile)
+ambrelin_fuzz_target(fuzz_draw_bmp FuzzDrawing.cpp ambrelin_drawing AMBRELIN_FUZZ_KIND=Bitmap)
+ambrelin_fuzz_target(fuzz_draw_ico FuzzDrawing.cpp ambrelin_drawing AMBRELIN_FUZZ_KIND=Icon)
+ambrelin_fuzz_target(fuzz_draw_jpeg FuzzDrawing.cpp ambrelin_drawing AMBRELIN_FUZZ_KIND=Jpeg)
