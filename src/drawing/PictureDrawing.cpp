@@ -71,7 +71,7 @@ QImage RenderPicture(PictureKind kind, const std::string& bytes, QSize target,
   if (!Drawable(bytes, target)) return {};
   switch (kind) {
     case PictureKind::Bitmap: {
-      const DecodedBitmap bitmap = DecodeBitmapFile(bytes);
+      const DecodedBitmap bitmap = DecodeBitmapFile(bytes, BitmapUnpacking::QtThenOwn, target);
       return FillTarget(bitmap.Image, target, SmoothScaling(screen, bitmap.BitsPerPixel));
     }
     case PictureKind::Jpeg: {
@@ -104,6 +104,7 @@ void DrawnPicture::Clear() {
   Decoded = false;
   Source = QImage();
   SourceBits = 0;
+  BitmapStep = 0;
   JpegScale = 0;
   JpegQuantized = false;
   HaveResult = false;
@@ -112,14 +113,20 @@ void DrawnPicture::Clear() {
 
 void DrawnPicture::Decode(QSize target, const ScreenMetrics& screen) {
   switch (PicKind) {
-    case PictureKind::Bitmap:
-      if (!Decoded) {
-        DecodedBitmap bitmap = DecodeBitmapFile(Bytes);
+    case PictureKind::Bitmap: {
+      // Read again only when a larger rectangle needs more pixels than the
+      // reduced scale kept.
+      const bool tooSmall =
+          BitmapStep > 1 && (Source.width() < target.width() || Source.height() < target.height());
+      if (!Decoded || tooSmall) {
+        DecodedBitmap bitmap = DecodeBitmapFile(Bytes, BitmapUnpacking::QtThenOwn, target);
         Source = std::move(bitmap.Image);
         SourceBits = bitmap.BitsPerPixel;
+        BitmapStep = bitmap.Step;
         Decoded = true;
       }
       break;
+    }
     case PictureKind::Jpeg: {
       // Decoded again only when a larger rectangle needs more pixels than the
       // reduced scale kept, or the screen's colours changed.

@@ -34,9 +34,9 @@ QImage RenderPicture(PictureKind kind, const std::string& bytes, QSize target,
                      const ScreenMetrics& screen);
 
 // A picture kept for drawing again and again: the pixels are decoded on the
-// first draw and kept (a JPEG at the reduced scale the largest rectangle so
-// far allows), and the image for the last rectangle size is kept too, so that
-// repainting a window costs a copy.
+// first draw and kept (a JPEG or bitmap at the reduced scale the largest
+// rectangle so far allows), and the image for the last rectangle size is
+// kept too, so that repainting a window costs a copy.
 class DrawnPicture {
  public:
   DrawnPicture() = default;
@@ -63,6 +63,7 @@ class DrawnPicture {
   bool Decoded = false;
   QImage Source;       // bitmap, JPEG or the chosen icon image
   int SourceBits = 0;  // bitmap: bits per pixel
+  int BitmapStep = 0;  // bitmap: Source holds every BitmapStep-th pixel and row
   int JpegScale = 0;   // JPEG: DCT scale denominator of Source
   bool JpegQuantized = false;
 

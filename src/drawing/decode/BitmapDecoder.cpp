@@ -103,16 +103,35 @@ std::size_t RowBytes(std::int64_t width, int bits) {
   return std::size_t(((width * bits + 31) / 32) * 4);
 }
 
-// Expands run-length data into one byte a pixel, rows bottom-up. Pixels that
-// the data skips (deltas, short lines, early end) keep index 0.
-void ExpandRle(const unsigned char* p, std::size_t n, bool rle4, int width, int height,
+// The step for reading a bitmap that is drawn at minimumSize: the largest
+// whole number that leaves at least that many pixels and rows; 1 without a
+// size.
+std::int64_t SamplingStep(std::int64_t width, std::int64_t height, QSize minimumSize) {
+  if (!minimumSize.isValid() || minimumSize.isEmpty()) return 1;
+  return std::max<std::int64_t>(
+      1, std::min(width / minimumSize.width(), height / minimumSize.height()));
+}
+
+// Expands run-length data into one byte a pixel, rows bottom-up, keeping
+// every step-th pixel of every step-th row as the picture shows them (those
+// in the middle of each step x step block from the top-left corner) in an
+// image of width / step x height / step. Pixels that the data skips (deltas,
+// short lines, early end) keep index 0.
+void ExpandRle(const unsigned char* p, std::size_t n, bool rle4, int width, int height, int step,
                unsigned char* out, std::size_t rowBytes) {
+  const int half = step / 2;
+  const int outWidth = width / step;
+  const int outHeight = height / step;
   std::size_t i = 0;
   int x = 0;
   int y = 0;
   auto put = [&](unsigned v) {
     if (x < width) {
-      out[std::size_t(y) * rowBytes + std::size_t(x)] = static_cast<unsigned char>(v);
+      const int shown = height - 1 - y;  // the row as the picture shows it
+      if (x % step == half && shown % step == half && x / step < outWidth &&
+          shown / step < outHeight)
+        out[std::size_t(outHeight - 1 - shown / step) * rowBytes + std::size_t(x / step)] =
+            static_cast<unsigned char>(v);
       ++x;
     }
   };
@@ -140,6 +159,39 @@ void ExpandRle(const unsigned char* p, std::size_t n, bool rle4, int width, int 
         put(rle4 ? ((k & 1) ? p[at] & 15 : p[at] >> 4) : p[at]);
       }
       i += (bytes + 1) & ~std::size_t(1);
+    }
+  }
+}
+
+// Copies every step-th pixel of every step-th row as the picture shows them
+// (those in the middle of each step x step block from the top-left corner)
+// of `height` uncompressed rows of rowBytes each, stored bottom-up or
+// top-down; pixels of 1 and 4 bits become one byte each. What the data does
+// not hold stays zero.
+void SampleRows(const unsigned char* bits, std::size_t available, std::size_t rowBytes,
+                int pixelBits, std::int64_t height, bool bottomUp, std::int64_t step,
+                std::int64_t outWidth, std::int64_t outHeight, unsigned char* out,
+                std::size_t outRow) {
+  const std::int64_t half = step / 2;
+  const std::size_t pixelBytes = std::size_t(pixelBits / 8);
+  for (std::int64_t y = 0; y < outHeight; ++y) {
+    const std::int64_t shown = (bottomUp ? outHeight - 1 - y : y) * step + half;
+    const std::size_t at = std::size_t(bottomUp ? height - 1 - shown : shown) * rowBytes;
+    if (at >= available) continue;
+    const unsigned char* row = bits + at;
+    const std::size_t rowAvailable = std::min(rowBytes, available - at);
+    unsigned char* dest = out + std::size_t(y) * outRow;
+    for (std::int64_t x = 0; x < outWidth; ++x) {
+      const std::size_t from = std::size_t(x * step + half);
+      if (pixelBits < 8) {
+        const std::size_t bit = from * std::size_t(pixelBits);
+        if (bit / 8 >= rowAvailable) break;
+        const int shift = 8 - pixelBits - int(bit % 8);
+        dest[x] = static_cast<unsigned char>((row[bit / 8] >> shift) & ((1 << pixelBits) - 1));
+      } else {
+        if (from * pixelBytes + pixelBytes > rowAvailable) break;
+        std::memcpy(dest + std::size_t(x) * pixelBytes, row + from * pixelBytes, pixelBytes);
+      }
     }
   }
 }
@@ -244,9 +296,11 @@ QImage UnpackRewritten(const std::string& file) {
 }
 
 // `info` holds the info block (its table possibly cut short); `bits` the pixel
-// data (possibly cut short).
+// data (possibly cut short). Read with the given step, or with a valid,
+// non-empty minimumSize with the step that leaves at least that size.
 DecodedBitmap Decode(const unsigned char* info, std::size_t infoSize, const unsigned char* bits,
-                     std::size_t bitsSize, BitmapUnpacking unpacking) {
+                     std::size_t bitsSize, BitmapUnpacking unpacking, QSize minimumSize,
+                     std::int64_t step) {
   DecodedBitmap result;
   DibLayout layout;
   if (!ParseInfo(info, infoSize, layout)) return result;
@@ -279,12 +333,20 @@ DecodedBitmap Decode(const unsigned char* info, std::size_t infoSize, const unsi
       return result;
   }
   result.BitsPerPixel = pixelBits;
+  if (minimumSize.isValid() && !minimumSize.isEmpty())
+    step = SamplingStep(width, height, minimumSize);
+  step = std::clamp<std::int64_t>(step, 1, std::min(width, height));
+  result.Step = int(step);
+  const std::int64_t outWidth = width / step;
+  const std::int64_t outHeight = height / step;
 
   // The rewritten file: 14 + 40 bytes of headers, masks, full colour table.
-  const int outBits = rle ? 8 : pixelBits;
+  // Run-length data, and pixels of fewer bits that are sampled, become one
+  // byte a pixel.
+  const int outBits = rle || (step > 1 && pixelBits < 8) ? 8 : pixelBits;
   const std::size_t outTable = outBits <= 8 ? (std::size_t(1) << outBits) : 0;
-  const std::size_t outRow = RowBytes(width, outBits);
-  const std::size_t outData = outRow * std::size_t(height);
+  const std::size_t outRow = RowBytes(outWidth, outBits);
+  const std::size_t outData = outRow * std::size_t(outHeight);
   const std::size_t headers =
       FileHeader::Size + InfoHeader::Size + (bitFields ? bmp::BitFieldMasksSize : 0);
   const std::size_t offBits = headers + outTable * 4;
@@ -296,8 +358,9 @@ DecodedBitmap Decode(const unsigned char* info, std::size_t infoSize, const unsi
   Put32(out, 0);
   Put32(out, static_cast<std::uint32_t>(offBits));
   Put32(out, InfoHeader::Size);
-  Put32(out, static_cast<std::uint32_t>(width));
-  Put32(out, static_cast<std::uint32_t>(static_cast<std::int32_t>(rle ? height : layout.Height)));
+  Put32(out, static_cast<std::uint32_t>(outWidth));
+  Put32(out, static_cast<std::uint32_t>(
+                 static_cast<std::int32_t>(layout.Height < 0 && !rle ? -outHeight : outHeight)));
   Put16(out, 1);
   Put16(out, static_cast<std::uint16_t>(outBits));
   Put32(out, bitFields ? BiBitFields : BiRgb);
@@ -327,7 +390,10 @@ DecodedBitmap Decode(const unsigned char* info, std::size_t infoSize, const unsi
   if (layout.ImageSize != 0) available = std::min<std::size_t>(available, layout.ImageSize);
   if (rle) {
     ExpandRle(bits, available, layout.Compression == BiRle4, static_cast<int>(width),
-              static_cast<int>(height), dest, outRow);
+              static_cast<int>(height), static_cast<int>(step), dest, outRow);
+  } else if (step > 1) {
+    SampleRows(bits, available, RowBytes(width, pixelBits), pixelBits, height, layout.Height > 0,
+               step, outWidth, outHeight, dest, outRow);
   } else {
     std::memcpy(dest, bits, std::min(available, outData));
   }
@@ -335,7 +401,7 @@ DecodedBitmap Decode(const unsigned char* info, std::size_t infoSize, const unsi
   QImage image;
   // Qt's reader refuses images over its allocation limit (megabytes, 0: none).
   const std::int64_t limit = std::int64_t(QImageReader::allocationLimit()) << 20;
-  const bool qtTakesIt = limit == 0 || width * height * 4 <= limit;
+  const bool qtTakesIt = limit == 0 || outWidth * outHeight * 4 <= limit;
   if (unpacking == BitmapUnpacking::QtThenOwn && qtTakesIt)
     image = QImage::fromData(QByteArray::fromRawData(out.data(), qsizetype(out.size())), "BMP");
   if (image.isNull()) image = UnpackRewritten(out);
@@ -346,7 +412,8 @@ DecodedBitmap Decode(const unsigned char* info, std::size_t infoSize, const unsi
 
 }  // namespace
 
-DecodedBitmap DecodeBitmapFile(const std::string& bytes, BitmapUnpacking unpacking) {
+DecodedBitmap DecodeBitmapFile(const std::string& bytes, BitmapUnpacking unpacking,
+                               QSize minimumSize) {
   const ByteReader file(bytes);
   const std::size_t size = file.Size();
   if (size < FileHeader::Size + 4 || file.U16(FileHeader::SignatureAt) != FileHeader::Signature)
@@ -357,23 +424,26 @@ DecodedBitmap DecodeBitmapFile(const std::string& bytes, BitmapUnpacking unpacki
   std::size_t dataStart = FileHeader::Size + std::min(layout.InfoSize, info.Size());
   const std::size_t offBits = file.U32(FileHeader::PixelsAt);
   if (offBits >= dataStart && offBits <= size) dataStart = offBits;
-  return Decode(info.Data(), info.Size(), file.Data() + dataStart, size - dataStart, unpacking);
+  return Decode(info.Data(), info.Size(), file.Data() + dataStart, size - dataStart, unpacking,
+                minimumSize, 1);
 }
 
 DecodedBitmap DecodeDib(const unsigned char* info, std::size_t infoSize, const unsigned char* bits,
-                        std::size_t bitsSize, BitmapUnpacking unpacking) {
+                        std::size_t bitsSize, BitmapUnpacking unpacking, int step) {
   if (info == nullptr) return {};
   if (bits == nullptr) bitsSize = 0;
   static const unsigned char Nothing = 0;
-  return Decode(info, infoSize, bits != nullptr ? bits : &Nothing, bitsSize, unpacking);
+  return Decode(info, infoSize, bits != nullptr ? bits : &Nothing, bitsSize, unpacking, QSize(),
+                step);
 }
 
-DecodedBitmap DecodePackedDib(const unsigned char* data, std::size_t size) {
+DecodedBitmap DecodePackedDib(const unsigned char* data, std::size_t size, int step) {
   if (data == nullptr) return {};
   DibLayout layout;
   if (!ParseInfo(data, size, layout)) return {};
   const std::size_t infoSize = std::min(layout.InfoSize, size);
-  return Decode(data, infoSize, data + infoSize, size - infoSize, BitmapUnpacking::QtThenOwn);
+  return Decode(data, infoSize, data + infoSize, size - infoSize, BitmapUnpacking::QtThenOwn,
+                QSize(), step);
 }
 
 long long DibPixelCount(const unsigned char* info, std::size_t infoSize) {

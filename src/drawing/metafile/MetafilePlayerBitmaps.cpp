@@ -3,7 +3,11 @@
 // and drawn with their raster operations, and fills without a source.
 #include "drawing/metafile/MetafilePlayerDevice.h"
 
+#include <QLineF>
+
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 #include "core/pictures/formats/Bmp.h"
 #include "drawing/decode/BitmapDecoder.h"
@@ -33,10 +37,21 @@ QPainter::CompositionMode BlitMode(std::uint32_t rop) {
   }
 }
 
+// The pixels a bitmap read costs from the budget: those its header promised,
+// or more when a compressed image inside turned out larger.
+long long PixelsRead(const DecodedBitmap& bitmap, long long promised) {
+  return std::max(promised, static_cast<long long>(bitmap.Image.width()) * bitmap.Image.height());
+}
+
 }  // namespace
 
-void Device::DrawImage(const QImage& image, const QRectF& destination, const QRectF& source,
-                       std::uint32_t rop) {
+void Device::DrawImage(const DecodedBitmap& bitmap, const QRectF& destination,
+                       const QRectF& wholeSource, std::uint32_t rop) {
+  const QImage& image = bitmap.Image;
+  // The source in the pixels kept: every Step-th of every Step-th row.
+  const double step = bitmap.Step;
+  const QRectF source(wholeSource.x() / step, wholeSource.y() / step, wholeSource.width() / step,
+                      wholeSource.height() / step);
   if (image.isNull() || source.width() == 0 || source.height() == 0 || destination.width() == 0 ||
       destination.height() == 0)
     return;
@@ -59,6 +74,22 @@ void Device::DrawImage(const QImage& image, const QRectF& destination, const QRe
   Painter.drawImage(part, image, part);
   if (raster) Painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
   Painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+}
+
+int Device::BitmapStep(const QRectF& destination, QSizeF sourceSize) const {
+  const QTransform t = LogicalToPainter() * Base;
+  if (!Drawable(LogicalToPainter()) || destination.width() == 0 || destination.height() == 0 ||
+      sourceSize.width() == 0 || sourceSize.height() == 0)
+    return 0;
+  // Device pixels the destination spans in each direction.
+  const double across =
+      QLineF(t.map(QPointF(0, 0)), t.map(QPointF(destination.width(), 0))).length();
+  const double down =
+      QLineF(t.map(QPointF(0, 0)), t.map(QPointF(0, destination.height()))).length();
+  const double step =
+      std::min(std::abs(sourceSize.width()) / across, std::abs(sourceSize.height()) / down);
+  if (!(step >= 2)) return 1;  // also when not a number
+  return int(std::min(step, double(std::numeric_limits<int>::max())));
 }
 
 void Device::PatBlt(const QRectF& destination, std::uint32_t rop) {
@@ -87,47 +118,54 @@ void Device::PatBlt(const QRectF& destination, std::uint32_t rop) {
   }
 }
 
-QImage Device::DibImage(const unsigned char* info, std::size_t infoSize, const unsigned char* bits,
-                        std::size_t bitsSize, std::uint32_t usage) {
+DecodedBitmap Device::DibImage(const unsigned char* info, std::size_t infoSize,
+                               const unsigned char* bits, std::size_t bitsSize, std::uint32_t usage,
+                               int step) {
   using bmp::InfoHeader;
-  if (info == nullptr || infoSize < bmp::CoreHeader::Size) return {};
-  const long long pixels = DibPixelCount(info, infoSize);
+  if (info == nullptr || infoSize < bmp::CoreHeader::Size || step < 1) return {};
+  const long long pixels = DibPixelCount(info, infoSize) / step / step;
   if (pixels > BitmapPixelsLeft) return {};
-  BitmapPixelsLeft -= pixels;
-  if (usage != DibPalColours) return DecodeDib(info, infoSize, bits, bitsSize).Image;
 
-  // Replace the palette indices by the palette's colours.
-  const ByteReader header(info, infoSize);
-  const std::uint32_t headerSize = header.U32(bmp::HeaderSizeAt);
-  if (headerSize < InfoHeader::Size || headerSize > infoSize) return {};
-  const int bitCount = header.U16(InfoHeader::BitCountAt);
-  std::uint32_t entries = header.U32(InfoHeader::ColoursUsedAt);
-  if (entries == 0 && bitCount <= 8) entries = 1u << bitCount;
-  entries = std::min<std::uint32_t>(entries, 256);
-  std::string converted(reinterpret_cast<const char*>(info), headerSize);
-  for (std::uint32_t i = 0; i < entries; ++i) {
-    const QColor c = Color(0x01000000u | header.U16(headerSize + 2 * i));
-    converted.push_back(char(c.blue()));
-    converted.push_back(char(c.green()));
-    converted.push_back(char(c.red()));
-    converted.push_back(0);
+  std::string converted;
+  if (usage == DibPalColours) {
+    // Replace the palette indices by the palette's colours.
+    const ByteReader header(info, infoSize);
+    const std::uint32_t headerSize = header.U32(bmp::HeaderSizeAt);
+    if (headerSize < InfoHeader::Size || headerSize > infoSize) return {};
+    const int bitCount = header.U16(InfoHeader::BitCountAt);
+    std::uint32_t entries = header.U32(InfoHeader::ColoursUsedAt);
+    if (entries == 0 && bitCount <= 8) entries = 1u << bitCount;
+    entries = std::min<std::uint32_t>(entries, 256);
+    converted.assign(reinterpret_cast<const char*>(info), headerSize);
+    for (std::uint32_t i = 0; i < entries; ++i) {
+      const QColor c = Color(0x01000000u | header.U16(headerSize + 2 * i));
+      converted.push_back(char(c.blue()));
+      converted.push_back(char(c.green()));
+      converted.push_back(char(c.red()));
+      converted.push_back(0);
+    }
+    // The header now describes exactly `entries` 4-byte entries.
+    for (int i = 0; i < 4; ++i)
+      converted[InfoHeader::ColoursUsedAt + i] = char((entries >> (8 * i)) & 0xFF);
+    info = reinterpret_cast<const unsigned char*>(converted.data());
+    infoSize = converted.size();
   }
-  // The header now describes exactly `entries` 4-byte entries.
-  for (int i = 0; i < 4; ++i)
-    converted[InfoHeader::ColoursUsedAt + i] = char((entries >> (8 * i)) & 0xFF);
-  return DecodeDib(reinterpret_cast<const unsigned char*>(converted.data()), converted.size(), bits,
-                   bitsSize)
-      .Image;
+  DecodedBitmap bitmap =
+      DecodeDib(info, infoSize, bits, bitsSize, BitmapUnpacking::QtThenOwn, step);
+  BitmapPixelsLeft -= PixelsRead(bitmap, pixels);
+  return bitmap;
 }
 
-QImage Device::PackedDibImage(const unsigned char* data, std::size_t size, std::uint32_t usage) {
+DecodedBitmap Device::PackedDibImage(const unsigned char* data, std::size_t size,
+                                     std::uint32_t usage, int step) {
   using bmp::InfoHeader;
-  if (data == nullptr || size < bmp::CoreHeader::Size) return {};
+  if (data == nullptr || size < bmp::CoreHeader::Size || step < 1) return {};
   if (usage != DibPalColours) {
-    const long long pixels = DibPixelCount(data, size);
+    const long long pixels = DibPixelCount(data, size) / step / step;
     if (pixels > BitmapPixelsLeft) return {};
-    BitmapPixelsLeft -= pixels;
-    return DecodePackedDib(data, size).Image;
+    DecodedBitmap bitmap = DecodePackedDib(data, size, step);
+    BitmapPixelsLeft -= PixelsRead(bitmap, pixels);
+    return bitmap;
   }
   const ByteReader header(data, size);
   const std::uint32_t headerSize = header.U32(bmp::HeaderSizeAt);
@@ -139,7 +177,7 @@ QImage Device::PackedDibImage(const unsigned char* data, std::size_t size, std::
   const std::uint64_t infoSize = headerSize + 2 * entries;
   if (infoSize > size) return {};
   return DibImage(data, std::size_t(infoSize), data + infoSize, size - std::size_t(infoSize),
-                  DibPalColours);
+                  DibPalColours, step);
 }
 
 bool Device::DibTopDown(const unsigned char* info, std::size_t size) {

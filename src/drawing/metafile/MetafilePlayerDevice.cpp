@@ -17,8 +17,9 @@ namespace {
 // Limits that keep hostile data from eating memory.
 constexpr std::size_t MaxObjects = 65536;
 constexpr std::size_t MaxSavedStates = 4096;
-// Pixels of all the bitmaps of one metafile together.
-constexpr long long BitmapPixelBudget = 1LL << 28;
+// Pixels read of all the bitmaps of one metafile together (bitmaps drawn
+// small are read at a reduced scale, see BitmapStep).
+constexpr long long BitmapPixelBudget = 1LL << 25;
 // Clipping "everything": far outside any target.
 constexpr double EverythingExtent = 1e6;
 

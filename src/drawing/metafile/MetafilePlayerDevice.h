@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "core/pictures/formats/ByteReader.h"
+#include "drawing/decode/BitmapDecoder.h"
 
 namespace metafile {
 
@@ -264,22 +265,35 @@ class Device {
   void DrawText(const TextRun& run);
 
   // --- Bitmaps ---
-  // Draws `source` (pixels of image, top-down) into the logical rectangle
-  // `destination` (negative sizes mirror).
-  void DrawImage(const QImage& image, const QRectF& destination, const QRectF& source,
+  // Draws `source` (pixels of the whole bitmap, top-down) of a bitmap read
+  // with its step into the logical rectangle `destination` (negative sizes
+  // mirror).
+  void DrawImage(const DecodedBitmap& bitmap, const QRectF& destination, const QRectF& source,
                  std::uint32_t rop);
+  // The step to read a bitmap with when `sourceSize` of its pixels are drawn
+  // into the logical rectangle `destination`: the whole number of its pixels
+  // to a device pixel in both directions, at least 1, so that the work
+  // follows the size drawn rather than the size the bitmap's header claims;
+  // 0 when nothing would be drawn.
+  int BitmapStep(const QRectF& destination, QSizeF sourceSize) const;
   // Fills the logical rectangle by a raster operation without source.
   void PatBlt(const QRectF& destination, std::uint32_t rop);
-  // A device-independent bitmap of a record: info block and bits apart, or
-  // packed together. With `usage` 1 (DIB_PAL_COLORS) the colour table holds
-  // 16-bit indices into the selected palette. Null when unreadable.
-  // Bitmaps beyond a budget of pixels per metafile are not decoded, so that
-  // many huge empty bitmaps cannot keep the player busy.
-  QImage DibImage(const unsigned char* info, std::size_t infoSize, const unsigned char* bits,
-                  std::size_t bitsSize, std::uint32_t usage);
-  QImage PackedDibImage(const unsigned char* data, std::size_t size, std::uint32_t usage);
+  // A device-independent bitmap of a record, read with the given step: info
+  // block and bits apart, or packed together. With `usage` 1
+  // (DIB_PAL_COLORS) the colour table holds 16-bit indices into the selected
+  // palette. Null when unreadable. Bitmaps beyond a budget of pixels read per
+  // metafile are not read, so that many huge bitmaps cannot keep the player
+  // busy.
+  DecodedBitmap DibImage(const unsigned char* info, std::size_t infoSize, const unsigned char* bits,
+                         std::size_t bitsSize, std::uint32_t usage, int step = 1);
+  DecodedBitmap PackedDibImage(const unsigned char* data, std::size_t size, std::uint32_t usage,
+                               int step = 1);
   // True for a bitmap stored top-down (negative height).
   static bool DibTopDown(const unsigned char* info, std::size_t size);
+  // The height of a bitmap read with a step, in the bitmap's own rows.
+  static double BitmapRows(const DecodedBitmap& bitmap) {
+    return double(bitmap.Image.height()) * bitmap.Step;
+  }
 
  private:
   QTransform PageTransform() const;

@@ -84,9 +84,9 @@ class EmfPlayer {
   void Blit(const ByteReader& r, bool stretch);
   void StretchDiBits(const ByteReader& r);
   void SetDiBitsToDevice(const ByteReader& r);
-  QImage Bitmap(const ByteReader& r, std::uint32_t offBmi, std::uint32_t cbBmi,
-                std::uint32_t offBits, std::uint32_t cbBits, std::uint32_t usage,
-                bool* topDown = nullptr);
+  DecodedBitmap Bitmap(const ByteReader& r, std::uint32_t offBmi, std::uint32_t cbBmi,
+                       std::uint32_t offBits, std::uint32_t cbBits, std::uint32_t usage,
+                       int step = 1, bool* topDown = nullptr);
 
   Device& Dev;
 };
@@ -295,7 +295,8 @@ void EmfPlayer::CreatePatternBrush(const ByteReader& r) {
   brush.Color = Qt::black;
   brush.Pattern =
       Bitmap(r, r.U32(Brush::InfoOffsetAt), r.U32(Brush::InfoSizeAt), r.U32(Brush::BitsOffsetAt),
-             r.U32(Brush::BitsSizeAt), r.U32(Brush::UsageAt));
+             r.U32(Brush::BitsSizeAt), r.U32(Brush::UsageAt))
+          .Image;
   Dev.PutObject(r.U32(Brush::HandleAt), brush);
 }
 
@@ -629,15 +630,15 @@ void EmfPlayer::Text(const ByteReader& r, bool wide) {
   Dev.DrawText(run);
 }
 
-QImage EmfPlayer::Bitmap(const ByteReader& r, std::uint32_t offBmi, std::uint32_t cbBmi,
-                         std::uint32_t offBits, std::uint32_t cbBits, std::uint32_t usage,
-                         bool* topDown) {
+DecodedBitmap EmfPlayer::Bitmap(const ByteReader& r, std::uint32_t offBmi, std::uint32_t cbBmi,
+                                std::uint32_t offBits, std::uint32_t cbBits, std::uint32_t usage,
+                                int step, bool* topDown) {
   const unsigned char* info = r.At(offBmi, cbBmi);
   if (info == nullptr) return {};
   const unsigned char* bits = r.At(offBits, cbBits);
   if (bits == nullptr) cbBits = 0;
   if (topDown != nullptr) *topDown = Device::DibTopDown(info, cbBmi);
-  return Dev.DibImage(info, cbBmi, bits, cbBits, usage);
+  return Dev.DibImage(info, cbBmi, bits, cbBits, usage, step);
 }
 
 void EmfPlayer::Blit(const ByteReader& r, bool stretch) {
@@ -651,9 +652,6 @@ void EmfPlayer::Blit(const ByteReader& r, bool stretch) {
     Dev.PatBlt(destination, rop);
     return;
   }
-  const QImage bitmap = Bitmap(r, r.U32(Blt::InfoOffsetAt), cbBmi, r.U32(Blt::BitsOffsetAt),
-                               r.U32(Blt::BitsSizeAt), r.U32(Blt::UsageAt));
-  if (bitmap.isNull()) return;
   QTransform sourceTransform = TransformAt(r, Blt::SrcTransformAt);
   if (!sourceTransform.isInvertible() || !std::isfinite(sourceTransform.m11()))
     sourceTransform = QTransform();
@@ -662,6 +660,10 @@ void EmfPlayer::Blit(const ByteReader& r, bool stretch) {
   // The source is a memory device: top-down pixels.
   const QRectF source =
       sourceTransform.mapRect(QRectF(QPointF(r.I32(Blt::SrcXAt), r.I32(Blt::SrcYAt)), sourceSize));
+  const int step = Dev.BitmapStep(destination, source.size());
+  if (step == 0) return;
+  const DecodedBitmap bitmap = Bitmap(r, r.U32(Blt::InfoOffsetAt), cbBmi, r.U32(Blt::BitsOffsetAt),
+                                      r.U32(Blt::BitsSizeAt), r.U32(Blt::UsageAt), step);
   Dev.DrawImage(bitmap, destination, source, rop);
 }
 
@@ -675,30 +677,35 @@ void EmfPlayer::StretchDiBits(const ByteReader& r) {
     Dev.PatBlt(destination, rop);
     return;
   }
-  bool topDown = false;
-  const QImage bitmap =
-      Bitmap(r, r.U32(Dib::InfoOffsetAt), r.U32(Dib::InfoSizeAt), r.U32(Dib::BitsOffsetAt),
-             r.U32(Dib::BitsSizeAt), r.U32(Dib::UsageAt), &topDown);
-  if (bitmap.isNull()) return;
   const double x = r.I32(Dib::SrcXAt), y = r.I32(Dib::SrcYAt);
   const double w = r.I32(Dib::SrcWidthAt), h = r.I32(Dib::SrcHeightAt);
+  const int step = Dev.BitmapStep(destination, QSizeF(w, h));
+  if (step == 0) return;
+  bool topDown = false;
+  const DecodedBitmap bitmap =
+      Bitmap(r, r.U32(Dib::InfoOffsetAt), r.U32(Dib::InfoSizeAt), r.U32(Dib::BitsOffsetAt),
+             r.U32(Dib::BitsSizeAt), r.U32(Dib::UsageAt), step, &topDown);
+  if (bitmap.Image.isNull()) return;
   // The source's y counts from the bottom row of a bottom-up bitmap.
-  const QRectF source(x, topDown ? y : bitmap.height() - y - h, w, h);
+  const QRectF source(x, topDown ? y : Device::BitmapRows(bitmap) - y - h, w, h);
   Dev.DrawImage(bitmap, destination, source, rop);
 }
 
 void EmfPlayer::SetDiBitsToDevice(const ByteReader& r) {
   using Dib = emf::SetDiBitsToDevice;
   if (!r.Has(0, Dib::Size)) return;
-  bool topDown = false;
-  const QImage bitmap =
-      Bitmap(r, r.U32(Dib::InfoOffsetAt), r.U32(Dib::InfoSizeAt), r.U32(Dib::BitsOffsetAt),
-             r.U32(Dib::BitsSizeAt), r.U32(Dib::UsageAt), &topDown);
-  if (bitmap.isNull()) return;
   const double x = r.I32(Dib::SrcXAt), w = r.I32(Dib::WidthAt), h = r.I32(Dib::HeightAt);
   const double y = double(r.I32(Dib::SrcYAt)) - double(r.U32(Dib::StartScanAt));
-  const QRectF source(x, topDown ? y : bitmap.height() - y - h, w, h);
-  Dev.DrawImage(bitmap, QRectF(r.I32(Dib::DestXAt), r.I32(Dib::DestYAt), w, h), source, SrcCopy);
+  const QRectF destination(r.I32(Dib::DestXAt), r.I32(Dib::DestYAt), w, h);
+  const int step = Dev.BitmapStep(destination, QSizeF(w, h));
+  if (step == 0) return;
+  bool topDown = false;
+  const DecodedBitmap bitmap =
+      Bitmap(r, r.U32(Dib::InfoOffsetAt), r.U32(Dib::InfoSizeAt), r.U32(Dib::BitsOffsetAt),
+             r.U32(Dib::BitsSizeAt), r.U32(Dib::UsageAt), step, &topDown);
+  if (bitmap.Image.isNull()) return;
+  const QRectF source(x, topDown ? y : Device::BitmapRows(bitmap) - y - h, w, h);
+  Dev.DrawImage(bitmap, destination, source, SrcCopy);
 }
 
 bool EmfPlayer::Play(std::uint32_t type, const ByteReader& r) {

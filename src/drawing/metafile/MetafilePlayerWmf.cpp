@@ -326,7 +326,7 @@ void WmfPlayer::CreatePatternBrush(const ByteReader& p) {
   brush.Color = Qt::black;
   if (p.Size() > Brush::BitmapAt) {
     const ByteReader dib = PackedBitmap(p, Brush::BitmapAt);
-    brush.Pattern = Dev.PackedDibImage(dib.Data(), dib.Size(), p.U16(Brush::UsageAt));
+    brush.Pattern = Dev.PackedDibImage(dib.Data(), dib.Size(), p.U16(Brush::UsageAt)).Image;
   }
   Dev.AddObject(brush);
 }
@@ -571,10 +571,13 @@ void WmfPlayer::DibBitBlt(const ByteReader& p) {
   using Blt = wmf::DibBitBlt;
   if (!p.Has(0, Blt::BitmapAt)) return;
   const ByteReader dib = PackedBitmap(p, Blt::BitmapAt);
-  const QImage image = Dev.PackedDibImage(dib.Data(), dib.Size(), 0);
   const double width = p.I16(Blt::WidthAt), height = p.I16(Blt::HeightAt);
-  Dev.DrawImage(image, QRectF(p.I16(Blt::DestXAt), p.I16(Blt::DestYAt), width, height),
-                QRectF(p.I16(Blt::SrcXAt), p.I16(Blt::SrcYAt), width, height), p.U32(Blt::RopAt));
+  const QRectF destination(p.I16(Blt::DestXAt), p.I16(Blt::DestYAt), width, height);
+  const int step = Dev.BitmapStep(destination, destination.size());
+  if (step == 0) return;
+  const DecodedBitmap image = Dev.PackedDibImage(dib.Data(), dib.Size(), 0, step);
+  Dev.DrawImage(image, destination, QRectF(p.I16(Blt::SrcXAt), p.I16(Blt::SrcYAt), width, height),
+                p.U32(Blt::RopAt));
 }
 
 void WmfPlayer::DibStretchBlt(const ByteReader& p) {
@@ -586,36 +589,46 @@ void WmfPlayer::DibStretchBlt(const ByteReader& p) {
   using Blt = wmf::DibStretchBlt;
   if (!p.Has(0, Blt::BitmapAt)) return;
   const ByteReader dib = PackedBitmap(p, Blt::BitmapAt);
-  const QImage image = Dev.PackedDibImage(dib.Data(), dib.Size(), 0);
-  Dev.DrawImage(image, ReversedRect(p, Blt::DestHeightAt), ReversedRect(p, Blt::SrcHeightAt),
-                p.U32(Blt::RopAt));
+  const QRectF destination = ReversedRect(p, Blt::DestHeightAt);
+  const QRectF source = ReversedRect(p, Blt::SrcHeightAt);
+  const int step = Dev.BitmapStep(destination, source.size());
+  if (step == 0) return;
+  const DecodedBitmap image = Dev.PackedDibImage(dib.Data(), dib.Size(), 0, step);
+  Dev.DrawImage(image, destination, source, p.U32(Blt::RopAt));
 }
 
 void WmfPlayer::StretchDib(const ByteReader& p) {
   using Dib = wmf::StretchDib;
   if (!p.Has(0, Dib::BitmapAt)) return;
   const ByteReader dib = PackedBitmap(p, Dib::BitmapAt);
-  const QImage image = Dev.PackedDibImage(dib.Data(), dib.Size(), p.U16(Dib::UsageAt));
-  if (image.isNull()) return;
   const double w = p.I16(Dib::SrcWidthAt), h = p.I16(Dib::SrcHeightAt);
   const double x = p.I16(Dib::SrcXAt), y = p.I16(Dib::SrcYAt);
+  const QRectF destination = ReversedRect(p, Dib::DestHeightAt);
+  const int step = Dev.BitmapStep(destination, QSizeF(w, h));
+  if (step == 0) return;
+  const DecodedBitmap image = Dev.PackedDibImage(dib.Data(), dib.Size(), p.U16(Dib::UsageAt), step);
+  if (image.Image.isNull()) return;
   // The source's y counts from the bottom row of a bottom-up bitmap.
   const bool topDown = Device::DibTopDown(dib.Data(), dib.Size());
-  Dev.DrawImage(image, ReversedRect(p, Dib::DestHeightAt),
-                QRectF(x, topDown ? y : image.height() - y - h, w, h), p.U32(Dib::RopAt));
+  Dev.DrawImage(image, destination,
+                QRectF(x, topDown ? y : Device::BitmapRows(image) - y - h, w, h),
+                p.U32(Dib::RopAt));
 }
 
 void WmfPlayer::SetDibToDev(const ByteReader& p) {
   using Dib = wmf::SetDibToDev;
   if (!p.Has(0, Dib::BitmapAt)) return;
   const ByteReader dib = PackedBitmap(p, Dib::BitmapAt);
-  const QImage image = Dev.PackedDibImage(dib.Data(), dib.Size(), p.U16(Dib::UsageAt));
-  if (image.isNull()) return;
   const double w = p.I16(Dib::WidthAt), h = p.I16(Dib::HeightAt), x = p.I16(Dib::SrcXAt);
   const double y = double(p.I16(Dib::SrcYAt)) - double(p.U16(Dib::StartScanAt));
+  const QRectF destination(p.I16(Dib::DestXAt), p.I16(Dib::DestYAt), w, h);
+  const int step = Dev.BitmapStep(destination, QSizeF(w, h));
+  if (step == 0) return;
+  const DecodedBitmap image = Dev.PackedDibImage(dib.Data(), dib.Size(), p.U16(Dib::UsageAt), step);
+  if (image.Image.isNull()) return;
   const bool topDown = Device::DibTopDown(dib.Data(), dib.Size());
-  Dev.DrawImage(image, QRectF(p.I16(Dib::DestXAt), p.I16(Dib::DestYAt), w, h),
-                QRectF(x, topDown ? y : image.height() - y - h, w, h), SrcCopy);
+  Dev.DrawImage(image, destination,
+                QRectF(x, topDown ? y : Device::BitmapRows(image) - y - h, w, h), SrcCopy);
 }
 
 bool WmfPlayer::Play(std::uint16_t function, const ByteReader& p) {

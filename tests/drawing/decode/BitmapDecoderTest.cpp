@@ -75,6 +75,44 @@ TEST_P(BitmapDecoderTest, BottomUpAndTopDownGiveTheSameImage) {
   EXPECT_EQ(Pixels(DecodeBitmapFile(Bmp24(rows, true)).Image), rows);
 }
 
+// Drawn at half its size or less, a bitmap is read at a reduced scale: the
+// middle pixel of every block as the picture shows it, in every stored form,
+// and a header's huge size costs no more than the size drawn.
+TEST_P(BitmapDecoderTest, DrawnSmallItIsReadAtAReducedScale) {
+  std::vector<std::vector<QRgb>> rows(4);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 6; ++x) rows[y].push_back(qRgb(40 * x, 60 * y, 0));
+  for (bool topDown : {false, true}) {
+    const DecodedBitmap bitmap = ::DecodeBitmapFile(Bmp24(rows, topDown), GetParam(), QSize(3, 2));
+    EXPECT_EQ(bitmap.Step, 2);
+    EXPECT_EQ(Pixels(bitmap.Image),
+              std::vector<std::vector<QRgb>>(
+                  {{rows[1][1], rows[1][3], rows[1][5]}, {rows[3][1], rows[3][3], rows[3][5]}}));
+  }
+  Bmp mono;
+  mono.Width = 8;
+  mono.Height = 2;
+  mono.Bits = 1;
+  mono.Table = {Red, Blue};
+  mono.Pixels = Bytes({0x55, 0, 0, 0, 0x0F, 0, 0, 0});  // bottom row, then top row
+  EXPECT_EQ(Pixels(::DecodeBitmapFile(MakeBmp(mono), GetParam(), QSize(4, 1)).Image),
+            std::vector<std::vector<QRgb>>({{Blue, Blue, Blue, Blue}}));
+  Bmp rle;
+  rle.Width = 4;
+  rle.Height = 2;
+  rle.Bits = 8;
+  rle.Compression = 1;
+  rle.Table = {Black, Red, Green, Blue};
+  rle.Pixels = Bytes({0, 4, 3, 2, 1, 0, 0, 0, 0, 4, 0, 1, 2, 3, 0, 1});
+  EXPECT_EQ(Pixels(::DecodeBitmapFile(MakeBmp(rle), GetParam(), QSize(2, 1)).Image),
+            std::vector<std::vector<QRgb>>({{Green, Black}}));
+  Bmp huge;
+  huge.Width = huge.Height = 8000;  // and no pixel data at all
+  const DecodedBitmap black = ::DecodeBitmapFile(MakeBmp(huge), GetParam(), QSize(500, 500));
+  EXPECT_EQ(black.Step, 16);
+  EXPECT_EQ(CountPixels(black.Image, QRect(0, 0, 500, 500), Black), 500 * 500);
+}
+
 TEST_P(BitmapDecoderTest, CoreHeaderWithThreeByteColourTable) {
   Bmp bmp;
   bmp.HeaderSize = 12;
