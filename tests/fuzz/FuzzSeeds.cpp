@@ -273,8 +273,9 @@ std::vector<Seed> DrawJpegSeeds() {
   return seeds;
 }
 
-// Metafiles of both forms with nearly every record the player knows, and an
-// enhanced one whose bitmaps are compressed (PNG and JPEG inside a DIB).
+// Metafiles of both forms with nearly every record the player knows, an
+// enhanced one whose bitmaps are compressed (PNG and JPEG inside a DIB) and
+// one of many clip records.
 std::vector<Seed> DrawMetafileSeeds() {
   std::vector<Seed> seeds = MetafileSeeds();
   drawfx::Bmp png;
@@ -291,9 +292,25 @@ std::vector<Seed> DrawMetafileSeeds() {
                                      .StretchDib(0, 0, 20, 20, png)
                                      .StretchDib(20, 20, 20, 20, jpeg)
                                      .Finish();
+  // Clipping by rectangles and by regions of overlapping rectangles in every
+  // combining mode, then a fill.
+  drawfx::EmfBuilder clips = drawfx::EmfBuilder::ForPixels(60, 60);
+  for (int i = 0; i < 8; ++i)
+    clips.Record(29, {7 * i, 5 * i, 7 * i + 4, 5 * i + 30});  // ExcludeClipRect
+  for (std::uint32_t mode = 1; mode <= 5; ++mode) {
+    std::string region;
+    drawfx::Put32(region, 32 + 3 * 16);
+    drawfx::Put32(region, mode);
+    for (std::uint32_t v : {32u, 1u, 3u, 48u}) drawfx::Put32(region, v);
+    for (int v : {0, 0, 60, 60, 2, 2, 40, 9, 10, 0, 14, 60, 0, 20, 60, 24})
+      drawfx::PutI32(region, v * int(mode) % 61);
+    clips.Raw(75, region);  // ExtSelectClipRgn
+  }
+  clips.Record(30, {1, 1, 58, 58}).Record(26, {3, -2}).Rectangle(0, 0, 60, 60);
   seeds.insert(seeds.end(), {{"draw-rich-enhanced", drawfx::RichEmf()},
                              {"draw-rich-placeable", drawfx::RichWmf()},
-                             {"draw-compressed-bitmaps", compressed}});
+                             {"draw-compressed-bitmaps", compressed},
+                             {"draw-clip-records", clips.Finish()}});
   return seeds;
 }
 

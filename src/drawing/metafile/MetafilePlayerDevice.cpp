@@ -5,10 +5,12 @@
 // MetafilePlayerBitmaps.cpp.
 #include "drawing/metafile/MetafilePlayerDevice.h"
 
+#include <QPaintDevice>
 #include <QPaintEngine>
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace metafile {
 
@@ -20,8 +22,9 @@ constexpr std::size_t MaxSavedStates = 4096;
 // Pixels read of all the bitmaps of one metafile together (bitmaps drawn
 // small are read at a reduced scale, see BitmapStep).
 constexpr long long BitmapPixelBudget = 1LL << 25;
-// Clipping "everything": far outside any target.
-constexpr double EverythingExtent = 1e6;
+// Mask pixels filled and region rectangles combined for the clipping of one
+// metafile together; later clip changes are ignored.
+constexpr long long ClipWorkBudget = 1LL << 27;
 
 bool Finite(const QTransform& t) {
   return std::isfinite(t.m11()) && std::isfinite(t.m12()) && std::isfinite(t.m21()) &&
@@ -100,11 +103,16 @@ GdiObject StockObject(std::uint32_t number) {
 }
 
 Device::Device(QPainter& painter, const ReferenceDevice& reference)
-    : Painter(painter), Reference(reference), BitmapPixelsLeft(BitmapPixelBudget) {
+    : Painter(painter),
+      Reference(reference),
+      BitmapPixelsLeft(BitmapPixelBudget),
+      ClipWorkLeft(ClipWorkBudget) {
   Painter.save();
   Base = Painter.transform();
   BaseClipped = Painter.hasClipping();
   if (BaseClipped) BaseClip = Painter.clipPath();
+  const QPaintDevice* device = Painter.device();
+  Bounds = QRect(0, 0, device->width(), device->height());
   RasterOps = Painter.paintEngine() != nullptr &&
               Painter.paintEngine()->hasFeature(QPaintEngine::RasterOpModes);
   Painter.setRenderHint(QPainter::Antialiasing, true);
@@ -331,84 +339,139 @@ void Device::RestoreDc(int which) {
 
 // --- Clipping ---
 
-QPainterPath Device::Everything() const {
-  QPainterPath all;
-  all.addRect(
-      QRectF(-EverythingExtent, -EverythingExtent, 2 * EverythingExtent, 2 * EverythingExtent));
-  return all;
+std::optional<QRegion> Device::ClipRegion(const QPainterPath& shape) {
+  const QPainterPath onDevice = Base.map(shape);
+  const QRect area = onDevice.controlPointRect().toAlignedRect() & Bounds;
+  if (area.isEmpty()) return QRegion();
+  const long long work = (long long)area.width() * area.height();
+  if (work > ClipWorkLeft) return std::nullopt;
+  ClipWorkLeft -= work;
+  QImage mask(area.size(), QImage::Format_Alpha8);
+  if (mask.isNull()) return std::nullopt;
+  mask.fill(0);
+  {
+    QPainter fill(&mask);
+    fill.translate(-area.topLeft());
+    fill.fillPath(onDevice, Qt::black);
+  }
+  // Runs of covered pixels, row by row; a row with the runs of the row above
+  // makes that band one row taller (the banded form QRegion keeps).
+  std::vector<QRect> rects;
+  std::vector<QRect> row;
+  std::size_t band = 0;  // first rectangle of the last band
+  int bandEnd = -1;      // the row after the last band
+  const int width = mask.width();
+  for (int y = 0; y < mask.height(); ++y) {
+    const uchar* line = mask.constScanLine(y);
+    row.clear();
+    for (int x = 0; x < width;) {
+      if (line[x] == 0) {
+        ++x;
+        continue;
+      }
+      const int start = x;
+      while (x < width && line[x] != 0) ++x;
+      row.emplace_back(area.left() + start, area.top() + y, x - start, 1);
+    }
+    if (row.empty()) continue;
+    const bool same = bandEnd == y && rects.size() - band == row.size() &&
+                      std::equal(row.begin(), row.end(), rects.begin() + std::ptrdiff_t(band),
+                                 [](const QRect& a, const QRect& b) {
+                                   return a.left() == b.left() && a.width() == b.width();
+                                 });
+    if (same) {
+      for (std::size_t i = band; i < rects.size(); ++i) rects[i].setHeight(rects[i].height() + 1);
+    } else {
+      band = rects.size();
+      rects.insert(rects.end(), row.begin(), row.end());
+    }
+    bandEnd = y + 1;
+  }
+  QRegion region;
+  region.setRects(rects.data(), int(rects.size()));
+  return region;
 }
 
+// The clip region is in device pixels, so it is set without the painter's
+// own transform.
 void Device::ApplyClip() {
   if (!ClipDirty) return;
   ClipDirty = false;
   Painter.setTransform(Base);
   if (BaseClipped) {
     Painter.setClipPath(BaseClip, Qt::ReplaceClip);
-    if (Dc.Clip) Painter.setClipPath(*Dc.Clip, Qt::IntersectClip);
+    if (Dc.Clip) {
+      Painter.resetTransform();
+      Painter.setClipRegion(*Dc.Clip, Qt::IntersectClip);
+    }
   } else if (Dc.Clip) {
-    Painter.setClipPath(*Dc.Clip, Qt::ReplaceClip);
+    Painter.resetTransform();
+    Painter.setClipRegion(*Dc.Clip, Qt::ReplaceClip);
   } else {
     Painter.setClipping(false);
   }
-}
-
-bool Device::ClipTooComplex() const {
-  return Dc.Clip && Dc.Clip->elementCount() > MaxClipElements;
+  Painter.setTransform(Base);
 }
 
 void Device::IntersectClipRect(const QRectF& logical) {
   const QTransform t = LogicalToPainter();
-  if (!Drawable(t) || ClipTooComplex()) return;
+  if (!Drawable(t)) return;
   QPainterPath rect;
   rect.addRect(logical.normalized());
-  rect = t.map(rect);
-  Dc.Clip = Dc.Clip ? Dc.Clip->intersected(rect) : rect;
-  ClipDirty = true;
+  CombineClip(t.map(rect), RgnAnd);
 }
 
 void Device::ExcludeClipRect(const QRectF& logical) {
   const QTransform t = LogicalToPainter();
-  if (!Drawable(t) || ClipTooComplex()) return;
+  if (!Drawable(t)) return;
   QPainterPath rect;
   rect.addRect(logical.normalized());
-  rect = t.map(rect);
-  Dc.Clip = (Dc.Clip ? *Dc.Clip : Everything()).subtracted(rect);
-  ClipDirty = true;
+  CombineClip(t.map(rect), RgnDiff);
 }
 
 void Device::OffsetClip(QPointF logicalDelta) {
   if (!Dc.Clip) return;
   const QTransform t = LogicalToPainter();
   if (!Drawable(t)) return;
-  const QPointF delta = t.map(logicalDelta) - t.map(QPointF(0, 0));
-  Dc.Clip->translate(delta);
+  const QTransform toDevice = t * Base;
+  const QPointF delta = toDevice.map(logicalDelta) - toDevice.map(QPointF(0, 0));
+  // Moved beyond the device, nothing of the clip region is left on it.
+  const double far = 2.0 * (Bounds.width() + Bounds.height()) + 1;
+  if (std::abs(delta.x()) > far || std::abs(delta.y()) > far)
+    Dc.Clip = QRegion();
+  else
+    Dc.Clip->translate(qRound(delta.x()), qRound(delta.y()));
   ClipDirty = true;
 }
 
-void Device::CombineClip(const std::optional<QPainterPath>& region, int mode) {
+void Device::CombineClip(const std::optional<QPainterPath>& shape, int mode) {
   ClipDirty = true;
-  if (!region) {
+  if (!shape) {
     if (mode == RgnCopy) Dc.Clip.reset();
     return;
   }
-  if (mode != RgnCopy && (ClipTooComplex() || region->elementCount() > MaxClipElements)) return;
+  const std::optional<QRegion> made = ClipRegion(*shape);
+  // No clip region is the whole device.
+  const QRegion current = Dc.Clip ? *Dc.Clip : QRegion(Bounds);
+  const long long work = made ? (long long)made->rectCount() + current.rectCount() : 0;
+  if (!made || work > ClipWorkLeft) return;
+  ClipWorkLeft -= work;
+  const QRegion& region = *made;
   switch (mode) {
     case RgnAnd:
-      Dc.Clip = Dc.Clip ? Dc.Clip->intersected(*region) : *region;
+      Dc.Clip = current.intersected(region);
       break;
     case RgnOr:
-      if (Dc.Clip) Dc.Clip = Dc.Clip->united(*region);
+      if (Dc.Clip) Dc.Clip = current.united(region);
       break;
-    case RgnXor: {
-      const QPainterPath current = Dc.Clip ? *Dc.Clip : Everything();
-      Dc.Clip = current.subtracted(*region).united(region->subtracted(current));
+    case RgnXor:
+      Dc.Clip = current.xored(region);
       break;
-    }
     case RgnDiff:
-      Dc.Clip = (Dc.Clip ? *Dc.Clip : Everything()).subtracted(*region);
+      Dc.Clip = current.subtracted(region);
       break;
     case RgnCopy:
-      Dc.Clip = *region;
+      Dc.Clip = region;
       break;
     default:
       break;

@@ -11,6 +11,7 @@
 #include <QPainterPath>
 #include <QPointF>
 #include <QRectF>
+#include <QRegion>
 #include <QSizeF>
 #include <QString>
 #include <QTransform>
@@ -30,12 +31,12 @@ namespace metafile {
 
 // Limits that keep hostile records from keeping the player busy for long:
 // records played per metafile (the rest is ignored), rectangles of one
-// region, characters of one text record, path elements of the clipping
-// (later clip changes are ignored).
+// region, characters of one text record. (The clipping is kept as whole
+// pixels of the painter's device, see ClipRegion, with a budget of work per
+// metafile.)
 constexpr long MaxRecords = 1000000;
 constexpr std::size_t MaxRegionRects = 2048;
 constexpr std::uint32_t MaxTextChars = 16384;
-constexpr int MaxClipElements = 20000;
 
 // GDI constants used by both forms.
 enum MapMode {
@@ -126,7 +127,8 @@ struct GdiPalette {
   std::shared_ptr<const std::vector<QRgb>> Entries;
 };
 
-// A Windows metafile region: rectangles in logical units.
+// A Windows metafile region: rectangles in logical units (winding fill, as
+// they may overlap).
 struct GdiRegion {
   QPainterPath Path;
 };
@@ -164,8 +166,9 @@ struct DcState {
   bool Clockwise = false;
   double MiterLimit = 10;
   bool SmoothStretch = false;
-  // Clipping in painter coordinates; none: the whole surface.
-  std::optional<QPainterPath> Clip;
+  // Clipping: whole pixels in painter coordinates, within the painter's
+  // device; none: the whole surface.
+  std::optional<QRegion> Clip;
 };
 
 // How logical units relate to the reference device the metafile was made
@@ -250,9 +253,9 @@ class Device {
   void IntersectClipRect(const QRectF& logical);
   void ExcludeClipRect(const QRectF& logical);
   void OffsetClip(QPointF logicalDelta);
-  // Combines the clip with a region given in painter coordinates; with no
-  // region and RgnCopy the clip is removed.
-  void CombineClip(const std::optional<QPainterPath>& region, int mode);
+  // Combines the clip with a shape given in painter coordinates (a region's
+  // rectangles, a path); with no shape and RgnCopy the clip is removed.
+  void CombineClip(const std::optional<QPainterPath>& shape, int mode);
 
   // --- Text ---
   struct TextRun {
@@ -312,14 +315,19 @@ class Device {
                 QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver);
   void AppendToPath(const QPainterPath& logical, bool continueFigure);
   QFont MakeFont(double pixelHeight, double scaleX) const;
-  QPainterPath Everything() const;
-  bool ClipTooComplex() const;
+  // The pixels of the painter's device whose centres a shape in painter
+  // coordinates covers, as Qt clips by a path. The shape is filled into a
+  // mask of the device, so the cost grows with the shape's length and the
+  // device's size, never with how its parts cross (combining paths does).
+  // None once the metafile's clip work is spent.
+  std::optional<QRegion> ClipRegion(const QPainterPath& shape);
 
   QPainter& Painter;
   ReferenceDevice Reference;
   QTransform Base;
   bool BaseClipped = false;
   QPainterPath BaseClip;
+  QRect Bounds;  // the painter's device
   bool RasterOps = false;
   DcState Dc;
   std::vector<DcState> Saved;
@@ -328,6 +336,7 @@ class Device {
   QPainterPath CurrentPath;  // painter coordinates
   bool ClipDirty = true;
   long long BitmapPixelsLeft;
+  long long ClipWorkLeft;
 };
 
 // Windows-1252 text (the 8-bit text of the records) as Unicode.

@@ -32,7 +32,7 @@ QTransform TransformAt(const ByteReader& r, std::size_t offset) {
                     r.F32(offset + 16), r.F32(offset + 20));
 }
 
-// The rectangles of a region (RGNDATA) as a path.
+// The rectangles of a region (RGNDATA) as a path (winding: overlaps add up).
 std::optional<QPainterPath> RegionAt(const ByteReader& r, std::size_t offset, std::size_t size) {
   using Region = emf::RegionData;
   if (size < Region::HeaderSize || !r.Has(offset, size)) return std::nullopt;
@@ -48,7 +48,7 @@ std::optional<QPainterPath> RegionAt(const ByteReader& r, std::size_t offset, st
     const QRectF box = BoxAt(r, rects + emf::RectLSize * i);
     if (box.width() > 0 && box.height() > 0) path.addRect(box);
   }
-  return path.simplified();
+  return path;
 }
 
 class EmfPlayer {

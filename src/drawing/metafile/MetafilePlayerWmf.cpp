@@ -315,7 +315,6 @@ void WmfPlayer::CreateRegion(const ByteReader& p) {
                      QPointF(p.I16(Region::BoundsRightAt), p.I16(Region::BoundsBottomAt)));
     if (box.width() > 0 && box.height() > 0) region.Path.addRect(box);
   }
-  region.Path = region.Path.simplified();
   Dev.AddObject(region);
 }
 
@@ -442,11 +441,14 @@ void WmfPlayer::FillRegion(std::size_t regionIndex, const GdiBrush& brush) {
   DcState& dc = Dev.State();
   const GdiBrush savedBrush = dc.Brush;
   const bool savedNull = dc.Pen.Null;
+  const int savedFillMode = dc.FillMode;
   dc.Brush = brush;
   dc.Pen.Null = true;
+  dc.FillMode = Winding;  // the region's rectangles may overlap
   Dev.DrawClosed(region->Path);
   dc.Brush = savedBrush;
   dc.Pen.Null = savedNull;
+  dc.FillMode = savedFillMode;
 }
 
 void WmfPlayer::Shape(std::uint16_t function, const ByteReader& p) {
