@@ -35,9 +35,7 @@ class StreamMessages : public MessageBoxes {
   StreamMessages(std::ostream& out, std::ostream& err) : Out(out), Err(err) {}
   void ShowPlainMessage(const std::string& text) override { Out << text << '\n'; }
   void ShowInformationDialog(const std::string& text) override { Err << text << '\n'; }
-  void ShowErrorMessage(const Exception& error) override {
-    Err << ErrorLine(error) << '\n';
-  }
+  void ShowErrorMessage(const Exception& error) override { Err << ErrorLine(error) << '\n'; }
 
  private:
   std::ostream& Out;

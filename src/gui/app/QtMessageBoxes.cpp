@@ -73,8 +73,7 @@ std::unique_ptr<QMessageBox> MakeInformationDialog(const std::string& text) {
 }
 
 std::unique_ptr<QMessageBox> MakeErrorMessageBox(const Exception& error) {
-  return MakeBox(QMessageBox::Critical, QString::fromLatin1(ApplicationTitle),
-                 ErrorBoxText(error));
+  return MakeBox(QMessageBox::Critical, QString::fromLatin1(ApplicationTitle), ErrorBoxText(error));
 }
 
 void QtMessageBoxes::ShowPlainMessage(const std::string& text) {
