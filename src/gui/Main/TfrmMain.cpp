@@ -65,7 +65,14 @@ TfrmMain::TfrmMain(MainState& state, QWidget* parent)
       {ui->Label1, ui->DCB1, ui->DLB1, ui->FLB1, ui->Label2, ui->Label3, ui->Label4, ui->Edit1,
        ui->Label5, ui->Edit2, ui->cb1, ui->btnEditDesc, ui->btnCreate, ui->btnAbout, ui->btnExit},
       scaling);
-  resize(scaling.Size(DesignClientSize));
+  // The captions that are not of fixed size grow to their texts where the
+  // installed font draws them wider than designed.
+  for (QLabel* caption : {ui->Label2, ui->Label4, ui->Label5}) {
+    caption->setMinimumWidth(caption->width());
+    SizeToText(caption);
+  }
+  resize(EnclosingClientSize(scaling.Size(DesignClientSize), *this));
+  setMinimumSize(ControlsExtent(*this));
   move(DesignPosition);
   ui->DLB1->SetRowHeight(scaling.Length(ListRowHeight));
   ui->FLB1->SetRowHeight(scaling.Length(ListRowHeight));
@@ -156,7 +163,7 @@ void TfrmMain::FormActivate() {
 
 void TfrmMain::SetFileCount() {
   ui->Label3->setText(QString::number(ui->FLB1->Count()));
-  ui->Label3->resize(ui->Label3->sizeHint().width(), ui->Label3->height());
+  SizeToText(ui->Label3);
 }
 
 // The folder handling, after every change of the shown folder. A refused

@@ -75,7 +75,16 @@ TfrmPicDesc::TfrmPicDesc(PicDescState& state, const ScreenMetrics& screen, Messa
       {ui->img1, ui->Label2, ui->lblPicNo, ui->Label4, ui->lblPicTot, ui->txtFileName, ui->Label3,
        ui->txtDimens, ui->memDesc, ui->Label1, ui->bntSave, ui->btnPgUp, ui->btnPgDn, ui->btnExit},
       scaling);
-  resize(scaling.Size(DesignClientSize));
+  // The captions and the counters are not of fixed size: each grows to its
+  // text, never below its designed width.
+  for (QLabel* label : {ui->Label2, ui->lblPicNo, ui->Label4, ui->lblPicTot, ui->Label3}) {
+    label->setMinimumWidth(label->width());
+    SizeToText(label);
+  }
+  // Designed smaller than its controls (the window is normally shown
+  // maximized): restored, it shows them all, the picture area included.
+  resize(EnclosingClientSize(scaling.Size(DesignClientSize), *this));
+  setMinimumSize(ControlsExtent(*this));
   move(DesignPosition);
 
   ui->img1->SetScreen(Screen);
@@ -151,6 +160,8 @@ bool TfrmPicDesc::HavePicture() const {
 void TfrmPicDesc::ClearDisplay() {
   ui->lblPicNo->clear();
   ui->lblPicTot->clear();
+  SizeToText(ui->lblPicNo);
+  SizeToText(ui->lblPicTot);
   ui->txtFileName->clear();
   ui->img1->Clear();
   ui->img1->resize(0, 0);
@@ -169,6 +180,8 @@ void TfrmPicDesc::ShowPicture(int n) {
 
   ui->lblPicNo->setText(QString::number(n));
   ui->lblPicTot->setText(QString::number(Main->Table.PictureCount()));
+  SizeToText(ui->lblPicNo);
+  SizeToText(ui->lblPicTot);
   ui->txtFileName->setText(FromLocal(entry.NameText()));
 
   // img1 keeps its own copy of the file's bytes: a load that fails with

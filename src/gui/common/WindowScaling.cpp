@@ -1,6 +1,8 @@
 #include "gui/common/WindowScaling.h"
 
+#include <QLabel>
 #include <QWidget>
+#include <algorithm>
 
 WindowScaling::WindowScaling(int designPixelsPerInch, int designTextHeight, int screenPixelsPerInch)
     : DesignPixelsPerInch(designPixelsPerInch),
@@ -29,6 +31,37 @@ void ScaleGeometry(std::initializer_list<QWidget*> controls, const WindowScaling
   for (QWidget* control : controls) control->setGeometry(scaling.Rect(control->geometry()));
 }
 
+QSize ControlsExtent(const QWidget& window) {
+  const QRect controls = window.childrenRect();
+  return QSize(controls.x() + controls.width(), controls.y() + controls.height());
+}
+
+QSize EnclosingClientSize(const QSize& designed, const QWidget& window) {
+  const QSize extent = ControlsExtent(window);
+  const QPoint margin = window.childrenRect().topLeft();
+  QSize size = designed;
+  if (size.width() < extent.width()) size.setWidth(extent.width() + margin.x());
+  if (size.height() < extent.height()) size.setHeight(extent.height() + margin.y());
+  return size;
+}
+
+void SizeToText(QLabel* label) {
+  const QRect old = label->geometry();
+  // The width the text advances by, as the label draws it on one line.
+  const QMargins margins = label->contentsMargins();
+  const int textWidth = label->fontMetrics().horizontalAdvance(label->text()) + margins.left() +
+                        margins.right() + 2 * (label->frameWidth() + label->margin()) +
+                        std::max(0, label->indent());
+  const int width = std::max(label->minimumWidth(), textWidth);
+  const Qt::Alignment horizontal = label->alignment() & Qt::AlignHorizontal_Mask;
+  int left = old.x();
+  if (horizontal & Qt::AlignRight)
+    left = old.x() + old.width() - width;
+  else if (horizontal & Qt::AlignHCenter)
+    left = old.x() + (old.width() - width) / 2;
+  label->setGeometry(left, old.y(), width, old.height());
+}
+
 QString SansSerifFamily() {
   return QStringLiteral("MS Sans Serif");
 }
@@ -41,8 +74,8 @@ QStringList FamiliesFor(const QString& family) {
   if (family == ComicFamily())
     families << QStringLiteral("Comic Neue") << QStringLiteral("Comic Relief")
              << QStringLiteral("URW Gothic");
-  // Fonts with the metrics of the classic sans serif dialog font first, so
-  // the texts fit the controls as designed.
+  // Fonts with the metrics of the classic sans serif dialog font or of
+  // Arial first, so the texts fit the controls as designed.
   families << QStringLiteral("Microsoft Sans Serif") << QStringLiteral("Liberation Sans")
            << QStringLiteral("Arimo") << QStringLiteral("Nimbus Sans")
            << QStringLiteral("Helvetica") << QStringLiteral("Arial")
