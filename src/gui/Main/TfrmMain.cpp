@@ -76,6 +76,8 @@ TfrmMain::TfrmMain(MainState& state, QWidget* parent)
   move(DesignPosition);
   ui->DLB1->SetRowHeight(scaling.Length(ListRowHeight));
   ui->FLB1->SetRowHeight(scaling.Length(ListRowHeight));
+  KeepFrameOnWholePixels(ui->DLB1);
+  KeepFrameOnWholePixels(ui->FLB1);
 
   // The folder controls: drive box -> folder list -> file list, and the
   // folder list tells the drive box which volume it shows.

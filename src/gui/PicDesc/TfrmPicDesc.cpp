@@ -86,6 +86,7 @@ TfrmPicDesc::TfrmPicDesc(PicDescState& state, const ScreenMetrics& screen, Messa
   resize(EnclosingClientSize(scaling.Size(DesignClientSize), *this));
   setMinimumSize(ControlsExtent(*this));
   move(DesignPosition);
+  KeepFrameOnWholePixels(ui->memDesc);
 
   ui->img1->SetScreen(Screen);
   ui->memDesc->SetMaxBytes(MaxDescriptionBytes);

@@ -1,8 +1,13 @@
 #include "gui/common/WindowScaling.h"
 
+#include <QApplication>
 #include <QLabel>
+#include <QPainter>
+#include <QProxyStyle>
+#include <QStyleFactory>
 #include <QWidget>
 #include <algorithm>
+#include <cmath>
 
 WindowScaling::WindowScaling(int designPixelsPerInch, int designTextHeight, int screenPixelsPerInch)
     : DesignPixelsPerInch(designPixelsPerInch),
@@ -60,6 +65,36 @@ void SizeToText(QLabel* label) {
   else if (horizontal & Qt::AlignHCenter)
     left = old.x() + (old.width() - width) / 2;
   label->setGeometry(left, old.y(), width, old.height());
+}
+
+namespace {
+// The application's style, but the frame of a scroll area is drawn half a
+// logical pixel further in when the painter's scale is not a whole number:
+// the style's lines then land on pixels the control owns.
+class WholePixelFrameStyle : public QProxyStyle {
+ public:
+  WholePixelFrameStyle() : QProxyStyle(QStyleFactory::create(QApplication::style()->name())) {}
+
+  void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                   const QWidget* widget) const override {
+    const qreal scale = painter->deviceTransform().m11();
+    if (element != CE_ShapedFrame || scale == std::floor(scale)) {
+      QProxyStyle::drawControl(element, option, painter, widget);
+      return;
+    }
+    painter->save();
+    painter->translate(0.5, 0.5);
+    QProxyStyle::drawControl(element, option, painter, widget);
+    painter->restore();
+  }
+};
+}  // namespace
+
+void KeepFrameOnWholePixels(QWidget* control) {
+  // A widget does not own the style it is given: the control owns it here.
+  auto* style = new WholePixelFrameStyle;
+  style->setParent(control);
+  control->setStyle(style);
 }
 
 QString SansSerifFamily() {

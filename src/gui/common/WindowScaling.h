@@ -63,6 +63,14 @@ QSize EnclosingClientSize(const QSize& designed, const QWidget& window);
 // centred one, else the left edge) and its height.
 void SizeToText(QLabel* label);
 
+// Under a fractional device pixel ratio (Qt's own scaling at 144 dots per
+// inch gives 1.5) a control may start half a device pixel into a pixel;
+// the style's one-pixel frame of a scroll area then falls on the pixel
+// that the control's clip leaves out and is not drawn at all. This makes
+// the control draw its frame half a pixel further in under such a ratio,
+// on pixels of its own; at whole ratios it is drawn as the style draws it.
+void KeepFrameOnWholePixels(QWidget* control);
+
 // The font families tried, in order, for a family the program was designed
 // with: the family itself, then the installed look-alikes. Among those of
 // the sans serif, Liberation Sans (fonts-liberation2, which scripts/setup.sh

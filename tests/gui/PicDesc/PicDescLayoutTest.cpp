@@ -67,6 +67,12 @@ TEST_F(PicDescLayoutTest, CaptionsFontsAndLooks) {
   EXPECT_EQ(Memo()->MaxBytes(), 255);
   EXPECT_GE(Find<QLineEdit>("txtFileName")->maxLength(), 32767);
   EXPECT_TRUE(Find<QLabel>("txtDimens")->isHidden());
+
+  // Drawn at a device pixel ratio of 1.5, the memo keeps its frame.
+  QImage shot(Window->size() * 3 / 2, QImage::Format_RGB32);
+  shot.setDevicePixelRatio(1.5);
+  Window->render(&shot);
+  EXPECT_NE(shot.pixelColor(565 * 3 / 2 + 1, 200), Window->palette().color(QPalette::Window));
 }
 
 TEST_F(PicDescLayoutTest, LayoutIsScaledOnAScreenOf120PixelsPerInch) {
