@@ -159,8 +159,23 @@ void TfrmMain::ShowStartFolder() {
   }
 }
 
+// Shows the file count. After the description editor renamed a picture
+// the folder is listed again first: the file list, the count, the buttons
+// and the image table then hold the new names, so a build finds the files.
+// The boxes keep what the user typed: the folder did not change.
 void TfrmMain::FormActivate() {
-  Guard.Run([&] { SetFileCount(); });
+  Guard.Run([&] {
+    if (State.PictureRenamed) ListFolderAgain();
+    SetFileCount();
+  });
+}
+
+void TfrmMain::ListFolderAgain() {
+  State.PictureRenamed = false;
+  ui->FLB1->SetFolder(ui->FLB1->Folder());
+  ui->btnCreate->setEnabled(ui->FLB1->Count() >= 1);
+  ui->btnEditDesc->setEnabled(ui->btnCreate->isEnabled());
+  RebuildImageTable(State.Table, ui->FLB1->Lines());
 }
 
 void TfrmMain::SetFileCount() {
@@ -210,6 +225,9 @@ void TfrmMain::btnEditDescClick() {
     LoadDescriptions(State.Table, State.DescriptionFile);
     if (Editor) Editor(State);
   });
+  // The editor has closed and this window is the active one again, also
+  // where no window manager hands the activation back to it.
+  if (State.PictureRenamed) FormActivate();
 }
 
 void TfrmMain::btnCreateClick() {

@@ -72,6 +72,7 @@ class TfrmMain : public QWidget {
   void ShowOptions(const AlbumOptions& options);
   AlbumOptions BoxOptions() const;
   void SetFileCount();
+  void ListFolderAgain();
 
   MainState& State;
   EventGuard Guard;

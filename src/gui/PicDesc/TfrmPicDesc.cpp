@@ -254,6 +254,8 @@ void TfrmPicDesc::ApplyPendingRename() {
   const RenameOutcome outcome = ::ApplyPendingRename(PicDesc, Main->Table, Main->PictureDirectory);
   if (outcome.Result == RenameOutcome::Renamed) {
     ui->txtFileName->setText(FromLocal(PicDesc.RenameToName));
+    // The main window's file list still holds the old name.
+    Main->PictureRenamed = true;
   } else if (outcome.Result == RenameOutcome::Failed) {
     Guard.Boxes().ShowPlainMessage(outcome.Message);
     ui->txtFileName->setFocus(Qt::OtherFocusReason);

@@ -13,6 +13,8 @@
 #include "gui/Main/DirectoryListBox.h"
 #include "gui/Main/DriveComboBox.h"
 #include "gui/Main/FileListBox.h"
+#include "gui/PicDesc/TMemo.h"
+#include "gui/PicDesc/TfrmPicDesc.h"
 #include "support/PictureFixtures.h"
 
 namespace {
@@ -323,6 +325,31 @@ TEST_F(MainWindowTest, EditDescriptionsWithoutEditorOnlyLoadsThem) {
   Create();
   Find<QPushButton>("btnEditDesc")->click();
   EXPECT_EQ(State->Table.Entries.at(0).DescriptionText(), "Dune");
+}
+
+// A picture renamed in the editor, and described, is built under its new
+// name: the main window lists the folder again when the editor has closed.
+TEST_F(MainWindowTest, APictureRenamedInTheEditorIsBuiltUnderItsNewName) {
+  Start.Write("a.jpg", MakeJpeg(4, 4));
+  Start.Write("camera_exif6.jpg", MakeJpeg(6, 4));
+  Create();
+  PicDescState editorState;
+  TfrmPicDesc editor(editorState, State->Screen, Messages);
+  Window->SetDescriptionEditor([&](MainState& main) {
+    editor.Bind(main);
+    editor.show();
+    editor.btnPgDnClick();
+    editor.findChild<QLineEdit*>(QStringLiteral("txtFileName"))->setText(QStringLiteral("beach"));
+    editor.txtFileNameExit();
+    editor.findChild<TMemo*>(QStringLiteral("memDesc"))->setPlainText(QStringLiteral("Dunes"));
+    editor.btnExitClick();
+  });
+  Find<QPushButton>("btnEditDesc")->click();
+  EXPECT_EQ(Find<TFileListBox>("FLB1")->Lines(), (std::vector<std::string>{"a.jpg", "beach.JPG"}));
+  Find<QPushButton>("btnCreate")->click();
+  EXPECT_EQ(Messages.Boxes, (std::vector<Box>{{Box::Plain, "Ambrelin created!"}}));
+  EXPECT_NE(Start.Read("album.html").find("beach.jpg"), std::string::npos);
+  EXPECT_NE(Start.Read("Pics.INC").find("Dunes"), std::string::npos);
 }
 
 TEST_F(MainWindowTest, OldDescriptionFileIsRenamedAtStartUp) {
