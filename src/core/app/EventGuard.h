@@ -27,7 +27,7 @@ class EventGuard {
       std::forward<Body>(body)();
       return true;
     } catch (const Exception& error) {
-      failure.emplace(error.ClassName(), error.Message());
+      failure.emplace(error);  // class, message and the path it names
     } catch (const std::bad_alloc&) {
       failure.emplace("EOutOfMemory", "Out of memory");
     } catch (const std::exception& error) {

@@ -197,7 +197,7 @@ void TfrmMain::DLB1Change() {
     try {
       RememberPictureDirectory(State.ProgramSettings, State.PictureDirectory);
     } catch (const Exception& error) {
-      if (!StartupPicDirPathRefused) refused.emplace(error.ClassName(), error.Message());
+      if (!StartupPicDirPathRefused) refused.emplace(error);
     }
     State.DescriptionFile = DescriptionFilePath(State.PictureDirectory);
     ShowOptions(LoadAlbumOptions(State.FolderSettings, State.PictureDirectory));
@@ -222,7 +222,8 @@ AlbumOptions TfrmMain::BoxOptions() const {
 
 void TfrmMain::btnEditDescClick() {
   Guard.Run([&] {
-    LoadDescriptions(State.Table, State.DescriptionFile);
+    NamingPath(State.DescriptionFile,
+               [&] { LoadDescriptions(State.Table, State.DescriptionFile); });
     if (Editor) Editor(State);
   });
   // The editor has closed and this window is the active one again, also

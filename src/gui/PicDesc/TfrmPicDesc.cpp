@@ -186,10 +186,12 @@ void TfrmPicDesc::ShowPicture(int n) {
   ui->txtFileName->setText(FromLocal(entry.NameText()));
 
   // img1 keeps its own copy of the file's bytes: a load that fails with
-  // another error leaves it showing the previous picture.
+  // another error leaves it showing the previous picture. The error box
+  // names the file.
   Picture picture;
   try {
-    picture.LoadFromFile(Main->PictureDirectory, entry.NameText(), Screen);
+    NamingPath(JoinPath(Main->PictureDirectory, entry.NameText()),
+               [&] { picture.LoadFromFile(Main->PictureDirectory, entry.NameText(), Screen); });
   } catch (const EInvalidGraphic&) {
     picture.Clear();
   }
@@ -215,8 +217,10 @@ void TfrmPicDesc::ShowPicture(int n) {
 void TfrmPicDesc::SaveDescriptions() {
   // Never from an empty table: the rewrite would erase the folder's file.
   if (!HavePicture()) return;
-  ::SaveDescriptions(Main->Table, Main->DescriptionFile, ui->memDesc->StoredText(),
-                     PicDesc.CurrentPicture);
+  NamingPath(Main->DescriptionFile, [&] {
+    ::SaveDescriptions(Main->Table, Main->DescriptionFile, ui->memDesc->StoredText(),
+                       PicDesc.CurrentPicture);
+  });
   PicDesc.DescriptionsDirty = false;
 }
 

@@ -203,10 +203,13 @@ TEST_F(MainWindowTest, FolderThatCannotBeEnteredShowsTheErrorAndKeepsThePrevious
   ASSERT_EQ(lines.back().Kind, FolderLine::Subfolder);
   std::filesystem::remove(Start.File("sub"));
 
+  // The user picks the line (the highlight goes there) and opens it.
+  dlb->setCurrentRow(static_cast<int>(lines.size()) - 1);
   dlb->ActivateLine(static_cast<int>(lines.size()) - 1);
-  EXPECT_EQ(ErrorTexts(), (std::vector<std::string>{"File not found."}));
+  EXPECT_EQ(ErrorTexts(), (std::vector<std::string>{"File not found.\n" + StartPath() + "/sub"}));
   EXPECT_EQ(dlb->Directory(), StartPath());
   EXPECT_EQ(dlb->Lines(), lines);
+  EXPECT_EQ(dlb->currentRow(), static_cast<int>(CurrentLineIndex(lines)));
   EXPECT_EQ(ProcessDirectory(), StartPath());
   EXPECT_EQ(State->PictureDirectory, StartPath());
   EXPECT_EQ(Find<TFileListBox>("FLB1")->Lines(), (std::vector<std::string>{"a.jpg"}));
