@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <algorithm>
 #include <optional>
 #include <vector>
@@ -262,6 +263,13 @@ void TfrmMain::btnAboutClick() {
 
 void TfrmMain::btnExitClick() {
   close();
+}
+
+// The focused control shows its focus from the first showing on, not only
+// after a Tab (showing a window clears the mark that lets the style draw it).
+void TfrmMain::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  setAttribute(Qt::WA_KeyboardFocusChange);
 }
 
 void TfrmMain::changeEvent(QEvent* event) {

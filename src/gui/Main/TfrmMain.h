@@ -64,6 +64,7 @@ class TfrmMain : public QWidget {
   int FolderChanges() const { return FolderChangeCount; }
 
  protected:
+  void showEvent(QShowEvent* event) override;
   void changeEvent(QEvent* event) override;
 
  private:

@@ -361,6 +361,9 @@ bool TfrmPicDesc::eventFilter(QObject* watched, QEvent* event) {
 
 void TfrmPicDesc::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
+  // The focused control shows its focus from the start, not only after a
+  // Tab (showing a window clears the mark that lets the style draw it).
+  setAttribute(Qt::WA_KeyboardFocusChange);
   if (event->spontaneous()) return;  // restored from minimized: no new opening
   qApp->installEventFilter(KeyPreview.get());
   FormShow();
