@@ -46,10 +46,12 @@ void BuildPictureFragment(AlbumBuildState& state, const AlbumInput& input, Album
       lines.push_back("  <Center><IMG src=" + url + dimensions + "></Center></A>");
     else
       lines.push_back("<IMG align=left src=" + url + dimensions + "></A>");
-    // The line is composed in at most 255 bytes: a description of more than
-    // 238 bytes loses the end of "</Center>", one of more than 246 its own end.
-    lines.push_back(
-        CutUtf8("<Center>" + entry.DescriptionText() + "</Center>", PictureEntry::MaxText));
+    // The line is composed in at most 255 bytes (a description of more than
+    // 238 bytes loses the end of "</Center>", one of more than 246 its own
+    // end), then its characters outside ASCII become references, so an ASCII
+    // line is written byte for byte.
+    lines.push_back(PageText(
+        CutUtf8("<Center>" + entry.DescriptionText() + "</Center>", PictureEntry::MaxText)));
     if (!env.Probe.Landscape) lines.push_back("<BR Clear = Left>");
     lines.push_back("<HR>");
   }
