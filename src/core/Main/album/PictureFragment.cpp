@@ -1,17 +1,26 @@
+#include <algorithm>
+
 #include "core/Main/album/AlbumBuild.h"
 #include "core/Main/album/HtmlNames.h"
 #include "core/platform/Errors.h"
 #include "core/platform/Text.h"
 
 DisplaySize FitDisplaySize(int width, int height) {
-  // 64-bit products: a very tall picture must not overflow H x 768.
+  // 64-bit products: a very tall picture must not overflow H x 768. A side
+  // that the rounding down would take from a positive length to 0 stays 1
+  // pixel, so a picture of 65500 x 1 is still shown (a 0 x 0 picture stays
+  // 0 x 0).
+  const auto scaled = [](std::int64_t length, std::int64_t bound, std::int64_t other) {
+    const std::int64_t result = length * bound / other;
+    return length > 0 ? std::max<std::int64_t>(1, result) : result;
+  };
   std::int64_t w = width, h = height;
   while (w > 768 || h > 400) {
     if (w > 768) {
-      h = h * 768 / w;
+      h = scaled(h, 768, w);
       w = 768;
     } else {
-      w = w * 400 / h;
+      w = scaled(w, 400, h);
       h = 400;
     }
   }

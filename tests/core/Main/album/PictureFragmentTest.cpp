@@ -24,6 +24,9 @@ TEST(PictureFragmentTest, FittingIntoTheDisplayBounds) {
       {0, 0, 0, 0},
       // H x 768 exceeds 32 bits: the result is still the true quotient.
       {10000, 3000000, 1, 400},
+      // A side never rounds down to 0: the picture stays visible.
+      {65500, 1, 768, 1},
+      {1, 65500, 1, 400},
   };
   for (const auto& c : cases) {
     const DisplaySize size = FitDisplaySize(c.w, c.h);
