@@ -115,7 +115,7 @@ TEST(BuildCommandTest, RefusedInputAndFailures) {
   damaged.Write("b.ico", MakeIcon(2));
   const CliResult bad = RunCli({damaged.Path(), dir.Path()});
   EXPECT_EQ(bad.Status, 1);
-  EXPECT_EQ(bad.Err, "Icon image is not valid.\n");
+  EXPECT_EQ(bad.Err, damaged.File("b.ico") + ": Icon image is not valid.\n");
   EXPECT_FALSE(damaged.Exists("album.html"));
   EXPECT_TRUE(dir.Exists("album.html"));  // the next folder is still built
 

@@ -265,6 +265,7 @@ TEST_F(MainWindowTest, DamagedPictureShowsItsErrorAndTheNextClickWorks) {
   ASSERT_EQ(Messages.Boxes.size(), 1u);
   EXPECT_EQ(Messages.Boxes[0].Kind, Box::Error);
   EXPECT_EQ(Messages.Boxes[0].Text.rfind("JPEG error #", 0), 0u) << Messages.Boxes[0].Text;
+  EXPECT_TRUE(Messages.Boxes[0].Text.ends_with(".\n" + StartPath() + "/x.jpg"));
   EXPECT_FALSE(Start.Exists("album.html"));
   EXPECT_EQ(Start.Read("AmbrelinDir.INI"), Crlf({"[Options]", "WebPageTitle=My Ambrelin",
                                                  "FileName=album.html", "PicHeadings=1"}));
@@ -283,12 +284,14 @@ TEST_F(MainWindowTest, CursorFileNamedIcoAndShortIconShowTheirErrorTexts) {
   Start.Write("cursor.ico", MakeIcon(2));
   Create();
   Find<QPushButton>("btnCreate")->click();
-  EXPECT_EQ(ErrorTexts(), (std::vector<std::string>{"Icon image is not valid."}));
+  // The box's second line names the picture.
+  const std::string picture = StartPath() + "/cursor.ico";
+  EXPECT_EQ(ErrorTexts(), (std::vector<std::string>{"Icon image is not valid.\n" + picture}));
 
   Start.Write("cursor.ico", "abc");
   Messages.Boxes.clear();
   Find<QPushButton>("btnCreate")->click();
-  EXPECT_EQ(ErrorTexts(), (std::vector<std::string>{"Stream read error."}));
+  EXPECT_EQ(ErrorTexts(), (std::vector<std::string>{"Stream read error.\n" + picture}));
 }
 
 TEST_F(MainWindowTest, EditDescriptionsLoadsTheDescriptionsAndOpensTheEditor) {

@@ -3,6 +3,7 @@
 #include "core/Main/album/AlbumBuild.h"
 #include "core/Main/album/HtmlNames.h"
 #include "core/platform/Errors.h"
+#include "core/platform/FileSystem.h"
 #include "core/platform/Text.h"
 
 DisplaySize FitDisplaySize(int width, int height) {
@@ -39,12 +40,15 @@ void BuildPictureFragment(AlbumBuildState& state, const AlbumInput& input, Album
     lines.push_back("<A Name=AMB" + std::to_string(n) + "></A>");
     // The listed name opens the file at once; looking up the lower-cased name
     // ignoring case would read the whole folder for every picture. A picture
-    // that has gone is still reported by its lower-cased name.
-    try {
-      ProbePicture(env.Probe, env.PictureDirectory, name, env.Screen);
-    } catch (const EFOpenError&) {
-      throw EFOpenError(LowerAscii(name));
-    }
+    // that has gone is still reported by its lower-cased name. Every error
+    // names the picture's path as on disk (the box's second line).
+    NamingPath(JoinPath(env.PictureDirectory, name), [&] {
+      try {
+        ProbePicture(env.Probe, env.PictureDirectory, name, env.Screen);
+      } catch (const EFOpenError&) {
+        throw EFOpenError(LowerAscii(name));
+      }
+    });
     if (input.IncludeFileNames)
       lines.push_back("<Center><H3>" + PageTextName(name) + "</H3></Center>");
     lines.push_back("<A HRef=" + url + ">");

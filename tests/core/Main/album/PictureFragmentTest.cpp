@@ -161,6 +161,9 @@ TEST(AlbumBuildTest, DamagedSecondPictureEndsTheBuildKeepingPreviousFiles) {
     FAIL() << "no error";
   } catch (const EJPEG& e) {
     EXPECT_EQ(e.ClassName(), "EJPEG");
+    // The box's first line as before; the picture named as on disk.
+    EXPECT_EQ(ErrorBoxText(e), "JPEG error #53.\n" + f.Dir.File("b.jpg"));
+    EXPECT_EQ(ErrorLine(e), f.Dir.File("b.jpg") + ": JPEG error #53.");
   }
   EXPECT_EQ(f.Dir.Read("Pics.INC"), "previous\r\n");
   EXPECT_TRUE(f.Dir.Exists("TN.INC"));
