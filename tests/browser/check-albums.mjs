@@ -43,8 +43,9 @@ function parseArguments(argv) {
 const FixedEpoch = '1796656029'; // 15:07:09 UTC on 7 December 2026
 const FooterStart = 'Page created using Ambrelin by Orvane, vers ';
 
-function jpeg(name, width, height) {
-  return { kind: 'jpeg', name, width, height };
+// Width and height as stored; an orientation (1 to 8) adds an EXIF block.
+function jpeg(name, width, height, orientation) {
+  return { kind: orientation ? `jpeg-exif ${orientation}` : 'jpeg', name, width, height };
 }
 function bmp(name, width, height) {
   return { kind: 'bmp', name, width, height };
@@ -192,6 +193,24 @@ const cases = [
       for (const cell of page.thumbnailTables[0].cells) {
         if (Math.round(cell.renderedWidth) !== 75) fail(`thumbnail ${cell.src} is ${cell.renderedWidth} wide`);
       }
+    },
+  },
+  {
+    // As cameras and phones store pictures: the pixels as the sensor saw them
+    // and an EXIF orientation, which the browser applies. The shape check of
+    // every album does the rest; five, six and eight show as portraits.
+    name: 'rotated',
+    pictures: [
+      jpeg('one.jpg', 640, 480, 1),
+      jpeg('three.jpg', 640, 480, 3),
+      jpeg('five.jpg', 640, 480, 5),
+      jpeg('six.jpg', 640, 480, 6),
+      jpeg('seven tall.jpg', 480, 640, 7),
+      jpeg('eight.jpg', 640, 480, 8),
+    ],
+    check(page, c, fail) {
+      const portraits = page.sections.filter((s) => s.picture?.align === 'left').map((s) => s.file);
+      if (portraits.sort().join() !== 'eight.jpg,five.jpg,six.jpg') fail(`portraits: ${portraits.join(', ')}`);
     },
   },
   {
@@ -528,6 +547,16 @@ function commonChecks(page, c, folder, failedRequests, fail) {
       fail(`${s.anchor}: the link ${s.href} leads to ${target}`);
     }
     if (s.picture && s.picture.url !== s.hrefUrl) fail(`${s.anchor}: the picture links to another file`);
+  }
+
+  // Every picture is shown in its own shape: the ratio of the shown width and
+  // height is the picture's as the browser draws it (turned upright by its
+  // EXIF orientation), give or take 5 %.
+  for (const { file, picture: p } of page.sections) {
+    if (!p || !(p.naturalHeight > 0 && p.renderedHeight > 0)) continue;
+    const ratio = p.renderedWidth / p.renderedHeight / (p.naturalWidth / p.naturalHeight);
+    if (Math.abs(ratio - 1) > 0.05)
+      fail(`${file}: shown ${p.renderedWidth} x ${p.renderedHeight}, the picture is ${p.naturalWidth} x ${p.naturalHeight}`);
   }
 }
 

@@ -27,6 +27,8 @@ TEST_F(PicDescPagingTest, PicturesAreFittedIntoTheirArea) {
       {"500x500", MakeBmp(500, 500), "b.bmp", {500, 500}, false},
       {"1024x768", MakeJpeg(1024, 768), "c.jpg", {500, 375}, true},
       {"800x1000", MakeJpeg(800, 1000), "d.jpeg", {400, 500}, true},
+      // Stored sideways with EXIF orientation 6: shown upright as 768 x 1024.
+      {"1024x768 turned", WithExif(MakeJpeg(1024, 768), 6), "r.jpg", {375, 500}, true},
       {"300x900", MakeBmp(300, 900), "e.bmp", {166, 500}, true},
       {"501x10", MakeJpeg(501, 10), "f.jpg", {500, 9}, true},
       {"icon", MakeIcon(), "g.ico", {32, 32}, false},

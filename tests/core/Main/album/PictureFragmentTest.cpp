@@ -104,6 +104,22 @@ TEST(PictureFragmentTest, SquareIsLandscapeAndLongDescriptionLineIsCutAt255Bytes
   EXPECT_EQ(f.State.PictureLines.size(), 10u);  // no <BR Clear = Left>
 }
 
+// Sized as browsers show it: EXIF orientation 6 turns the stored 640 x 480
+// into a portrait, 3 (upside down) keeps the landscape.
+TEST(PictureFragmentTest, RotatedPicturesAreSizedAsShown) {
+  for (const int orientation : {6, 3}) {
+    AlbumFixture f;
+    f.Dir.Write("rot.jpg", WithExif(MakeJpeg(640, 480), orientation));
+    f.UseTable({"rot.jpg"});
+    BuildPictureFragment(f.State, f.Input, f.Env);
+    const bool portrait = orientation == 6;
+    EXPECT_EQ(f.State.PictureLines[5],
+              portrait ? "<IMG align=left src=rot.jpg Width=300 Height=400></A>"
+                       : "  <Center><IMG src=rot.jpg Width=533 Height=400></Center></A>");
+    EXPECT_EQ(f.State.PictureLines[7], portrait ? "<BR Clear = Left>" : "<HR>");
+  }
+}
+
 TEST(PictureFragmentTest, NoPicturesOpenNothing) {
   AlbumFixture f;
   f.UseTable({});
