@@ -327,6 +327,7 @@ const cases = [
       jpeg('holiday.jpg', 2000, 500),
       jpeg('café au lait.jpg', 300, 200),
       jpeg('Scan0005.jpeg', 1275, 1650),
+      jpeg('PXL_20260807_101500.jpg', 640, 480, 6), // a phone's portrait, stored sideways
     ],
     files: {
       '!.KVD': Buffer.concat([
@@ -340,7 +341,7 @@ const cases = [
       const shown = JSON.stringify([page.title, page.h1Text, ...page.sections.map((s) => [s.heading, s.description?.shown])]);
       const expected = JSON.stringify(['Café — Zürich', 'Café — Zürich', ['café au lait.jpg', 'Un café au lait, s’il vous plaît'],
         ['dsc_0001.jpg', 'Lever de soleil à Sète — 6 h'], ['holiday.jpg', ''], ['img_0002.jpg', 'Zürich, Straße am See'],
-        ['scan0005.jpeg', 'Grüße aus Köln – “Dom” €']]);
+        ['pxl_20260807_101500.jpg', ''], ['scan0005.jpeg', 'Grüße aus Köln – “Dom” €']]);
       if (shown !== expected) fail(`the page reads ${shown}`);
       for (const img of page.images) {
         const ratio = img.renderedWidth / img.renderedHeight / (img.naturalWidth / img.naturalHeight);
