@@ -309,9 +309,7 @@ const cases = [
     // Photo.JPG is not found under photo.jpg. Reported, and warned about.
     name: 'upper-case-names',
     note: true,
-    warnings: [
-      'Photo.JPG: the page links it as photo.jpg, which this folder does not have (--lowercase-names renames it)',
-    ],
+    warnings: ['Photo.JPG: the page links it as photo.jpg, which this folder does not have (--lowercase-names renames it)'],
     pictures: [jpeg('Photo.JPG', 64, 48), jpeg('lower.jpg', 64, 48)],
   },
   {
