@@ -120,15 +120,15 @@ double Measure(const char* name, int runs, const std::function<QImage()>& draw) 
 
 int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
-  constexpr int kWidth = 6000;
-  constexpr int kHeight = 4000;
+  constexpr int Width = 6000;
+  constexpr int Height = 4000;
   const QSize fitted(500, 333);  // 500 x 500 box: 500, 500 * 4000 / 6000
   const ScreenMetrics screen{96, 24, 32, 32};
 
-  std::printf("Making a %d x %d JPEG (quality 90) ...\n", kWidth, kHeight);
-  const std::vector<unsigned char> pixels = MakePixels(kWidth, kHeight);
-  const std::string jpeg = Compress(pixels, kWidth, kHeight, 90, 0);
-  const std::string restarts = Compress(pixels, kWidth, kHeight, 90, 1);
+  std::printf("Making a %d x %d JPEG (quality 90) ...\n", Width, Height);
+  const std::vector<unsigned char> pixels = MakePixels(Width, Height);
+  const std::string jpeg = Compress(pixels, Width, Height, 90, 0);
+  const std::string restarts = Compress(pixels, Width, Height, 90, 1);
   std::printf("%.1f MB; with a restart marker every MCU row %.1f MB; %d runs each; %u cores\n\n",
               double(jpeg.size()) / 1e6, double(restarts.size()) / 1e6, runs,
               std::thread::hardware_concurrency());

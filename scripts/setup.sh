@@ -12,6 +12,10 @@ packages=(
   # fonts-liberation2: the narrow sans serif the windows' texts fit with
   xvfb xauth fonts-liberation2 fonts-dejavu-core
   clang libclang-rt-14-dev clang-format
+  # the checks of the installed desktop entry, metadata and manual pages
+  desktop-file-utils appstream groff-base
+  # the Debian package (scripts/package.sh): dpkg-shlibdeps, file
+  dpkg-dev file
 )
 # node 20 or later runs the browser test; the machine's own node is used
 # when there is one.

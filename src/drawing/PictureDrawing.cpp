@@ -51,12 +51,11 @@ QImage IconAtTopLeft(const QImage& icon, QSize target) {
 }
 
 QImage PlayedMetafile(const std::string& bytes, QSize target) {
-  if (MetafilePlayer::DetectForm(bytes) == MetafileForm::None) return {};
   QImage canvas = TransparentCanvas(target);
   if (canvas.isNull()) return {};
   QPainter painter(&canvas);
   // The rectangle's right and bottom edges belong to the next pixels.
-  if (!MetafilePlayer::Play(painter, bytes, QRectF(0, 0, target.width() - 1, target.height() - 1)))
+  if (!PlayMetafile(painter, bytes, QRectF(0, 0, target.width() - 1, target.height() - 1)))
     return {};
   return canvas;
 }
@@ -79,6 +78,7 @@ QImage RenderPicture(PictureKind kind, const std::string& bytes, QSize target,
       JpegDecodeOptions options;
       options.MinimumSize = target;
       options.QuantizeColors = QuantizeJpeg(screen);
+      options.Upright = true;
       return FillTarget(DecodeJpegImage(bytes, options).Image, target, false);
     }
     case PictureKind::Icon:
@@ -131,6 +131,7 @@ void DrawnPicture::Decode(QSize target, const ScreenMetrics& screen) {
         JpegDecodeOptions options;
         options.MinimumSize = target;
         options.QuantizeColors = quantize;
+        options.Upright = true;
         JpegDecodeResult decoded = DecodeJpegImage(Bytes, options);
         Source = std::move(decoded.Image);
         JpegScale = decoded.ScaleDenominator;

@@ -3,24 +3,30 @@
 
 #include <QPainter>
 
+#include <array>
+#include <tuple>
+
 #include "drawing/PictureDrawing.h"
+#include "drawing/decode/JpegDecoder.h"
 #include "support/DrawingFixtures.h"
+#include "support/PictureFixtures.h"
 
 using namespace drawfx;
 
 namespace {
 
-const QRgb kRed = qRgb(255, 0, 0);
-const QRgb kBlue = qRgb(0, 0, 255);
-const QRgb kGreen = qRgb(0, 255, 0);
-const QRgb kNone = qRgba(0, 0, 0, 0);
+const QRgb Red = qRgb(255, 0, 0);
+const QRgb Blue = qRgb(0, 0, 255);
+const QRgb Green = qRgb(0, 255, 0);
+const QRgb Clear = qRgba(0, 0, 0, 0);
+const QRgb Yellow = qRgb(255, 255, 0);
 
 ScreenMetrics Screen(int bits = 24) {
   return ScreenMetrics{96, bits, 32, 32};
 }
 
 std::string RedBmp() {
-  return Bmp24({{kRed, kRed, kRed, kRed}, {kRed, kRed, kRed, kRed}, {kRed, kRed, kRed, kRed}});
+  return Bmp24({{Red, Red, Red, Red}, {Red, Red, Red, Red}, {Red, Red, Red, Red}});
 }
 
 // An EMF of 100 x 100 reference pixels filled with blue across its frame.
@@ -33,6 +39,29 @@ std::string FullFrameEmf() {
       .Finish();
 }
 
+// A photo-like picture with a solid square in each corner, a quarter of the
+// width and height: red top left, green top right, blue bottom left, yellow
+// bottom right.
+QImage CornerPicture(int width, int height) {
+  QImage image = NoisyGradient(width, height);
+  QPainter painter(&image);
+  const int w = width / 4, h = height / 4;
+  for (const auto& [x, y, color] : {std::tuple{0, 0, Red},
+                                    {width - w, 0, Green},
+                                    {0, height - h, Blue},
+                                    {width - w, height - h, Yellow}})
+    painter.fillRect(x, y, w, h, QColor(color));
+  return image;
+}
+
+// True when the image's corners show these colours: top left, top right,
+// bottom left, bottom right.
+bool ShowsCorners(const QImage& image, const std::array<QRgb, 4>& colors) {
+  const int l = image.width() / 8, r = l * 7, t = image.height() / 8, b = t * 7;
+  return Near(image.pixel(l, t), colors[0], 40) && Near(image.pixel(r, t), colors[1], 40) &&
+         Near(image.pixel(l, b), colors[2], 40) && Near(image.pixel(r, b), colors[3], 40);
+}
+
 }  // namespace
 
 TEST(PictureDrawingTest, RedBitmapIsRedAfterScaling) {
@@ -40,25 +69,25 @@ TEST(PictureDrawingTest, RedBitmapIsRedAfterScaling) {
     const QImage image = RenderPicture(PictureKind::Bitmap, RedBmp(), target, Screen());
     ASSERT_EQ(image.size(), target);
     EXPECT_EQ(image.format(), QImage::Format_RGB32);
-    EXPECT_EQ(CountPixels(image, image.rect(), kRed), target.width() * target.height());
+    EXPECT_EQ(CountPixels(image, image.rect(), Red), target.width() * target.height());
   }
 }
 
 TEST(PictureDrawingTest, BitmapsRepeatWholePixels) {
   const QImage image =
-      RenderPicture(PictureKind::Bitmap, Bmp24({{kRed, kBlue}}), QSize(4, 1), Screen());
-  EXPECT_EQ(image.pixel(0, 0), kRed);
-  EXPECT_EQ(image.pixel(1, 0), kRed);
-  EXPECT_EQ(image.pixel(2, 0), kBlue);
-  EXPECT_EQ(image.pixel(3, 0), kBlue);
+      RenderPicture(PictureKind::Bitmap, Bmp24({{Red, Blue}}), QSize(4, 1), Screen());
+  EXPECT_EQ(image.pixel(0, 0), Red);
+  EXPECT_EQ(image.pixel(1, 0), Red);
+  EXPECT_EQ(image.pixel(2, 0), Blue);
+  EXPECT_EQ(image.pixel(3, 0), Blue);
 }
 
 TEST(PictureDrawingTest, EightBitScreensSmoothBitmapsOfMoreColours) {
-  const std::string bmp = Bmp24({{kRed, kBlue}});
+  const std::string bmp = Bmp24({{Red, Blue}});
   const QImage image = RenderPicture(PictureKind::Bitmap, bmp, QSize(8, 1), Screen(8));
   int mixed = 0;
   for (int x = 0; x < 8; ++x)
-    if (image.pixel(x, 0) != kRed && image.pixel(x, 0) != kBlue) ++mixed;
+    if (image.pixel(x, 0) != Red && image.pixel(x, 0) != Blue) ++mixed;
   EXPECT_GT(mixed, 0);
 }
 
@@ -68,17 +97,17 @@ TEST(PictureDrawingTest, RleAndTopDownAndBitFieldBitmapsDraw) {
   rle.Height = 2;
   rle.Bits = 4;
   rle.Compression = 2;
-  rle.Table = {kRed, kBlue};
+  rle.Table = {Red, Blue};
   rle.Pixels = std::string("\x04\x01\x00\x00\x04\x10\x00\x01", 8);
   QImage image = RenderPicture(PictureKind::Bitmap, MakeBmp(rle), QSize(8, 4), Screen());
-  EXPECT_EQ(image.pixel(0, 0), kBlue);  // top row: 1 0 1 0
-  EXPECT_EQ(image.pixel(2, 0), kRed);
-  EXPECT_EQ(image.pixel(0, 3), kRed);  // bottom row: 0 1 0 1
-  EXPECT_EQ(image.pixel(2, 3), kBlue);
+  EXPECT_EQ(image.pixel(0, 0), Blue);  // top row: 1 0 1 0
+  EXPECT_EQ(image.pixel(2, 0), Red);
+  EXPECT_EQ(image.pixel(0, 3), Red);  // bottom row: 0 1 0 1
+  EXPECT_EQ(image.pixel(2, 3), Blue);
 
-  image = RenderPicture(PictureKind::Bitmap, Bmp24({{kRed}, {kBlue}}, true), QSize(2, 4), Screen());
-  EXPECT_EQ(image.pixel(1, 0), kRed);
-  EXPECT_EQ(image.pixel(1, 3), kBlue);
+  image = RenderPicture(PictureKind::Bitmap, Bmp24({{Red}, {Blue}}, true), QSize(2, 4), Screen());
+  EXPECT_EQ(image.pixel(1, 0), Red);
+  EXPECT_EQ(image.pixel(1, 3), Blue);
 
   Bmp fields;
   fields.Width = 2;
@@ -88,8 +117,8 @@ TEST(PictureDrawingTest, RleAndTopDownAndBitFieldBitmapsDraw) {
   fields.Masks = {0xF800, 0x07E0, 0x001F};
   fields.Pixels = std::string("\x00\xF8\x1F\x00", 4);
   image = RenderPicture(PictureKind::Bitmap, MakeBmp(fields), QSize(4, 2), Screen());
-  EXPECT_TRUE(Near(image.pixel(0, 1), kRed, 8));
-  EXPECT_TRUE(Near(image.pixel(3, 1), kBlue, 8));
+  EXPECT_TRUE(Near(image.pixel(0, 1), Red, 8));
+  EXPECT_TRUE(Near(image.pixel(3, 1), Blue, 8));
 }
 
 TEST(PictureDrawingTest, JpegFillsTheRectangle) {
@@ -105,24 +134,24 @@ TEST(PictureDrawingTest, JpegFillsTheRectangle) {
 
 TEST(PictureDrawingTest, IconAtIconSizeInTheTopLeftCorner) {
   for (const std::string& ico :
-       {MakeIco({BmpIconImage(16, kRed)}), MakeIco({BmpIconImage(32, kRed)}),
-        MakeIco({PngIconImage(32, kRed)}), MakeIco({PngIconImage(64, kRed)})}) {
+       {MakeIco({BmpIconImage(16, Red)}), MakeIco({BmpIconImage(32, Red)}),
+        MakeIco({PngIconImage(32, Red)}), MakeIco({PngIconImage(64, Red)})}) {
     const QImage image = RenderPicture(PictureKind::Icon, ico, QSize(100, 80), Screen());
     ASSERT_EQ(image.size(), QSize(100, 80));
     EXPECT_EQ(image.format(), QImage::Format_ARGB32_Premultiplied);
-    EXPECT_EQ(CountPixels(image, QRect(0, 0, 32, 32), kRed, 2), 32 * 32);
-    EXPECT_EQ(CountPixels(image, image.rect(), kNone), 100 * 80 - 32 * 32);
+    EXPECT_EQ(CountPixels(image, QRect(0, 0, 32, 32), Red, 2), 32 * 32);
+    EXPECT_EQ(CountPixels(image, image.rect(), Clear), 100 * 80 - 32 * 32);
   }
   // A rectangle smaller than the icon shows its top-left part.
   const QImage small =
-      RenderPicture(PictureKind::Icon, MakeIco({BmpIconImage(32, kRed)}), QSize(10, 40), Screen());
-  EXPECT_EQ(CountPixels(small, small.rect(), kRed), 10 * 32);
+      RenderPicture(PictureKind::Icon, MakeIco({BmpIconImage(32, Red)}), QSize(10, 40), Screen());
+  EXPECT_EQ(CountPixels(small, small.rect(), Red), 10 * 32);
   // Another screen icon size.
   ScreenMetrics large = Screen();
   large.IconWidth = large.IconHeight = 48;
   const QImage big =
-      RenderPicture(PictureKind::Icon, MakeIco({BmpIconImage(32, kRed)}), QSize(60, 60), large);
-  EXPECT_EQ(CountPixels(big, big.rect(), kRed), 48 * 48);
+      RenderPicture(PictureKind::Icon, MakeIco({BmpIconImage(32, Red)}), QSize(60, 60), large);
+  EXPECT_EQ(CountPixels(big, big.rect(), Red), 48 * 48);
 }
 
 TEST(PictureDrawingTest, MetafileIsPlayedIntoTheRectangleLessOnePixel) {
@@ -131,9 +160,9 @@ TEST(PictureDrawingTest, MetafileIsPlayedIntoTheRectangleLessOnePixel) {
   ASSERT_EQ(image.size(), QSize(101, 51));
   EXPECT_EQ(image.format(), QImage::Format_ARGB32_Premultiplied);
   // The frame covers 100 x 50 pixels; the last column and row stay empty.
-  EXPECT_EQ(CountPixels(image, QRect(0, 0, 100, 50), kBlue), 100 * 50);
-  EXPECT_EQ(CountPixels(image, QRect(100, 0, 1, 51), kNone), 51);
-  EXPECT_EQ(CountPixels(image, QRect(0, 50, 101, 1), kNone), 101);
+  EXPECT_EQ(CountPixels(image, QRect(0, 0, 100, 50), Blue), 100 * 50);
+  EXPECT_EQ(CountPixels(image, QRect(100, 0, 1, 51), Clear), 51);
+  EXPECT_EQ(CountPixels(image, QRect(0, 50, 101, 1), Clear), 101);
 }
 
 TEST(PictureDrawingTest, PlaceableWmfMeasuredSizeDrawsItsWholeBox) {
@@ -147,8 +176,8 @@ TEST(PictureDrawingTest, PlaceableWmfMeasuredSizeDrawsItsWholeBox) {
       .Select(1)
       .Rectangle(0, 0, 1440, 720);
   const QImage image = RenderPicture(PictureKind::Metafile, wmf.Finish(), QSize(96, 48), Screen());
-  EXPECT_EQ(CountPixels(image, QRect(0, 0, 95, 47), kGreen), 95 * 47);
-  EXPECT_EQ(CountPixels(image, QRect(95, 0, 1, 48), kNone), 48);
+  EXPECT_EQ(CountPixels(image, QRect(0, 0, 95, 47), Green), 95 * 47);
+  EXPECT_EQ(CountPixels(image, QRect(95, 0, 1, 48), Clear), 48);
 }
 
 TEST(PictureDrawingTest, NothingToDrawGivesANullImage) {
@@ -157,8 +186,8 @@ TEST(PictureDrawingTest, NothingToDrawGivesANullImage) {
     PictureKind Kind;
     std::string Bytes;
   };
-  const std::string jpeg = SolidJpeg(16, 16, kRed);
-  const std::string ico = MakeIco({BmpIconImage(16, kRed)});
+  const std::string jpeg = SolidJpeg(16, 16, Red);
+  const std::string ico = MakeIco({BmpIconImage(16, Red)});
   const std::vector<Case> cases = {
       {"empty bitmap", PictureKind::Bitmap, ""},
       {"empty JPEG", PictureKind::Jpeg, ""},
@@ -203,20 +232,51 @@ TEST(PictureDrawingTest, DrawnPictureKeepsItsPixels) {
   EXPECT_TRUE(Near(canvas.pixel(60, 100), qRgb(30, 160, 90), 6));
 
   picture.Assign(PictureKind::Bitmap, RedBmp());
-  EXPECT_EQ(picture.Render(QSize(10, 10), Screen()).pixel(5, 5), kRed);
+  EXPECT_EQ(picture.Render(QSize(10, 10), Screen()).pixel(5, 5), Red);
   picture.Clear();
   EXPECT_TRUE(picture.Empty());
   EXPECT_TRUE(picture.Render(QSize(10, 10), Screen()).isNull());
 }
 
 TEST(PictureDrawingTest, DrawnPictureOfEveryKind) {
-  DrawnPicture icon(PictureKind::Icon, MakeIco({BmpIconImage(16, kRed)}));
-  EXPECT_EQ(icon.Render(QSize(40, 40), Screen()).pixel(31, 31), kRed);
-  EXPECT_EQ(icon.Render(QSize(40, 40), Screen()).pixel(35, 35), kNone);
+  DrawnPicture icon(PictureKind::Icon, MakeIco({BmpIconImage(16, Red)}));
+  EXPECT_EQ(icon.Render(QSize(40, 40), Screen()).pixel(31, 31), Red);
+  EXPECT_EQ(icon.Render(QSize(40, 40), Screen()).pixel(35, 35), Clear);
   DrawnPicture metafile(PictureKind::Metafile, FullFrameEmf());
-  EXPECT_EQ(metafile.Render(QSize(11, 11), Screen()).pixel(5, 5), kBlue);
-  EXPECT_EQ(metafile.Render(QSize(21, 21), Screen()).pixel(15, 15), kBlue);
+  EXPECT_EQ(metafile.Render(QSize(11, 11), Screen()).pixel(5, 5), Blue);
+  EXPECT_EQ(metafile.Render(QSize(21, 21), Screen()).pixel(15, 15), Blue);
   DrawnPicture damaged(PictureKind::Jpeg, "\xFF\xD8\xFF");
   EXPECT_TRUE(damaged.Render(QSize(10, 10), Screen()).isNull());
   EXPECT_TRUE(damaged.Render(QSize(20, 10), Screen()).isNull());
+}
+
+// A CornerPicture stored with each EXIF orientation is drawn as browsers
+// show it: turned or mirrored, at its upright size (5 to 8 swap width and
+// height), at full scale, at reduced DCT scales and decoded in bands.
+TEST(PictureDrawingTest, JpegIsDrawnUprightForEveryExifOrientation) {
+  const std::array<QRgb, 4> shown[] = {{Red, Green, Blue, Yellow}, {Green, Red, Yellow, Blue},
+                                       {Yellow, Blue, Green, Red}, {Blue, Yellow, Red, Green},
+                                       {Red, Blue, Green, Yellow}, {Blue, Red, Yellow, Green},
+                                       {Yellow, Green, Blue, Red}, {Green, Yellow, Red, Blue}};
+  const std::string small = EncodeJpeg(CornerPicture(96, 64));
+  JpegOptions fine;
+  fine.Quality = 98;
+  fine.RestartRows = 1;
+  const std::string large = EncodeJpeg(CornerPicture(1600, 1200), fine);
+  ASSERT_GE(large.size(), 512u * 1024);  // decoded in bands
+  for (int o = 1; o <= 8; ++o) {
+    SCOPED_TRACE(o);
+    const QSize upright = o >= 5 ? QSize(64, 96) : QSize(96, 64);
+    const std::string file = WithExif(small, o);
+    EXPECT_TRUE(
+        ShowsCorners(RenderPicture(PictureKind::Jpeg, file, upright, Screen()), shown[o - 1]));
+    EXPECT_TRUE(ShowsCorners(DrawnPicture(PictureKind::Jpeg, file).Render(upright / 2, Screen()),
+                             shown[o - 1]));
+    JpegDecodeOptions quarter;
+    quarter.MinimumSize = o >= 5 ? QSize(300, 400) : QSize(400, 300);  // 1600 x 1200 / 4
+    quarter.Upright = true;
+    const JpegDecodeResult banded = DecodeJpegImage(WithExif(large, o), quarter);
+    EXPECT_EQ(banded.Image.size(), quarter.MinimumSize);
+    EXPECT_TRUE(ShowsCorners(banded.Image, shown[o - 1]));
+  }
 }

@@ -17,7 +17,8 @@ struct MainState {
 
   // Given before the window is created.
   MessageBoxes& Messages;
-  std::string ProgramDirectory;  // the directory current at start-up
+  std::string ProgramDirectory;       // the directory current at start-up
+  std::string FirstPictureDirectory;  // shown while none is stored; empty: ProgramDirectory
   ScreenMetrics Screen;
   const VersionRecord* Record = &ProgramVersionRecord();
   DateTimeSettings DateTime = UnitedStatesDateTimeSettings();

@@ -29,10 +29,11 @@ std::string StartDirectoryFromSetting(const std::string& storedPath,
 }
 
 void ChooseStartDirectory(TIniFile& programSettings, const std::string& programDirectory,
-                          std::string& pictureDirectory) {
+                          std::string& pictureDirectory, const std::string& firstStartDirectory) {
   BindProgramSettings(programSettings, programDirectory);
-  const std::string stored =
-      programSettings.ReadString(MainSection, PicDirPathKey, programDirectory);
+  const std::string stored = programSettings.ReadString(
+      MainSection, PicDirPathKey,
+      firstStartDirectory.empty() ? programDirectory : firstStartDirectory);
   pictureDirectory = StartDirectoryFromSetting(stored, programDirectory);
   RememberPictureDirectory(programSettings, pictureDirectory);
 }

@@ -44,13 +44,15 @@ std::string StartDirectoryFromSetting(const std::string& storedPath,
 
 // The start-up steps of the program settings: bind programSettings to
 // programDirectory's "Ambrelin.INI", read "PicDirPath" of "Main" (default
-// programDirectory), choose the folder by StartDirectoryFromSetting and
+// firstStartDirectory, or programDirectory when that is empty: the folder
+// a first start shows), choose the folder by StartDirectoryFromSetting and
 // write it back at once, so a stale or missing entry is replaced before
 // anything else happens. pictureDirectory receives the chosen folder before
 // the write; a refused write raises EIniFileException and leaves the choice
 // in pictureDirectory, so start-up can still show that folder.
 void ChooseStartDirectory(TIniFile& programSettings, const std::string& programDirectory,
-                          std::string& pictureDirectory);
+                          std::string& pictureDirectory,
+                          const std::string& firstStartDirectory = {});
 
 // Writes the shown folder, exactly as the folder list reports it, to
 // "PicDirPath" of "Main". Raises EIniFileException when refused.

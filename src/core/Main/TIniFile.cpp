@@ -105,6 +105,20 @@ std::string TIniFile::ReadString(const std::string& section, const std::string& 
   return CutUtf8(Unquote(ParseKeyLine(lines[at])->Value), MaxValueBytes);
 }
 
+namespace {
+// The value with each line break (CR LF, CR or LF) replaced by a blank, so
+// that a value can never end its line and start a section or key of its own.
+std::string OneLine(const std::string& value) {
+  std::string line;
+  line.reserve(value.size());
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    if (value[i] == '\r' && i + 1 < value.size() && value[i + 1] == '\n') continue;
+    line += (value[i] == '\r' || value[i] == '\n') ? ' ' : value[i];
+  }
+  return line;
+}
+}  // namespace
+
 void TIniFile::WriteString(const std::string& section, const std::string& key,
                            const std::string& value) const {
   const std::string target = ResolvedPath();
@@ -115,7 +129,7 @@ void TIniFile::WriteString(const std::string& section, const std::string& key,
   if (readError != 0 && readError != ENOENT) throw EIniFileException(Path);
 
   TextLines lines = SplitTextLines(content);
-  std::string entry = key + "=" + value;
+  std::string entry = key + "=" + OneLine(value);
   const auto span = FindSection(lines, section);
   if (!span) {
     lines.push_back("[" + section + "]");

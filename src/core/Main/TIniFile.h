@@ -39,7 +39,8 @@ class TIniFile {
   // Stores key=value in section. The file is created when missing, the
   // section appended at the end of the file when missing; an existing key's
   // line is replaced where it stands, a new key goes after the last
-  // non-blank line of its section. Every other line keeps its bytes; lines
+  // non-blank line of its section. A line break in the value (CR LF, CR or
+  // LF) is written as a blank. Every other line keeps its bytes; lines
   // are written ending in CR LF. The file is replaced safely (temporary
   // file, then rename). A refused write raises EIniFileException naming
   // FileName().

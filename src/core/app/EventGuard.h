@@ -27,7 +27,8 @@ class EventGuard {
       std::forward<Body>(body)();
       return true;
     } catch (const Exception& error) {
-      failure.emplace(error);  // class, message and the path it names
+      failure.emplace(error.ClassName(), error.Message());
+      failure->SetPath(error.Path());  // the box names the file on its second line
     } catch (const std::bad_alloc&) {
       failure.emplace("EOutOfMemory", "Out of memory");
     } catch (const std::exception& error) {

@@ -7,48 +7,19 @@
 #include <limits>
 
 #include "core/pictures/PictureReaders.h"
-#include "core/pictures/formats/LittleEndian.h"
+#include "core/pictures/formats/Bmp.h"
+#include "core/pictures/formats/ByteReader.h"
 #include "core/platform/Errors.h"
 
 namespace {
 
-// BITMAPFILEHEADER, 14 bytes.
-constexpr std::size_t FileHeaderSize = 14;
-constexpr std::size_t FileSignatureAt = 0;  // u16, "BM"
-constexpr std::uint16_t FileSignature = 0x4D42;
-// 2: u32 file size, 6: 2 x u16 reserved, 10: u32 offset of the pixel data;
-// none of them is used: the parts follow each other.
-
-// The DIB header starts right after the file header with its own size.
-constexpr std::size_t DibSizeAt = 0;  // u32
-constexpr std::uint32_t CoreHeaderSize = 12;
-constexpr std::uint32_t InfoHeaderSize = 40;
-
-// BITMAPCOREHEADER, 12 bytes.
-constexpr std::size_t CoreWidthAt = 4;            // u16
-constexpr std::size_t CoreHeightAt = 6;           // u16
-constexpr std::size_t CorePlanesAt = 8;           // u16
-constexpr std::size_t CoreBitCountAt = 10;        // u16
-constexpr std::uint64_t CoreColourEntrySize = 3;  // RGBTRIPLE
-
-// BITMAPINFOHEADER, 40 bytes; the later forms (V4, V5) only add fields.
-constexpr std::size_t InfoWidthAt = 4;         // i32
-constexpr std::size_t InfoHeightAt = 8;        // i32, negative for top-down rows
-constexpr std::size_t InfoPlanesAt = 12;       // u16
-constexpr std::size_t InfoBitCountAt = 14;     // u16
-constexpr std::size_t InfoCompressionAt = 16;  // u32
-// 20: u32 image size, 24/28: i32 pixels per metre, 36: u32 important colours.
-constexpr std::size_t InfoColoursUsedAt = 32;     // u32
-constexpr std::uint64_t InfoColourEntrySize = 4;  // RGBQUAD
-
-// Compression values.
-constexpr std::uint32_t BiRgb = 0;
-constexpr std::uint32_t BiRle8 = 1;
-constexpr std::uint32_t BiRle4 = 2;
-constexpr std::uint32_t BiBitFields = 3;
-// With a 40-byte header and bit fields, three u32 colour masks (red, green,
-// blue) follow the header.
-constexpr std::uint64_t BitFieldMasksSize = 12;
+using bmp::BiBitFields;
+using bmp::BiRgb;
+using bmp::BiRle4;
+using bmp::BiRle8;
+using bmp::CoreHeader;
+using bmp::FileHeader;
+using bmp::InfoHeader;
 
 [[noreturn]] void NotValid() {
   throw EInvalidGraphic("Bitmap image is not valid");
@@ -86,21 +57,22 @@ PictureHeader ReadBitmapHeader(PictureSource& source) {
   if (source.Size() == 0) return header;  // an empty bitmap
 
   // One read covers the file header and the part of the DIB header used.
-  unsigned char head[FileHeaderSize + InfoHeaderSize];
+  unsigned char head[FileHeader::Size + InfoHeader::Size];
   const auto headBytes =
       static_cast<std::size_t>(std::min<std::uint64_t>(source.Size(), sizeof head));
   source.ReadExact(0, head, headBytes);
-  if (headBytes < FileHeaderSize) throw EReadError();  // "Stream read error"
-  if (ReadU16(head, FileSignatureAt) != FileSignature) NotValid();
+  if (headBytes < FileHeader::Size) throw EReadError();  // "Stream read error"
+  const ByteReader file(head, headBytes);
+  if (file.U16(FileHeader::SignatureAt) != FileHeader::Signature) NotValid();
 
   // A file that ends inside the DIB header is not a bitmap.
-  const std::uint64_t dibAt = FileHeaderSize;
-  const unsigned char* dib = head + FileHeaderSize;
+  const std::uint64_t dibAt = FileHeader::Size;
+  const ByteReader dib = file.From(FileHeader::Size);
   if (!source.Holds(dibAt, 4)) NotValid();
-  const std::uint32_t dibSize = ReadU32(dib, DibSizeAt);
-  if (dibSize != CoreHeaderSize && dibSize < InfoHeaderSize) NotValid();
+  const std::uint32_t dibSize = dib.U32(bmp::HeaderSizeAt);
+  if (dibSize != CoreHeader::Size && dibSize < InfoHeader::Size) NotValid();
   if (!source.Holds(dibAt, dibSize)) NotValid();
-  const bool core = dibSize == CoreHeaderSize;
+  const bool core = dibSize == CoreHeader::Size;
 
   std::int32_t width, height;
   unsigned planes, bits;
@@ -108,21 +80,21 @@ PictureHeader ReadBitmapHeader(PictureSource& source) {
   std::uint64_t colours = 0;
   std::uint64_t entrySize;
   if (core) {
-    width = ReadU16(dib, CoreWidthAt);
-    height = ReadU16(dib, CoreHeightAt);
-    planes = ReadU16(dib, CorePlanesAt);
-    bits = ReadU16(dib, CoreBitCountAt);
+    width = dib.U16(CoreHeader::WidthAt);
+    height = dib.U16(CoreHeader::HeightAt);
+    planes = dib.U16(CoreHeader::PlanesAt);
+    bits = dib.U16(CoreHeader::BitCountAt);
     if (bits <= 8) colours = std::uint64_t{1} << bits;
-    entrySize = CoreColourEntrySize;
+    entrySize = CoreHeader::ColourEntrySize;
   } else {
-    width = ReadI32(dib, InfoWidthAt);
-    height = ReadI32(dib, InfoHeightAt);
-    planes = ReadU16(dib, InfoPlanesAt);
-    bits = ReadU16(dib, InfoBitCountAt);
-    compression = ReadU32(dib, InfoCompressionAt);
-    colours = ReadU32(dib, InfoColoursUsedAt);
+    width = dib.I32(InfoHeader::WidthAt);
+    height = dib.I32(InfoHeader::HeightAt);
+    planes = dib.U16(InfoHeader::PlanesAt);
+    bits = dib.U16(InfoHeader::BitCountAt);
+    compression = dib.U32(InfoHeader::CompressionAt);
+    colours = dib.U32(InfoHeader::ColoursUsedAt);
     if (colours == 0 && bits <= 8) colours = std::uint64_t{1} << bits;
-    entrySize = InfoColourEntrySize;
+    entrySize = InfoHeader::ColourEntrySize;
   }
   if (planes != 1) NotValid();
   if (!Buildable(width, height, bits, compression)) NotValid();
@@ -131,9 +103,9 @@ PictureHeader ReadBitmapHeader(PictureSource& source) {
   // Colour masks and colour table must be in the file; the pixel data is
   // cut to what the file holds after them, so its length is never an error.
   std::uint64_t at = dibAt + dibSize;
-  if (dibSize == InfoHeaderSize && compression == BiBitFields) {
-    if (!source.Holds(at, BitFieldMasksSize)) throw EReadError();
-    at += BitFieldMasksSize;
+  if (dibSize == InfoHeader::Size && compression == BiBitFields) {
+    if (!source.Holds(at, bmp::BitFieldMasksSize)) throw EReadError();
+    at += bmp::BitFieldMasksSize;
   }
   if (!source.Holds(at, colours * entrySize)) throw EReadError();
 

@@ -3,20 +3,15 @@
 #include <cstdint>
 
 #include "core/pictures/PictureReaders.h"
-#include "core/pictures/formats/LittleEndian.h"
+#include "core/pictures/formats/ByteReader.h"
+#include "core/pictures/formats/Ico.h"
 #include "core/platform/Errors.h"
 
-namespace {
-// ICONDIR, 6 bytes: u16 reserved, u16 type (1 icon, 2 cursor), u16 count.
-constexpr std::size_t IconDirSize = 6;
-constexpr std::size_t IconTypeAt = 2;
-constexpr std::uint16_t FirstNonIconType = 2;
-}  // namespace
-
 PictureHeader ReadIconHeader(PictureSource& source, const ScreenMetrics& screen) {
-  unsigned char dir[IconDirSize];
-  source.ReadExact(0, dir, sizeof dir);  // a shorter file: "Stream read error"
-  if (ReadU16(dir, IconTypeAt) >= FirstNonIconType)
+  unsigned char head[ico::Directory::Size];
+  source.ReadExact(0, head, sizeof head);  // a shorter file: "Stream read error"
+  // A cursor, or a type not known at all, is not an icon.
+  if (ByteReader(head, sizeof head).U16(ico::Directory::TypeAt) >= ico::CursorType)
     throw EInvalidGraphic("Icon image is not valid");
   // Icons are always shown at the screen's icon size, whatever sizes the
   // file's images have.

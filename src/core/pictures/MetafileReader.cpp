@@ -18,7 +18,9 @@
 #include <string>
 
 #include "core/pictures/PictureReaders.h"
-#include "core/pictures/formats/LittleEndian.h"
+#include "core/pictures/formats/ByteReader.h"
+#include "core/pictures/formats/Emf.h"
+#include "core/pictures/formats/Wmf.h"
 #include "core/platform/Errors.h"
 #include "core/platform/IntegerMath.h"
 
@@ -28,53 +30,13 @@ namespace {
   throw EInvalidGraphic("Metafile is not valid");
 }
 
-// ENHMETAHEADER, the first record of an enhanced metafile, as far as it is
-// read (100 bytes).
-constexpr std::size_t EmfHeaderSize = 100;
-constexpr std::size_t EmfTypeAt = 0;  // u32, EMR_HEADER
-constexpr std::uint32_t EmrHeader = 1;
-// 4: u32 size of the header record, at least the 88 bytes that end with the
-// reference device's size; 8: the bounds in device pixels, not used.
-constexpr std::uint32_t EmfHeaderRecordMinSize = 88;
-constexpr std::size_t EmfFrameLeftAt = 24;  // 4 x i32, hundredths of a millimetre
-constexpr std::size_t EmfFrameTopAt = 28;
-constexpr std::size_t EmfFrameRightAt = 32;
-constexpr std::size_t EmfFrameBottomAt = 36;
-constexpr std::size_t EmfSignatureAt = 40;  // u32, " EMF"
-constexpr std::uint32_t EmfSignature = 0x464D4520;
-constexpr std::size_t EmfTotalBytesAt = 48;     // u32, the whole metafile
-constexpr std::size_t EmfDevicePixelsXAt = 72;  // i32, reference device in pixels
-constexpr std::size_t EmfDevicePixelsYAt = 76;
-constexpr std::size_t EmfDeviceMillimetresXAt = 80;  // i32, reference device in mm
-constexpr std::size_t EmfDeviceMillimetresYAt = 84;
+using emf::EmrEof;
+using emf::EmrHeader;
+using wmf::MetaHeader;
+using wmf::Placeable;
 
-// Every enhanced metafile record: u32 type, u32 size in bytes.
-constexpr std::size_t EmrTypeAt = 0;
-constexpr std::size_t EmrSizeAt = 4;
-constexpr std::uint32_t EmrMinSize = 8;
-constexpr std::uint32_t EmrEof = 14;
-
-// The placeable header in front of a Windows metafile, 22 bytes.
-constexpr std::size_t PlaceableHeaderSize = 22;
-constexpr std::size_t PlaceableKeyAt = 0;  // u32
-constexpr std::uint32_t PlaceableKey = 0x9AC6CDD7;
-// 4: u16 handle, ignored.
-constexpr std::size_t PlaceableLeftAt = 6;  // 4 x i16, bounding box in metafile units
-constexpr std::size_t PlaceableTopAt = 8;
-constexpr std::size_t PlaceableRightAt = 10;
-constexpr std::size_t PlaceableBottomAt = 12;
-constexpr std::size_t PlaceableUnitsPerInchAt = 14;  // u16
-// 16: u32 reserved.
-constexpr std::size_t PlaceableChecksumAt = 20;  // u16, XOR of the ten words before it
+// Units per inch assumed for a placeable header that gives none.
 constexpr std::uint16_t DefaultUnitsPerInch = 96;
-
-// METAHEADER, the Windows metafile's own header after the placeable one.
-constexpr std::size_t MetaHeaderSize = 18;
-constexpr std::size_t MetaTypeAt = 0;         // u16: 1 in memory, 2 on disk
-constexpr std::size_t MetaHeaderWordsAt = 2;  // u16: 9
-constexpr std::uint16_t MetaHeaderWords = 9;
-constexpr std::size_t MetaVersionAt = 4;    // u16: 0x0100 or 0x0300
-constexpr std::size_t MetaSizeWordsAt = 6;  // u32: whole metafile in 16-bit words
 
 constexpr int HundredthsMmPerInch = 2540;
 // The reference device for a placeable metafile without units per inch.
@@ -89,67 +51,71 @@ const unsigned char* Bytes(PictureSource& source, std::size_t n, std::string& st
   return reinterpret_cast<const unsigned char*>(storage.data());
 }
 
-bool EnhancedRecordsWellFormed(const unsigned char* bytes, std::uint64_t total) {
+bool EnhancedRecordsWellFormed(const ByteReader& records) {
+  const std::uint64_t total = records.Size();
   std::uint64_t at = 0;
   std::uint32_t lastType = 0;
   while (at < total) {
-    if (total - at < EmrMinSize) return false;
-    const std::uint32_t type = ReadU32(bytes, at + EmrTypeAt);
-    const std::uint32_t size = ReadU32(bytes, at + EmrSizeAt);
-    if (size < EmrMinSize || size % 4 != 0 || size > total - at) return false;
-    if (at == 0 && (type != EmrHeader || size < EmfHeaderRecordMinSize)) return false;
+    if (total - at < emf::Record::MinSize) return false;
+    const std::uint32_t type = records.U32(at + emf::Record::TypeAt);
+    const std::uint32_t size = records.U32(at + emf::Record::SizeAt);
+    if (size < emf::Record::MinSize || size % 4 != 0 || size > total - at) return false;
+    if (at == 0 && (type != EmrHeader || size < emf::Header::MinSize)) return false;
     lastType = type;
     at += size;
   }
   return lastType == EmrEof;
 }
 
-PictureHeader ReadEnhanced(PictureSource& source, const unsigned char* head) {
-  const std::uint32_t total = ReadU32(head, EmfTotalBytesAt);
-  if (total < EmfHeaderSize) NotValid();
+PictureHeader ReadEnhanced(PictureSource& source, const ByteReader& head) {
+  using emf::Header;
+  const std::uint32_t total = head.U32(Header::TotalBytesAt);
+  if (total < Header::ReadSize) NotValid();
   if (!source.Holds(0, total)) throw EReadError();
   std::string storage;
-  const unsigned char* bytes = Bytes(source, total, storage);
-  if (!EnhancedRecordsWellFormed(bytes, total)) NotValid();
+  if (!EnhancedRecordsWellFormed(ByteReader(Bytes(source, total, storage), total))) NotValid();
 
   const std::int64_t frameWidth =
-      std::int64_t{ReadI32(head, EmfFrameRightAt)} - ReadI32(head, EmfFrameLeftAt);
+      std::int64_t{head.I32(Header::FrameRightAt)} - head.I32(Header::FrameLeftAt);
   const std::int64_t frameHeight =
-      std::int64_t{ReadI32(head, EmfFrameBottomAt)} - ReadI32(head, EmfFrameTopAt);
+      std::int64_t{head.I32(Header::FrameBottomAt)} - head.I32(Header::FrameTopAt);
   PictureHeader header;
-  header.Width = MulDiv64(frameWidth, ReadI32(head, EmfDevicePixelsXAt),
-                          std::int64_t{ReadI32(head, EmfDeviceMillimetresXAt)} * 100);
-  header.Height = MulDiv64(frameHeight, ReadI32(head, EmfDevicePixelsYAt),
-                           std::int64_t{ReadI32(head, EmfDeviceMillimetresYAt)} * 100);
+  header.Width = MulDiv64(frameWidth, head.I32(Header::DevicePixelsXAt),
+                          std::int64_t{head.I32(Header::DeviceMillimetresXAt)} * 100);
+  header.Height = MulDiv64(frameHeight, head.I32(Header::DevicePixelsYAt),
+                           std::int64_t{head.I32(Header::DeviceMillimetresYAt)} * 100);
   return header;
 }
 
 bool MetaHeaderSane(PictureSource& source) {
-  const std::uint64_t available = source.Size() - PlaceableHeaderSize;
-  if (available < MetaHeaderSize) return false;
-  unsigned char meta[MetaHeaderSize];
-  source.ReadExact(PlaceableHeaderSize, meta, sizeof meta);
-  const std::uint16_t type = ReadU16(meta, MetaTypeAt);
-  const std::uint16_t version = ReadU16(meta, MetaVersionAt);
-  const std::uint64_t sizeBytes = std::uint64_t{ReadU32(meta, MetaSizeWordsAt)} * 2;
-  return (type == 1 || type == 2) && ReadU16(meta, MetaHeaderWordsAt) == MetaHeaderWords &&
-         (version == 0x0100 || version == 0x0300) && sizeBytes >= MetaHeaderSize &&
-         sizeBytes <= available;
+  const std::uint64_t available = source.Size() - Placeable::Size;
+  if (available < MetaHeader::Size) return false;
+  unsigned char bytes[MetaHeader::Size];
+  source.ReadExact(Placeable::Size, bytes, sizeof bytes);
+  const ByteReader meta(bytes, sizeof bytes);
+  const std::uint16_t type = meta.U16(MetaHeader::TypeAt);
+  const std::uint16_t version = meta.U16(MetaHeader::VersionAt);
+  const std::uint64_t sizeBytes = std::uint64_t{meta.U32(MetaHeader::SizeWordsAt)} * 2;
+  return (type == MetaHeader::MemoryType || type == MetaHeader::DiskType) &&
+         meta.U16(MetaHeader::HeaderWordsAt) == MetaHeader::HeaderWords &&
+         (version == MetaHeader::Version1 || version == MetaHeader::Version3) &&
+         sizeBytes >= MetaHeader::Size && sizeBytes <= available;
 }
 
 PictureHeader ReadPlaceable(PictureSource& source, const ScreenMetrics& screen) {
-  if (source.Size() < PlaceableHeaderSize) NotValid();
-  unsigned char head[PlaceableHeaderSize];
-  source.ReadExact(0, head, sizeof head);
-  if (ReadU32(head, PlaceableKeyAt) != PlaceableKey) NotValid();
+  if (source.Size() < Placeable::Size) NotValid();
+  unsigned char bytes[Placeable::Size];
+  source.ReadExact(0, bytes, sizeof bytes);
+  const ByteReader head(bytes, sizeof bytes);
+  if (head.U32(Placeable::KeyAt) != Placeable::Key) NotValid();
   std::uint16_t checksum = 0;
-  for (std::size_t at = 0; at < PlaceableChecksumAt; at += 2) checksum ^= ReadU16(head, at);
-  if (checksum != ReadU16(head, PlaceableChecksumAt)) NotValid();
+  for (std::size_t at = 0; at < Placeable::ChecksumAt; at += 2) checksum ^= head.U16(at);
+  if (checksum != head.U16(Placeable::ChecksumAt)) NotValid();
   if (!MetaHeaderSane(source)) NotValid();
 
-  const int width = ReadI16(head, PlaceableRightAt) - ReadI16(head, PlaceableLeftAt);
-  const int height = ReadI16(head, PlaceableBottomAt) - ReadI16(head, PlaceableTopAt);
-  const int unitsPerInch = ReadU16(head, PlaceableUnitsPerInchAt);
+  const int width = head.I16(Placeable::RightAt) - head.I16(Placeable::LeftAt);
+  const int height = head.I16(Placeable::BottomAt) - head.I16(Placeable::TopAt);
+  const int unitsPerInch = head.U16(Placeable::UnitsPerInchAt);
   const int u = unitsPerInch != 0 ? unitsPerInch : DefaultUnitsPerInch;
   const int sizeX = MulDiv(width, HundredthsMmPerInch, u);  // hundredths of a millimetre
   const int sizeY = MulDiv(height, HundredthsMmPerInch, u);
@@ -170,10 +136,12 @@ PictureHeader ReadPlaceable(PictureSource& source, const ScreenMetrics& screen) 
 }  // namespace
 
 PictureHeader ReadMetafileHeader(PictureSource& source, const ScreenMetrics& screen) {
-  if (source.Size() > EmfHeaderSize) {
-    unsigned char head[EmfHeaderSize];
-    source.ReadExact(0, head, sizeof head);
-    if (ReadU32(head, EmfTypeAt) == EmrHeader && ReadU32(head, EmfSignatureAt) == EmfSignature)
+  if (source.Size() > emf::Header::ReadSize) {
+    unsigned char bytes[emf::Header::ReadSize];
+    source.ReadExact(0, bytes, sizeof bytes);
+    const ByteReader head(bytes, sizeof bytes);
+    if (head.U32(emf::Record::TypeAt) == EmrHeader &&
+        head.U32(emf::Header::SignatureAt) == emf::Header::Signature)
       return ReadEnhanced(source, head);
   }
   return ReadPlaceable(source, screen);

@@ -7,63 +7,25 @@
 #include <cstdint>
 #include <cstring>
 
+#include "core/pictures/formats/Bmp.h"
+#include "core/pictures/formats/ByteReader.h"
 #include "drawing/decode/JpegDecoder.h"
 
 namespace {
 
-// BMP file header (14 bytes), little-endian:
-//   0  2  signature "BM"
-//   2  4  file size
-//   6  4  reserved
-//  10  4  offset of the pixel data from the start of the file
-constexpr std::size_t kFileHeaderSize = 14;
-constexpr std::size_t kFileOffBits = 10;
-
-// Info header. Core form (12 bytes):
-//   0  4  header size (12)
-//   4  2  width, unsigned
-//   6  2  height, unsigned (always bottom-up)
-//   8  2  planes
-//  10  2  bits per pixel
-// Colour table entries are 3 bytes (blue, green, red).
-//
-// Windows forms (40 bytes or more; 52, 56, 108 and 124 add fields at the end):
-//   0  4  header size
-//   4  4  width, signed
-//   8  4  height, signed; negative for a top-down bitmap
-//  12  2  planes
-//  14  2  bits per pixel
-//  16  4  compression (0 none, 1 RLE8, 2 RLE4, 3 bit fields, 4 JPEG, 5 PNG,
-//         6 bit fields with alpha)
-//  20  4  size of the pixel data, 0 for uncompressed bitmaps
-//  24  8  pixels per metre, x and y
-//  32  4  colours used (0: the full table for 1, 4 and 8 bits)
-//  36  4  colours important
-//  40 16  red, green, blue and alpha masks (headers of 52 bytes or more hold
-//         the first three, 56 or more all four)
-// Colour table entries are 4 bytes (blue, green, red, reserved). A 40-byte
-// header with bit fields is followed by three masks (four for compression 6).
-constexpr std::size_t kCoreHeaderSize = 12;
-constexpr std::size_t kInfoHeaderSize = 40;
-
-constexpr std::uint32_t kBiRgb = 0;
-constexpr std::uint32_t kBiRle8 = 1;
-constexpr std::uint32_t kBiRle4 = 2;
-constexpr std::uint32_t kBiBitFields = 3;
-constexpr std::uint32_t kBiJpeg = 4;
-constexpr std::uint32_t kBiPng = 5;
-constexpr std::uint32_t kBiAlphaBitFields = 6;
+using bmp::BiAlphaBitFields;
+using bmp::BiBitFields;
+using bmp::BiJpeg;
+using bmp::BiPng;
+using bmp::BiRgb;
+using bmp::BiRle4;
+using bmp::BiRle8;
+using bmp::CoreHeader;
+using bmp::FileHeader;
+using bmp::InfoHeader;
 
 // Largest bitmap built (pixels); Qt's readers refuse images over 256 MB too.
-constexpr std::int64_t kMaxPixels = std::int64_t(1) << 26;
-
-std::uint32_t U32(const unsigned char* p) {
-  return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
-         std::uint32_t(p[3]) << 24;
-}
-std::uint16_t U16(const unsigned char* p) {
-  return std::uint16_t(p[0] | p[1] << 8);
-}
+constexpr std::int64_t MaxPixels = std::int64_t(1) << 26;
 
 void Put32(std::string& out, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) out.push_back(char((v >> (8 * i)) & 0xFF));
@@ -77,7 +39,7 @@ struct DibLayout {
   std::int64_t Width = 0;
   std::int64_t Height = 0;  // signed: negative for top-down
   int Bits = 0;
-  std::uint32_t Compression = kBiRgb;
+  std::uint32_t Compression = BiRgb;
   std::uint32_t ImageSize = 0;
   std::uint32_t Masks[3] = {0, 0, 0};
   bool Core = false;
@@ -90,38 +52,42 @@ struct DibLayout {
 // Reads the info header and locates masks and colour table. The colour table
 // may be cut short by `size`; the layout still says how long it should be.
 bool ParseInfo(const unsigned char* p, std::size_t size, DibLayout& layout) {
+  const ByteReader header(p, size);
   if (size < 4) return false;
-  const std::uint32_t headerSize = U32(p);
+  const std::uint32_t headerSize = header.U32(bmp::HeaderSizeAt);
   std::uint32_t colorsUsed = 0;
-  if (headerSize == kCoreHeaderSize) {
-    if (size < kCoreHeaderSize) return false;
+  if (headerSize == CoreHeader::Size) {
+    if (size < CoreHeader::Size) return false;
     layout.Core = true;
-    layout.Width = U16(p + 4);
-    layout.Height = U16(p + 6);
-    layout.Bits = U16(p + 10);
-    layout.EntrySize = 3;
-  } else if (headerSize >= kInfoHeaderSize) {
+    layout.Width = header.U16(CoreHeader::WidthAt);
+    layout.Height = header.U16(CoreHeader::HeightAt);
+    layout.Bits = header.U16(CoreHeader::BitCountAt);
+    layout.EntrySize = CoreHeader::ColourEntrySize;
+  } else if (headerSize >= InfoHeader::Size) {
     if (size < headerSize) return false;
-    layout.Width = std::int32_t(U32(p + 4));
-    layout.Height = std::int32_t(U32(p + 8));
-    layout.Bits = U16(p + 14);
-    layout.Compression = U32(p + 16);
-    layout.ImageSize = U32(p + 20);
-    colorsUsed = U32(p + 32);
+    layout.Width = header.I32(InfoHeader::WidthAt);
+    layout.Height = header.I32(InfoHeader::HeightAt);
+    layout.Bits = header.U16(InfoHeader::BitCountAt);
+    layout.Compression = header.U32(InfoHeader::CompressionAt);
+    layout.ImageSize = header.U32(InfoHeader::ImageSizeAt);
+    colorsUsed = header.U32(InfoHeader::ColoursUsedAt);
   } else {
     return false;
   }
   std::size_t offset = headerSize;
   const bool bitFields =
-      layout.Compression == kBiBitFields || layout.Compression == kBiAlphaBitFields;
+      layout.Compression == BiBitFields || layout.Compression == BiAlphaBitFields;
   if (bitFields) {
-    if (headerSize >= 52) {
-      for (int i = 0; i < 3; ++i) layout.Masks[i] = U32(p + 40 + 4 * i);
+    if (headerSize >= InfoHeader::WithMasksSize) {
+      for (int i = 0; i < 3; ++i)
+        layout.Masks[i] = header.U32(InfoHeader::MasksAt + bmp::MaskSize * i);
     } else {
-      const std::size_t maskCount = layout.Compression == kBiAlphaBitFields ? 4 : 3;
-      if (size < offset + 12) return false;
-      for (int i = 0; i < 3; ++i) layout.Masks[i] = U32(p + offset + 4 * i);
-      offset += 4 * maskCount;
+      const std::size_t masksSize = layout.Compression == BiAlphaBitFields
+                                        ? bmp::AlphaBitFieldMasksSize
+                                        : bmp::BitFieldMasksSize;
+      if (size < offset + bmp::BitFieldMasksSize) return false;
+      for (int i = 0; i < 3; ++i) layout.Masks[i] = header.U32(offset + bmp::MaskSize * i);
+      offset += masksSize;
     }
   }
   layout.TableOffset = offset;
@@ -185,7 +151,7 @@ DecodedBitmap FromCompressedImage(const DibLayout& layout, const unsigned char* 
   std::size_t size = bitsSize;
   if (layout.ImageSize != 0) size = std::min<std::size_t>(size, layout.ImageSize);
   QImage image;
-  if (layout.Compression == kBiJpeg) {
+  if (layout.Compression == BiJpeg) {
     image = DecodeJpeg(std::string(reinterpret_cast<const char*>(bits), size), QSize());
   } else {
     image = QImage::fromData(bits, static_cast<int>(std::min<std::size_t>(size, INT32_MAX)), "PNG");
@@ -215,22 +181,23 @@ struct Channel {
 // Our own unpacker of the rewritten form (see Decode): 40-byte header, masks
 // for bit fields, a full colour table, uncompressed rows.
 QImage UnpackRewritten(const std::string& file) {
-  const auto* p = reinterpret_cast<const unsigned char*>(file.data());
-  const std::int64_t width = std::int32_t(U32(p + 18));
-  const std::int64_t storedHeight = std::int32_t(U32(p + 22));
-  const int bits = U16(p + 28);
-  const bool bitFields = U32(p + 30) == kBiBitFields;
-  const std::size_t offBits = U32(p + kFileOffBits);
+  const ByteReader bytes(file);
+  const ByteReader info = bytes.From(FileHeader::Size);
+  const std::int64_t width = info.I32(InfoHeader::WidthAt);
+  const std::int64_t storedHeight = info.I32(InfoHeader::HeightAt);
+  const int bits = info.U16(InfoHeader::BitCountAt);
+  const bool bitFields = info.U32(InfoHeader::CompressionAt) == BiBitFields;
+  const std::size_t offBits = bytes.U32(FileHeader::PixelsAt);
   const bool topDown = storedHeight < 0;
   const std::int64_t height = topDown ? -storedHeight : storedHeight;
   QImage image(int(width), int(height), QImage::Format_RGB32);
   if (image.isNull()) return image;
 
-  std::size_t tableAt = kFileHeaderSize + kInfoHeaderSize;
+  std::size_t tableAt = FileHeader::Size + InfoHeader::Size;
   std::uint32_t masks[3] = {0xFF0000, 0xFF00, 0xFF};
   if (bitFields) {
-    for (int i = 0; i < 3; ++i) masks[i] = U32(p + tableAt + 4 * i);
-    tableAt += 12;
+    for (int i = 0; i < 3; ++i) masks[i] = bytes.U32(tableAt + bmp::MaskSize * i);
+    tableAt += bmp::BitFieldMasksSize;
   } else if (bits == 16) {
     masks[0] = 0x7C00;
     masks[1] = 0x03E0;
@@ -240,14 +207,15 @@ QImage UnpackRewritten(const std::string& file) {
   QRgb table[256] = {};
   if (bits <= 8) {
     for (int i = 0; i < (1 << bits); ++i) {
-      const unsigned char* e = p + tableAt + 4 * i;
-      table[i] = qRgb(e[2], e[1], e[0]);
+      const std::size_t entry = tableAt + InfoHeader::ColourEntrySize * i;
+      table[i] = qRgb(bytes.U8(entry + 2), bytes.U8(entry + 1), bytes.U8(entry));
     }
   }
 
   const std::size_t rowBytes = RowBytes(width, bits);
   for (std::int64_t row = 0; row < height; ++row) {
-    const unsigned char* in = p + offBits + std::size_t(row) * rowBytes;
+    const ByteReader pixels = bytes.Part(offBits + std::size_t(row) * rowBytes, rowBytes);
+    const unsigned char* in = pixels.Data();
     auto* out = reinterpret_cast<QRgb*>(image.scanLine(int(topDown ? row : height - 1 - row)));
     for (std::int64_t x = 0; x < width; ++x) {
       switch (bits) {
@@ -264,7 +232,8 @@ QImage UnpackRewritten(const std::string& file) {
           out[x] = qRgb(in[3 * x + 2], in[3 * x + 1], in[3 * x]);
           break;
         default: {
-          const std::uint32_t v = bits == 16 ? U16(in + 2 * x) : U32(in + 4 * x);
+          const std::uint32_t v =
+              bits == 16 ? pixels.U16(std::size_t(2 * x)) : pixels.U32(std::size_t(4 * x));
           out[x] = qRgb(red.Value(v), green.Value(v), blue.Value(v));
           break;
         }
@@ -281,28 +250,28 @@ DecodedBitmap Decode(const unsigned char* info, std::size_t infoSize, const unsi
   DecodedBitmap result;
   DibLayout layout;
   if (!ParseInfo(info, infoSize, layout)) return result;
-  if (layout.Compression == kBiJpeg || layout.Compression == kBiPng)
+  if (layout.Compression == BiJpeg || layout.Compression == BiPng)
     return FromCompressedImage(layout, bits, bitsSize);
 
   const std::int64_t width = layout.Width;
   const std::int64_t height = layout.Height < 0 ? -layout.Height : layout.Height;
-  if (width <= 0 || height <= 0 || width * height > kMaxPixels) return result;
+  if (width <= 0 || height <= 0 || width * height > MaxPixels) return result;
   const int pixelBits = layout.Bits;
   bool rle = false;
   bool bitFields = false;
   switch (layout.Compression) {
-    case kBiRgb:
+    case BiRgb:
       if (pixelBits != 1 && pixelBits != 4 && pixelBits != 8 && pixelBits != 16 &&
           pixelBits != 24 && pixelBits != 32)
         return result;
       break;
-    case kBiRle8:
-    case kBiRle4:
-      if (pixelBits != (layout.Compression == kBiRle8 ? 8 : 4) || layout.Height < 0) return result;
+    case BiRle8:
+    case BiRle4:
+      if (pixelBits != (layout.Compression == BiRle8 ? 8 : 4) || layout.Height < 0) return result;
       rle = true;
       break;
-    case kBiBitFields:
-    case kBiAlphaBitFields:
+    case BiBitFields:
+    case BiAlphaBitFields:
       if (pixelBits != 16 && pixelBits != 32) return result;
       bitFields = true;
       break;
@@ -316,7 +285,8 @@ DecodedBitmap Decode(const unsigned char* info, std::size_t infoSize, const unsi
   const std::size_t outTable = outBits <= 8 ? (std::size_t(1) << outBits) : 0;
   const std::size_t outRow = RowBytes(width, outBits);
   const std::size_t outData = outRow * std::size_t(height);
-  const std::size_t headers = kFileHeaderSize + kInfoHeaderSize + (bitFields ? 12 : 0);
+  const std::size_t headers =
+      FileHeader::Size + InfoHeader::Size + (bitFields ? bmp::BitFieldMasksSize : 0);
   const std::size_t offBits = headers + outTable * 4;
 
   std::string out;
@@ -325,12 +295,12 @@ DecodedBitmap Decode(const unsigned char* info, std::size_t infoSize, const unsi
   Put32(out, static_cast<std::uint32_t>(std::min<std::size_t>(offBits + outData, UINT32_MAX)));
   Put32(out, 0);
   Put32(out, static_cast<std::uint32_t>(offBits));
-  Put32(out, kInfoHeaderSize);
+  Put32(out, InfoHeader::Size);
   Put32(out, static_cast<std::uint32_t>(width));
   Put32(out, static_cast<std::uint32_t>(static_cast<std::int32_t>(rle ? height : layout.Height)));
   Put16(out, 1);
   Put16(out, static_cast<std::uint16_t>(outBits));
-  Put32(out, bitFields ? kBiBitFields : kBiRgb);
+  Put32(out, bitFields ? BiBitFields : BiRgb);
   Put32(out, static_cast<std::uint32_t>(outData));
   Put32(out, 0);
   Put32(out, 0);
@@ -356,7 +326,7 @@ DecodedBitmap Decode(const unsigned char* info, std::size_t infoSize, const unsi
   std::size_t available = bitsSize;
   if (layout.ImageSize != 0) available = std::min<std::size_t>(available, layout.ImageSize);
   if (rle) {
-    ExpandRle(bits, available, layout.Compression == kBiRle4, static_cast<int>(width),
+    ExpandRle(bits, available, layout.Compression == BiRle4, static_cast<int>(width),
               static_cast<int>(height), dest, outRow);
   } else {
     std::memcpy(dest, bits, std::min(available, outData));
@@ -377,25 +347,25 @@ DecodedBitmap Decode(const unsigned char* info, std::size_t infoSize, const unsi
 }  // namespace
 
 DecodedBitmap DecodeBitmapFile(const std::string& bytes, BitmapUnpacking unpacking) {
-  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-  const std::size_t size = bytes.size();
-  if (size < kFileHeaderSize + 4 || p[0] != 'B' || p[1] != 'M') return {};
-  const unsigned char* info = p + kFileHeaderSize;
-  const std::size_t infoAvailable = size - kFileHeaderSize;
+  const ByteReader file(bytes);
+  const std::size_t size = file.Size();
+  if (size < FileHeader::Size + 4 || file.U16(FileHeader::SignatureAt) != FileHeader::Signature)
+    return {};
+  const ByteReader info = file.From(FileHeader::Size);
   DibLayout layout;
-  if (!ParseInfo(info, infoAvailable, layout)) return {};
-  std::size_t dataStart = kFileHeaderSize + std::min(layout.InfoSize, infoAvailable);
-  const std::size_t offBits = U32(p + kFileOffBits);
+  if (!ParseInfo(info.Data(), info.Size(), layout)) return {};
+  std::size_t dataStart = FileHeader::Size + std::min(layout.InfoSize, info.Size());
+  const std::size_t offBits = file.U32(FileHeader::PixelsAt);
   if (offBits >= dataStart && offBits <= size) dataStart = offBits;
-  return Decode(info, infoAvailable, p + dataStart, size - dataStart, unpacking);
+  return Decode(info.Data(), info.Size(), file.Data() + dataStart, size - dataStart, unpacking);
 }
 
 DecodedBitmap DecodeDib(const unsigned char* info, std::size_t infoSize, const unsigned char* bits,
                         std::size_t bitsSize, BitmapUnpacking unpacking) {
   if (info == nullptr) return {};
   if (bits == nullptr) bitsSize = 0;
-  static const unsigned char kNothing = 0;
-  return Decode(info, infoSize, bits != nullptr ? bits : &kNothing, bitsSize, unpacking);
+  static const unsigned char Nothing = 0;
+  return Decode(info, infoSize, bits != nullptr ? bits : &Nothing, bitsSize, unpacking);
 }
 
 DecodedBitmap DecodePackedDib(const unsigned char* data, std::size_t size) {

@@ -1,5 +1,6 @@
 #include "drawing/decode/JpegDecoder.h"
 
+#include <QTransform>
 #include <QtGlobal>
 
 #include <algorithm>
@@ -10,6 +11,8 @@
 #include <thread>
 #include <vector>
 
+#include "core/pictures/formats/ByteReader.h"
+#include "core/pictures/formats/Exif.h"
 #include "drawing/decode/JpegRestartDecoder.h"
 
 // jpeglib.h needs FILE and size_t declared first.
@@ -21,18 +24,18 @@ namespace {
 // The largest picture decoded at all (full-scale pixels): larger ones would
 // take seconds of decoding even at 1/8 scale. Such sizes only come from damaged
 // or hostile headers.
-constexpr qint64 kMaxFullPixels = qint64(1) << 30;
+constexpr qint64 MaxFullPixels = qint64(1) << 30;
 // The largest decoded image (pixels, 4 bytes each).
-constexpr qint64 kMaxOutputPixels = qint64(1) << 28;
+constexpr qint64 MaxOutputPixels = qint64(1) << 28;
 // The decoder's working memory (coefficient buffers of progressive pictures).
-constexpr long kMaxDecoderMemory = 1024L * 1024L * 1024L;
+constexpr long MaxDecoderMemory = 1024L * 1024L * 1024L;
 // Files this large or larger are decoded in bands on several cores when they
 // have restart markers; at most this many bands.
-constexpr std::size_t kMinBandedBytes = 512 * 1024;
-constexpr unsigned kMaxBands = 4;
+constexpr std::size_t MinBandedBytes = 512 * 1024;
+constexpr unsigned MaxBands = 4;
 // Grayscale pictures and pictures on screens of 8 bits or fewer are reduced to
 // this many colours.
-constexpr int kPaletteColors = 236;
+constexpr int PaletteColors = 236;
 
 // libjpeg reports a fatal error by calling error_exit, which must not return.
 // We jump back to the setjmp of the stage that called the decoder. Only plain
@@ -112,13 +115,13 @@ bool StartDecoding(Session* session, const StartRequest* request) {
 
   jpeg_create_decompress(info);
   session->Created = true;
-  info->mem->max_memory_to_use = kMaxDecoderMemory;
+  info->mem->max_memory_to_use = MaxDecoderMemory;
   jpeg_mem_src(info, request->Data, request->Size);
   if (jpeg_read_header(info, TRUE) != JPEG_HEADER_OK) ERREXIT(info, JERR_NO_IMAGE);
 
   session->FullWidth = static_cast<int>(info->image_width);
   session->FullHeight = static_cast<int>(info->image_height);
-  if (qint64(info->image_width) * info->image_height > kMaxFullPixels)
+  if (qint64(info->image_width) * info->image_height > MaxFullPixels)
     ERREXIT1(info, JERR_IMAGE_TOO_BIG, JPEG_MAX_DIMENSION);
 
   session->ScaleDenominator =
@@ -135,7 +138,7 @@ bool StartDecoding(Session* session, const StartRequest* request) {
     case JCS_GRAYSCALE:
       info->out_color_space = JCS_GRAYSCALE;
       info->quantize_colors = TRUE;
-      info->desired_number_of_colors = kPaletteColors;
+      info->desired_number_of_colors = PaletteColors;
       session->Kind = OutputKind::Indexed;
       break;
     case JCS_CMYK:
@@ -148,7 +151,7 @@ bool StartDecoding(Session* session, const StartRequest* request) {
       if (request->Quantize) {
         info->out_color_space = JCS_RGB;
         info->quantize_colors = TRUE;
-        info->desired_number_of_colors = kPaletteColors;
+        info->desired_number_of_colors = PaletteColors;
         session->Kind = OutputKind::Indexed;
       } else {
 #if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
@@ -162,7 +165,7 @@ bool StartDecoding(Session* session, const StartRequest* request) {
   }
 
   jpeg_calc_output_dimensions(info);
-  if (qint64(info->output_width) * info->output_height > kMaxOutputPixels)
+  if (qint64(info->output_width) * info->output_height > MaxOutputPixels)
     ERREXIT(info, JERR_OUT_OF_MEMORY);
   jpeg_start_decompress(info);
   return true;
@@ -173,11 +176,11 @@ bool ReadScanlines(Session* session, unsigned char* bits, qsizetype bytesPerLine
   jpeg_decompress_struct* info = &session->Info;
   if (setjmp(session->Errors.Jump)) return false;
 
-  constexpr int kRowsAtOnce = 16;
-  JSAMPROW rows[kRowsAtOnce];
+  constexpr int RowsAtOnce = 16;
+  JSAMPROW rows[RowsAtOnce];
   while (info->output_scanline < info->output_height) {
     const JDIMENSION first = info->output_scanline;
-    const JDIMENSION count = std::min<JDIMENSION>(kRowsAtOnce, info->output_height - first);
+    const JDIMENSION count = std::min<JDIMENSION>(RowsAtOnce, info->output_height - first);
     for (JDIMENSION i = 0; i < count; ++i) rows[i] = bits + (first + i) * bytesPerLine;
     if (jpeg_read_scanlines(info, rows, count) == 0) break;  // cannot happen with a memory source
   }
@@ -315,22 +318,65 @@ JpegDecodeResult DecodeBands(const std::vector<JpegBand>& bands, const JpegDecod
   return result;
 }
 
-}  // namespace
-
-JpegDecodeResult DecodeJpegImage(const std::string& bytes, const JpegDecodeOptions& options) {
-  if (bytes.empty()) return {};
+// Decodes the stored pixels, not turned.
+JpegDecodeResult DecodeStored(const std::string& bytes, const JpegDecodeOptions& options) {
   // Several cores decode the bands between restart markers side by side. The
   // colour quantiser needs the whole picture for its palette.
   const unsigned cores = std::thread::hardware_concurrency();
   if (options.UseThreads && !options.QuantizeColors && cores >= 2 &&
-      bytes.size() >= kMinBandedBytes) {
-    const std::vector<JpegBand> bands = SplitJpegAtRestarts(bytes, int(std::min(cores, kMaxBands)));
+      bytes.size() >= MinBandedBytes) {
+    const std::vector<JpegBand> bands = SplitJpegAtRestarts(bytes, int(std::min(cores, MaxBands)));
     if (bands.size() >= 2) {
       JpegDecodeResult result = DecodeBands(bands, options);
       if (!result.Image.isNull()) return result;
     }
   }
   return DecodeWhole(bytes, options, 0);
+}
+
+}  // namespace
+
+QImage UprightImage(const QImage& stored, int orientation) {
+  if (stored.isNull()) return stored;
+  // Exact turns by whole quarters (no smoothing); QTransform's y axis points
+  // down, so positive angles turn clockwise.
+  const auto turned = [&stored](int degrees) {
+    return stored.transformed(QTransform().rotate(degrees), Qt::FastTransformation);
+  };
+  switch (orientation) {
+    case exif::Mirrored:
+      return stored.mirrored(true, false);
+    case exif::UpsideDown:
+      return stored.mirrored(true, true);
+    case exif::Flipped:
+      return stored.mirrored(false, true);
+    case exif::Transposed:
+      return turned(90).mirrored(true, false);
+    case exif::Clockwise:
+      return turned(90);
+    case exif::Transversed:
+      return turned(90).mirrored(false, true);
+    case exif::Anticlockwise:
+      return turned(270);
+    default:
+      return stored;
+  }
+}
+
+JpegDecodeResult DecodeJpegImage(const std::string& bytes, const JpegDecodeOptions& options) {
+  if (bytes.empty()) return {};
+  const int orientation =
+      options.Upright ? exif::JpegOrientation(ByteReader(bytes)) : exif::Upright;
+  if (orientation == exif::Upright) return DecodeStored(bytes, options);
+  // The reduced scale is chosen for the stored picture.
+  JpegDecodeOptions stored = options;
+  if (exif::SwapsWidthAndHeight(orientation)) stored.MinimumSize.transpose();
+  JpegDecodeResult result = DecodeStored(bytes, stored);
+  if (result.Image.isNull()) return result;
+  result.Image = UprightImage(result.Image, orientation);
+  if (exif::SwapsWidthAndHeight(orientation)) result.FullSize.transpose();
+  result.Orientation = orientation;
+  return result;
 }
 
 QImage DecodeJpeg(const std::string& bytes, QSize target, bool smooth) {

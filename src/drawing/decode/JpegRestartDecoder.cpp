@@ -4,17 +4,10 @@
 #include <cstdint>
 #include <cstring>
 
-namespace {
+#include "core/pictures/formats/ByteReader.h"
+#include "core/pictures/formats/Jpeg.h"
 
-// Markers of the JPEG file format (each 0xFF followed by the code).
-constexpr unsigned char kSoi = 0xD8;
-constexpr unsigned char kEoi = 0xD9;
-constexpr unsigned char kRst0 = 0xD0;
-constexpr unsigned char kRst7 = 0xD7;
-constexpr unsigned char kSos = 0xDA;
-constexpr unsigned char kDri = 0xDD;
-constexpr unsigned char kSofBaseline = 0xC0;
-constexpr unsigned char kSofExtended = 0xC1;
+namespace {
 
 // What splitting needs to know from the headers.
 struct Layout {
@@ -27,53 +20,53 @@ struct Layout {
   std::size_t DataStart = 0;     // first byte of the compressed data
 };
 
-std::uint16_t Be16(const unsigned char* p) {
-  return std::uint16_t(p[0] << 8 | p[1]);
-}
-
 // A frame header other than the two sequential Huffman-coded ones: progressive,
 // lossless, hierarchical or arithmetic coding.
 bool OtherFrame(unsigned char marker) {
-  return marker >= 0xC2 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8;
+  return marker >= jpeg::SofFirstOther && marker <= jpeg::SofLastOther && marker != jpeg::Dht &&
+         marker != jpeg::Jpg;
 }
 
 // Reads the segments from the start of the file to the start-of-scan header.
-//   frame header (SOF0/SOF1), after the length: 0 precision, 1 height,
-//     3 width (16-bit, big-endian), 5 number of components, 6 per component:
-//     identifier, sampling factors (horizontal << 4 | vertical), table
-//   restart interval (DRI): 0 MCUs between markers
-//   scan header (SOS): 0 number of components in the scan
-bool ReadLayout(const unsigned char* d, std::size_t n, Layout& layout) {
-  if (n < 4 || d[0] != 0xFF || d[1] != kSoi) return false;
+bool ReadLayout(const ByteReader& file, Layout& layout) {
+  using jpeg::Frame;
+  using jpeg::Segment;
+  const std::size_t n = file.Size();
+  if (n < 4 || file.U8(0) != jpeg::MarkerPrefix || file.U8(1) != jpeg::Soi) return false;
   std::size_t pos = 2;
   int components = 0;
-  while (pos + 4 <= n) {
-    if (d[pos] != 0xFF) return false;
-    const unsigned char marker = d[pos + 1];
-    if (marker == 0xFF) {  // fill byte
+  while (pos + Segment::DataAt <= n) {
+    if (file.U8(pos) != jpeg::MarkerPrefix) return false;
+    const unsigned char marker = file.U8(pos + Segment::CodeAt);
+    if (marker == jpeg::MarkerPrefix) {  // fill byte
       ++pos;
       continue;
     }
-    if (marker == 0x01 || (marker >= kRst0 && marker <= kSoi)) {  // no length
+    if (marker == jpeg::Tem || (marker >= jpeg::Rst0 && marker <= jpeg::Soi)) {  // no length
       pos += 2;
       continue;
     }
-    if (marker == kEoi || OtherFrame(marker)) return false;
-    const std::size_t length = Be16(d + pos + 2);
-    if (length < 2 || length > n - pos - 2) return false;
-    const unsigned char* segment = d + pos + 4;
-    const std::size_t size = length - 2;
-    if (marker == kSofBaseline || marker == kSofExtended) {
-      if (components != 0 || size < 6) return false;
-      layout.HeightAt = pos + 5;
-      layout.Height = Be16(segment + 1);
-      layout.Width = Be16(segment + 3);
-      components = segment[5];
-      if (components < 1 || components > 4 || size < 6 + 3 * std::size_t(components)) return false;
+    if (marker == jpeg::Eoi || OtherFrame(marker)) return false;
+    const std::size_t length = file.U16BigEndian(pos + Segment::LengthAt);
+    if (length < Segment::LengthSize || length > n - pos - 2) return false;
+    const std::size_t dataAt = pos + Segment::DataAt;
+    const ByteReader segment = file.Part(dataAt, length - Segment::LengthSize);
+    const std::size_t size = segment.Size();
+    if (marker == jpeg::SofBaseline || marker == jpeg::SofExtended) {
+      if (components != 0 || size < Frame::FixedSize) return false;
+      layout.HeightAt = dataAt + Frame::HeightAt;
+      layout.Height = segment.U16BigEndian(Frame::HeightAt);
+      layout.Width = segment.U16BigEndian(Frame::WidthAt);
+      components = segment.U8(Frame::ComponentsAt);
+      if (components < 1 || components > 4 ||
+          size < Frame::FixedSize + Frame::ComponentSize * std::size_t(components))
+        return false;
       int hMax = 1, vMax = 1;
       for (int c = 0; c < components; ++c) {
-        const int h = segment[7 + 3 * c] >> 4;
-        const int v = segment[7 + 3 * c] & 15;
+        const std::uint8_t sampling =
+            segment.U8(Frame::FixedSize + Frame::ComponentSize * c + Frame::SamplingInComponent);
+        const int h = sampling >> 4;
+        const int v = sampling & 15;
         if (h < 1 || h > 4 || v < 1 || v > 4) return false;
         hMax = std::max(hMax, h);
         vMax = std::max(vMax, v);
@@ -81,11 +74,12 @@ bool ReadLayout(const unsigned char* d, std::size_t n, Layout& layout) {
       // A single-component scan has one block per MCU.
       layout.McuWidth = components > 1 ? 8 * hMax : 8;
       layout.McuHeight = components > 1 ? 8 * vMax : 8;
-    } else if (marker == kDri) {
-      if (size < 2) return false;
-      layout.RestartInterval = Be16(segment);
-    } else if (marker == kSos) {
-      if (components == 0 || size < 1 || segment[0] != components) return false;
+    } else if (marker == jpeg::Dri) {
+      if (size < jpeg::RestartInterval::Size) return false;
+      layout.RestartInterval = segment.U16BigEndian(jpeg::RestartInterval::IntervalAt);
+    } else if (marker == jpeg::Sos) {
+      if (components == 0 || size < 1 || segment.U8(jpeg::Scan::ComponentsAt) != components)
+        return false;
       layout.DataStart = pos + 2 + length;
       return layout.Width > 0 && layout.Height > 0;
     }
@@ -102,20 +96,20 @@ bool FindRestarts(const unsigned char* d, std::size_t n, std::size_t start,
   std::size_t i = start;
   end = n;
   while (i < n) {
-    const void* found = std::memchr(d + i, 0xFF, n - i);
+    const void* found = std::memchr(d + i, jpeg::MarkerPrefix, n - i);
     if (found == nullptr) return true;
     i = std::size_t(static_cast<const unsigned char*>(found) - d);
     if (i + 1 >= n) return true;
     const unsigned char next = d[i + 1];
-    if (next == 0x00) {  // a stuffed 0xFF data byte
+    if (next == jpeg::StuffedZero) {  // a 0xFF data byte
       i += 2;
-    } else if (next == 0xFF) {  // fill byte
+    } else if (next == jpeg::MarkerPrefix) {  // fill byte
       ++i;
-    } else if (next >= kRst0 && next <= kRst7) {
-      if (next - kRst0 != int(restarts.size() % 8)) return false;
+    } else if (next >= jpeg::Rst0 && next <= jpeg::Rst7) {
+      if (next - jpeg::Rst0 != int(restarts.size() % jpeg::RestartMarkers)) return false;
       restarts.push_back(i);
       i += 2;
-    } else if (next == kEoi) {
+    } else if (next == jpeg::Eoi) {
       end = i;
       return true;
     } else {
@@ -131,7 +125,7 @@ std::vector<JpegBand> SplitJpegAtRestarts(const std::string& bytes, int parts) {
   const auto* d = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t n = bytes.size();
   Layout layout;
-  if (parts < 2 || !ReadLayout(d, n, layout) || layout.RestartInterval == 0) return {};
+  if (parts < 2 || !ReadLayout(ByteReader(bytes), layout) || layout.RestartInterval == 0) return {};
   const long long mcusPerRow = (layout.Width + layout.McuWidth - 1) / layout.McuWidth;
   const long long mcuRows = (layout.Height + layout.McuHeight - 1) / layout.McuHeight;
   const long long interval = layout.RestartInterval;
@@ -185,7 +179,7 @@ std::vector<JpegBand> SplitJpegAtRestarts(const std::string& bytes, int parts) {
     // The band's restart markers count from 0.
     for (long long k = first; k + 1 < last; ++k) {
       const std::size_t at = dataAt + (restarts[std::size_t(k)] - from) + 1;
-      band.Bytes[at] = char(kRst0 + (k - first) % 8);
+      band.Bytes[at] = char(jpeg::Rst0 + (k - first) % jpeg::RestartMarkers);
     }
     band.Bytes += "\xFF\xD9";
     bands.push_back(std::move(band));

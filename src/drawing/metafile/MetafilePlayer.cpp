@@ -1,30 +1,36 @@
 #include "drawing/metafile/MetafilePlayer.h"
 
+#include "core/pictures/formats/Emf.h"
+#include "core/pictures/formats/Wmf.h"
 #include "drawing/metafile/MetafilePlayerDevice.h"
 
-namespace {
+namespace metafile {
 
-constexpr std::uint32_t kEmfSignature = 0x464D4520;  // " EMF"
-constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7;
-
-}  // namespace
-
-MetafileForm MetafilePlayer::DetectForm(const std::string& bytes) {
-  const metafile::RecordView view(reinterpret_cast<const unsigned char*>(bytes.data()),
-                                  bytes.size());
-  if (view.Has(0, 44) && view.U32(0) == 1 && view.U32(40) == kEmfSignature)
+MetafileForm DetectForm(const std::string& bytes) {
+  const ByteReader file(bytes);
+  if (file.Has(0, emf::Header::SignatureAt + 4) &&
+      file.U32(emf::Record::TypeAt) == emf::EmrHeader &&
+      file.U32(emf::Header::SignatureAt) == emf::Header::Signature)
     return MetafileForm::Enhanced;
-  if (view.Has(0, 4) && view.U32(0) == kPlaceableKey) return MetafileForm::Placeable;
-  // A metafile header: type 1 (memory) or 2 (disk), 9 words long.
-  if (view.Has(0, 18) && (view.U16(0) == 1 || view.U16(0) == 2) && view.U16(2) == 9)
+  if (file.Has(0, 4) && file.U32(wmf::Placeable::KeyAt) == wmf::Placeable::Key)
+    return MetafileForm::Placeable;
+  // A metafile header: in memory or on disk, 9 words long.
+  using wmf::MetaHeader;
+  const std::uint16_t type = file.U16(MetaHeader::TypeAt);
+  if (file.Has(0, MetaHeader::Size) &&
+      (type == MetaHeader::MemoryType || type == MetaHeader::DiskType) &&
+      file.U16(MetaHeader::HeaderWordsAt) == MetaHeader::HeaderWords)
     return MetafileForm::Windows;
   return MetafileForm::None;
 }
 
-bool MetafilePlayer::Play(QPainter& painter, const std::string& bytes, const QRectF& target) {
+}  // namespace metafile
+
+bool PlayMetafile(QPainter& painter, const std::string& bytes, const QRectF& target) {
+  using metafile::MetafileForm;
   if (!painter.isActive()) return false;
   const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-  switch (DetectForm(bytes)) {
+  switch (metafile::DetectForm(bytes)) {
     case MetafileForm::Enhanced:
       return metafile::PlayEnhancedRecords(painter, data, bytes.size(), target);
     case MetafileForm::Placeable:

@@ -1,105 +1,31 @@
+// Inside the metafile player: the device's state. Its construction and
+// colours, the mapping from logical units to the painter, the object table
+// with the stock objects, the saved states and the clipping. Drawing, text
+// and bitmaps are in MetafilePlayerDrawing.cpp, MetafilePlayerText.cpp and
+// MetafilePlayerBitmaps.cpp.
 #include "drawing/metafile/MetafilePlayerDevice.h"
 
-#include <QFontMetricsF>
-#include <QLineF>
 #include <QPaintEngine>
-#include <QPen>
 
 #include <algorithm>
 #include <cmath>
-
-#include "drawing/decode/BitmapDecoder.h"
 
 namespace metafile {
 
 namespace {
 
 // Limits that keep hostile data from eating memory.
-constexpr std::size_t kMaxObjects = 65536;
-constexpr std::size_t kMaxSavedStates = 4096;
-constexpr std::size_t kMaxDashes = 16;
+constexpr std::size_t MaxObjects = 65536;
+constexpr std::size_t MaxSavedStates = 4096;
 // Pixels of all the bitmaps of one metafile together.
-constexpr long long kBitmapPixelBudget = 1LL << 28;
-// The widest pen drawn (device pixels); wider ones are drawn this wide.
-constexpr double kMaxPenPixels = 4096;
-// Text taller than this (device pixels) is not drawn.
-constexpr double kMaxTextPixels = 8192;
-// The size of the stock fonts on a 96 dpi screen: their cell height in pixels.
-constexpr double kStockFontPixels = 16;
+constexpr long long BitmapPixelBudget = 1LL << 28;
 // Clipping "everything": far outside any target.
-constexpr double kEverything = 1e6;
-
-constexpr double kPi = 3.14159265358979323846;
-
-// Half a device pixel right and down: aliased lines then land on the pixels
-// their coordinates round to.
-const QTransform kPixelCentres = QTransform::fromTranslate(0.5, 0.5);
+constexpr double EverythingExtent = 1e6;
 
 bool Finite(const QTransform& t) {
   return std::isfinite(t.m11()) && std::isfinite(t.m12()) && std::isfinite(t.m21()) &&
          std::isfinite(t.m22()) && std::isfinite(t.dx()) && std::isfinite(t.dy()) &&
          std::isfinite(t.m13()) && std::isfinite(t.m23()) && std::isfinite(t.m33());
-}
-
-// Device pixels per logical unit, as an average of both directions.
-double LinearScale(const QTransform& t) {
-  return std::sqrt(std::abs(t.m11() * t.m22() - t.m12() * t.m21()));
-}
-
-double AxisLength(const QTransform& t, double x, double y) {
-  const QPointF v = t.map(QPointF(x, y)) - t.map(QPointF(0, 0));
-  return std::hypot(v.x(), v.y());
-}
-
-// Brings an angle difference into (0, 360] (positive) or [-360, 0).
-double NormalisedSweep(double sweep, bool positive) {
-  sweep = std::fmod(sweep, 360.0);
-  if (positive) {
-    if (sweep <= 0) sweep += 360;
-  } else {
-    if (sweep >= 0) sweep -= 360;
-  }
-  return sweep;
-}
-
-Qt::BrushStyle HatchStyle(int hatch) {
-  switch (hatch) {
-    case 0:
-      return Qt::HorPattern;  // HS_HORIZONTAL
-    case 1:
-      return Qt::VerPattern;  // HS_VERTICAL
-    case 2:
-      return Qt::FDiagPattern;  // HS_FDIAGONAL, "\\\\"
-    case 3:
-      return Qt::BDiagPattern;  // HS_BDIAGONAL, "////"
-    case 4:
-      return Qt::CrossPattern;  // HS_CROSS
-    case 5:
-      return Qt::DiagCrossPattern;  // HS_DIAGCROSS
-    default:
-      return Qt::SolidPattern;
-  }
-}
-
-QPainter::CompositionMode BlitMode(std::uint32_t rop) {
-  switch (rop) {
-    case kSrcPaint:
-      return QPainter::RasterOp_SourceOrDestination;
-    case kSrcAnd:
-      return QPainter::RasterOp_SourceAndDestination;
-    case kSrcInvert:
-      return QPainter::RasterOp_SourceXorDestination;
-    case kSrcErase:
-      return QPainter::RasterOp_SourceAndNotDestination;
-    case kNotSrcCopy:
-      return QPainter::RasterOp_NotSource;
-    case kNotSrcErase:
-      return QPainter::RasterOp_NotSourceAndNotDestination;
-    case kMergePaint:
-      return QPainter::RasterOp_NotSourceOrDestination;
-    default:
-      return QPainter::CompositionMode_SourceOver;
-  }
 }
 
 GdiFont StockFont(const char* face, int height, int weight) {
@@ -172,29 +98,8 @@ GdiObject StockObject(std::uint32_t number) {
   }
 }
 
-QString AnsiText(const unsigned char* data, std::size_t size) {
-  // Windows-1252 at 0x80..0x9F; the rest is Latin-1. Undefined codes stay as
-  // their C1 control characters.
-  static const char16_t kHigh[32] = {
-      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-      0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-  QString text;
-  text.reserve(qsizetype(size));
-  for (std::size_t i = 0; i < size; ++i) {
-    const unsigned char c = data[i];
-    if (c == 0)
-      text.append(QChar(u' '));
-    else if (c >= 0x80 && c < 0xA0)
-      text.append(QChar(kHigh[c - 0x80]));
-    else
-      text.append(QChar(char16_t(c)));
-  }
-  return text;
-}
-
 Device::Device(QPainter& painter, const ReferenceDevice& reference)
-    : Painter(painter), Reference(reference), BitmapPixelsLeft(kBitmapPixelBudget) {
+    : Painter(painter), Reference(reference), BitmapPixelsLeft(BitmapPixelBudget) {
   Painter.save();
   Base = Painter.transform();
   BaseClipped = Painter.hasClipping();
@@ -205,7 +110,7 @@ Device::Device(QPainter& painter, const ReferenceDevice& reference)
   Painter.setRenderHint(QPainter::TextAntialiasing, true);
   Painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
   Painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-  Objects.resize(std::min(reference.ObjectSlots, kMaxObjects));
+  Objects.resize(std::min(reference.ObjectSlots, MaxObjects));
   Dc.Pen = StockPen(Qt::black, false);
   Dc.Brush = StockBrush(Qt::white, false);
   Dc.Font = std::get<GdiFont>(StockObject(13));
@@ -232,31 +137,31 @@ void Device::SetMapMode(int mode) {
   // points up.
   double unit = 0;
   switch (mode) {
-    case kMmText:
+    case MmText:
       Dc.WindowExt = QSizeF(1, 1);
       Dc.ViewportExt = QSizeF(1, 1);
       Dc.Mode = mode;
       return;
-    case kMmLoMetric:
+    case MmLoMetric:
       unit = 0.1;
       break;
-    case kMmHiMetric:
+    case MmHiMetric:
       unit = 0.01;
       break;
-    case kMmLoEnglish:
+    case MmLoEnglish:
       unit = 0.254;
       break;
-    case kMmHiEnglish:
+    case MmHiEnglish:
       unit = 0.0254;
       break;
-    case kMmTwips:
+    case MmTwips:
       unit = 25.4 / 1440;
       break;
-    case kMmIsotropic:
-      if (Dc.Mode == kMmIsotropic) return;
+    case MmIsotropic:
+      if (Dc.Mode == MmIsotropic) return;
       unit = 0.1;  // starts with the extents of the low metric mode
       break;
-    case kMmAnisotropic:
+    case MmAnisotropic:
       Dc.Mode = mode;  // keeps the extents of the mode before
       return;
     default:
@@ -268,13 +173,13 @@ void Device::SetMapMode(int mode) {
 }
 
 void Device::SetWindowExt(QSizeF extent) {
-  if (Dc.Mode != kMmIsotropic && Dc.Mode != kMmAnisotropic) return;
+  if (Dc.Mode != MmIsotropic && Dc.Mode != MmAnisotropic) return;
   if (extent.width() == 0 || extent.height() == 0) return;
   Dc.WindowExt = extent;
 }
 
 void Device::SetViewportExt(QSizeF extent) {
-  if (Dc.Mode != kMmIsotropic && Dc.Mode != kMmAnisotropic) return;
+  if (Dc.Mode != MmIsotropic && Dc.Mode != MmAnisotropic) return;
   if (extent.width() == 0 || extent.height() == 0) return;
   Dc.ViewportExt = extent;
 }
@@ -317,7 +222,7 @@ void Device::ModifyWorldTransform(const QTransform& transform, std::uint32_t mod
 QTransform Device::PageTransform() const {
   double sx = Dc.ViewportExt.width() / Dc.WindowExt.width();
   double sy = Dc.ViewportExt.height() / Dc.WindowExt.height();
-  if (Dc.Mode == kMmIsotropic) {
+  if (Dc.Mode == MmIsotropic) {
     // Units are equal in both directions: the smaller scale wins.
     const double m = std::min(std::abs(sx), std::abs(sy));
     sx = std::copysign(m, sx);
@@ -338,7 +243,7 @@ bool Device::Drawable(const QTransform& transform) const {
 // --- Objects ---
 
 void Device::PutObject(std::size_t index, GdiObject object) {
-  if (index >= kMaxObjects) return;
+  if (index >= MaxObjects) return;
   if (index >= Objects.size()) Objects.resize(index + 1);
   Objects[index] = std::move(object);
 }
@@ -350,7 +255,7 @@ int Device::AddObject(GdiObject object) {
       return static_cast<int>(i);
     }
   }
-  if (Objects.size() >= kMaxObjects) return -1;
+  if (Objects.size() >= MaxObjects) return -1;
   Objects.push_back(std::move(object));
   return static_cast<int>(Objects.size() - 1);
 }
@@ -372,7 +277,7 @@ void Device::SelectObject(std::size_t index) {
     Dc.Palette = *palette;
   } else if (const auto* region = std::get_if<GdiRegion>(object)) {
     const QTransform t = LogicalToPainter();
-    if (Drawable(t)) CombineClip(t.map(region->Path), kRgnCopy);
+    if (Drawable(t)) CombineClip(t.map(region->Path), RgnCopy);
   }
 }
 
@@ -403,7 +308,7 @@ void Device::DeleteObject(std::size_t index) {
 // --- Saved states ---
 
 void Device::SaveDc() {
-  if (Saved.size() < kMaxSavedStates) Saved.push_back(Dc);
+  if (Saved.size() < MaxSavedStates) Saved.push_back(Dc);
 }
 
 void Device::RestoreDc(int which) {
@@ -427,7 +332,8 @@ void Device::RestoreDc(int which) {
 
 QPainterPath Device::Everything() const {
   QPainterPath all;
-  all.addRect(QRectF(-kEverything, -kEverything, 2 * kEverything, 2 * kEverything));
+  all.addRect(
+      QRectF(-EverythingExtent, -EverythingExtent, 2 * EverythingExtent, 2 * EverythingExtent));
   return all;
 }
 
@@ -446,7 +352,7 @@ void Device::ApplyClip() {
 }
 
 bool Device::ClipTooComplex() const {
-  return Dc.Clip && Dc.Clip->elementCount() > kMaxClipElements;
+  return Dc.Clip && Dc.Clip->elementCount() > MaxClipElements;
 }
 
 void Device::IntersectClipRect(const QRectF& logical) {
@@ -481,606 +387,31 @@ void Device::OffsetClip(QPointF logicalDelta) {
 void Device::CombineClip(const std::optional<QPainterPath>& region, int mode) {
   ClipDirty = true;
   if (!region) {
-    if (mode == kRgnCopy) Dc.Clip.reset();
+    if (mode == RgnCopy) Dc.Clip.reset();
     return;
   }
-  if (mode != kRgnCopy && (ClipTooComplex() || region->elementCount() > kMaxClipElements)) return;
+  if (mode != RgnCopy && (ClipTooComplex() || region->elementCount() > MaxClipElements)) return;
   switch (mode) {
-    case kRgnAnd:
+    case RgnAnd:
       Dc.Clip = Dc.Clip ? Dc.Clip->intersected(*region) : *region;
       break;
-    case kRgnOr:
+    case RgnOr:
       if (Dc.Clip) Dc.Clip = Dc.Clip->united(*region);
       break;
-    case kRgnXor: {
+    case RgnXor: {
       const QPainterPath current = Dc.Clip ? *Dc.Clip : Everything();
       Dc.Clip = current.subtracted(*region).united(region->subtracted(current));
       break;
     }
-    case kRgnDiff:
+    case RgnDiff:
       Dc.Clip = (Dc.Clip ? *Dc.Clip : Everything()).subtracted(*region);
       break;
-    case kRgnCopy:
+    case RgnCopy:
       Dc.Clip = *region;
       break;
     default:
       break;
   }
-}
-
-// --- Pens and brushes ---
-
-QPen Device::MakePen(const QTransform& logicalToPainter) const {
-  const GdiPen& gdi = Dc.Pen;
-  QPen pen(gdi.Color);
-  const double scale = LinearScale(logicalToPainter);
-  const double deviceWidth = gdi.Width * LinearScale(logicalToPainter * Base);
-  const bool cosmetic = gdi.Width <= 0 || !std::isfinite(deviceWidth) || deviceWidth < 1.0;
-  if (cosmetic) {
-    pen.setCosmetic(true);
-    pen.setWidthF(1);
-  } else {
-    double width = gdi.Width * scale;
-    if (deviceWidth > kMaxPenPixels) width *= kMaxPenPixels / deviceWidth;
-    pen.setCosmetic(false);
-    pen.setWidthF(std::min(width, kMaxPenPixels));
-  }
-
-  // Dash lengths in pen widths; the cosmetic patterns are the device's pixel
-  // patterns. Pens made by CreatePen draw wide lines solid.
-  std::vector<double> dashes;
-  const bool patterned = cosmetic || gdi.Geometric;
-  switch (gdi.Style) {
-    case 1:
-      dashes = {18, 6};
-      break;  // PS_DASH
-    case 2:
-      dashes = {3, 3};
-      break;  // PS_DOT
-    case 3:
-      dashes = {9, 6, 3, 6};
-      break;  // PS_DASHDOT
-    case 4:
-      dashes = {9, 3, 3, 3, 3, 3};
-      break;  // PS_DASHDOTDOT
-    case 8:
-      dashes = {1, 1};
-      break;  // PS_ALTERNATE
-    case 7:   // PS_USERSTYLE
-      if (gdi.Width > 0)
-        for (double length : gdi.UserDashes) dashes.push_back(length / gdi.Width);
-      else
-        dashes = gdi.UserDashes;
-      break;
-    default:
-      break;
-  }
-  if (patterned && !dashes.empty()) {
-    if (gdi.Geometric && gdi.Style != 7 && gdi.Style != 8) {
-      for (double& d : dashes) d /= 3;  // geometric dashes scale with the width
-    }
-    if (dashes.size() % 2 != 0) dashes.push_back(dashes.back());
-    double total = 0;
-    bool usable = dashes.size() <= kMaxDashes;
-    for (double d : dashes) {
-      if (!(d > 0) || !std::isfinite(d)) usable = false;
-      total += d;
-    }
-    // Very short patterns on long lines would take the stroker forever; they
-    // look solid anyway.
-    if (usable && total * (cosmetic ? 1.0 : deviceWidth) >= 2.0)
-      pen.setDashPattern(QList<qreal>(dashes.begin(), dashes.end()));
-  }
-
-  switch (gdi.EndCap) {
-    case 0x100:
-      pen.setCapStyle(Qt::SquareCap);
-      break;
-    case 0x200:
-      pen.setCapStyle(Qt::FlatCap);
-      break;
-    default:
-      pen.setCapStyle(cosmetic ? Qt::FlatCap : Qt::RoundCap);
-      break;
-  }
-  switch (gdi.Join) {
-    case 0x1000:
-      pen.setJoinStyle(Qt::BevelJoin);
-      break;
-    case 0x2000:
-      pen.setJoinStyle(Qt::MiterJoin);
-      pen.setMiterLimit(std::clamp(Dc.MiterLimit, 1.0, 100.0));
-      break;
-    default:
-      pen.setJoinStyle(Qt::RoundJoin);
-      break;
-  }
-  return pen;
-}
-
-void Device::PrepareTransform(const QTransform& logicalToPainter) {
-  ApplyClip();
-  Painter.setTransform(logicalToPainter * Base);
-}
-
-void Device::FillWith(const QPainterPath& path, const QBrush& brush,
-                      QPainter::CompositionMode mode) {
-  const bool raster = mode != QPainter::CompositionMode_SourceOver;
-  if (raster) {
-    if (!RasterOps) return;
-    Painter.setCompositionMode(mode);
-  }
-  Painter.fillPath(path, brush);
-  if (raster) Painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-}
-
-void Device::FillShape(const QPainterPath& path, const QTransform& painterTransform) {
-  const GdiBrush& brush = Dc.Brush;
-  switch (brush.Style) {
-    case GdiBrush::Kind::Null:
-      return;
-    case GdiBrush::Kind::Solid:
-      FillWith(path, brush.Color);
-      return;
-    case GdiBrush::Kind::Hatched:
-      // Hatch lines are device pixels (Qt keeps its patterns cosmetic).
-      if (Dc.BackMode == kOpaque) FillWith(path, Dc.BackColor);
-      FillWith(path, QBrush(brush.Color, HatchStyle(brush.Hatch)));
-      return;
-    case GdiBrush::Kind::Pattern: {
-      if (brush.Pattern.isNull()) {
-        FillWith(path, brush.Color);
-        return;
-      }
-      // Pattern pixels are device pixels, anchored at the device origin.
-      QBrush pattern(brush.Pattern);
-      const QTransform full = painterTransform * Base;
-      if (full.isInvertible()) pattern.setTransform(full.inverted());
-      FillWith(path, pattern);
-      return;
-    }
-  }
-}
-
-void Device::StrokeShape(const QPainterPath& path, const QTransform& logicalToPainter) {
-  if (Dc.Pen.Null) return;
-  StrokePainterPath(logicalToPainter.map(path), MakePen(logicalToPainter));
-}
-
-void Device::StrokePainterPath(const QPainterPath& path, const QPen& pen) {
-  if (!pen.isCosmetic()) {
-    Painter.setTransform(Base);
-    Painter.strokePath(path, pen);
-    return;
-  }
-  // One-pixel lines are drawn as the device draws them, without smoothing: a
-  // line through device point (x, y), rounded to whole pixels, covers pixel
-  // (x, y), the square right of and below the point.
-  Painter.setRenderHint(QPainter::Antialiasing, false);
-  Painter.setTransform(Base * kPixelCentres);
-  Painter.strokePath(path, pen);
-  Painter.setRenderHint(QPainter::Antialiasing, true);
-}
-
-// --- Drawing ---
-
-void Device::AppendToPath(const QPainterPath& logical, bool continueFigure) {
-  const QTransform t = LogicalToPainter();
-  if (!Drawable(t)) return;
-  const QPainterPath mapped = t.map(logical);
-  // A figure continues only from where the last one ended; after a move or a
-  // closed figure it starts a new one.
-  const bool joins = continueFigure && CurrentPath.elementCount() > 0 &&
-                     mapped.elementCount() > 0 &&
-                     QLineF(CurrentPath.currentPosition(), mapped.elementAt(0)).length() < 1e-6;
-  if (joins)
-    CurrentPath.connectPath(mapped);
-  else
-    CurrentPath.addPath(mapped);
-}
-
-void Device::DrawClosed(const QPainterPath& shape) {
-  QPainterPath path = shape;
-  path.setFillRule(Dc.FillMode == kWinding ? Qt::WindingFill : Qt::OddEvenFill);
-  if (PathOpen) {
-    AppendToPath(path, false);
-    return;
-  }
-  const QTransform t = LogicalToPainter();
-  if (!Drawable(t)) return;
-  PrepareTransform(t);
-  FillShape(path, t);
-  StrokeShape(path, t);
-}
-
-void Device::DrawOpen(const QPainterPath& figure, bool fromPosition) {
-  if (figure.elementCount() == 0) return;
-  if (fromPosition) Dc.Position = figure.currentPosition();
-  if (PathOpen) {
-    AppendToPath(figure, fromPosition);
-    return;
-  }
-  const QTransform t = LogicalToPainter();
-  if (!Drawable(t)) return;
-  PrepareTransform(t);
-  StrokeShape(figure, t);
-}
-
-void Device::LineTo(QPointF point) {
-  QPainterPath line(Dc.Position);
-  line.lineTo(point);
-  DrawOpen(line, true);
-}
-
-void Device::DrawArc(ArcKind kind, QRectF box, QPointF start, QPointF end) {
-  box = box.normalized();
-  if (!(box.width() > 0) || !(box.height() > 0)) return;
-  const QTransform t = LogicalToPainter();
-  if (!Drawable(t)) return;
-  const QPointF center = box.center();
-  const double rx = box.width() / 2;
-  const double ry = box.height() / 2;
-  // Angles as Qt takes them: of the ellipse's parameter, counter-clockwise
-  // on a y-down plane. GDI's direction is that seen on the device.
-  auto angle = [&](QPointF p) {
-    const double x = (p.x() - center.x()) / rx;
-    const double y = -(p.y() - center.y()) / ry;
-    return (x == 0 && y == 0) ? 0.0 : std::atan2(y, x) * 180 / kPi;
-  };
-  const double from = angle(start);
-  const bool positive = (!Dc.Clockwise) == (t.determinant() > 0);
-  const double sweep = NormalisedSweep(angle(end) - from, positive);
-
-  QPainterPath path;
-  switch (kind) {
-    case ArcKind::Arc:
-      path.arcMoveTo(box, from);
-      path.arcTo(box, from, sweep);
-      DrawOpen(path, false);
-      break;
-    case ArcKind::ArcTo:
-      path.moveTo(Dc.Position);
-      path.arcTo(box, from, sweep);
-      DrawOpen(path, true);
-      break;
-    case ArcKind::Chord:
-      path.arcMoveTo(box, from);
-      path.arcTo(box, from, sweep);
-      path.closeSubpath();
-      DrawClosed(path);
-      break;
-    case ArcKind::Pie:
-      path.moveTo(center);
-      path.arcTo(box, from, sweep);
-      path.closeSubpath();
-      DrawClosed(path);
-      break;
-  }
-}
-
-void Device::AngleArc(QPointF center, double radius, double startDegrees, double sweepDegrees) {
-  if (!(radius > 0) || !std::isfinite(radius) || !std::isfinite(startDegrees) ||
-      !std::isfinite(sweepDegrees))
-    return;
-  const QTransform t = LogicalToPainter();
-  if (!Drawable(t)) return;
-  // Angles count counter-clockwise as seen on the device.
-  const double sign = t.determinant() > 0 ? 1 : -1;
-  const QRectF box(center.x() - radius, center.y() - radius, 2 * radius, 2 * radius);
-  QPainterPath path(Dc.Position);
-  path.arcTo(box, sign * startDegrees, sign * std::clamp(sweepDegrees, -3600.0, 3600.0));
-  DrawOpen(path, true);
-}
-
-void Device::SetPixel(QPointF point, QColor color) {
-  const QTransform t = LogicalToPainter();
-  if (!Drawable(t)) return;
-  const QPointF p = t.map(point);
-  ApplyClip();
-  Painter.setTransform(Base);
-  Painter.fillRect(QRectF(std::floor(p.x()), std::floor(p.y()), 1, 1), color);
-}
-
-// --- Path bracket ---
-
-void Device::BeginPath() {
-  PathOpen = true;
-  CurrentPath = QPainterPath();
-}
-
-void Device::AbortPath() {
-  PathOpen = false;
-  CurrentPath = QPainterPath();
-}
-
-void Device::CloseFigure() {
-  if (PathOpen && CurrentPath.elementCount() > 0) CurrentPath.closeSubpath();
-}
-
-void Device::FillPath(bool fill, bool stroke) {
-  PathOpen = false;
-  QPainterPath path = CurrentPath;
-  CurrentPath = QPainterPath();
-  if (path.elementCount() == 0) return;
-  path.setFillRule(Dc.FillMode == kWinding ? Qt::WindingFill : Qt::OddEvenFill);
-  const QTransform t = LogicalToPainter();
-  if (!Drawable(t)) return;
-  ApplyClip();
-  Painter.setTransform(Base);
-  if (fill) FillShape(path, QTransform());
-  if (stroke && !Dc.Pen.Null) StrokePainterPath(path, MakePen(t));
-}
-
-void Device::SelectClipPath(int mode) {
-  PathOpen = false;
-  QPainterPath path = CurrentPath;
-  CurrentPath = QPainterPath();
-  path.setFillRule(Dc.FillMode == kWinding ? Qt::WindingFill : Qt::OddEvenFill);
-  CombineClip(path, mode);
-}
-
-// --- Text ---
-
-QFont Device::MakeFont(double pixelHeight, double scaleX) const {
-  const GdiFont& gdi = Dc.Font;
-  QFont font(gdi.Face.isEmpty() ? QStringLiteral("Arial") : gdi.Face);
-  font.setStyleHint(QFont::AnyStyle, QFont::PreferAntialias);
-  font.setPixelSize(std::max(1, int(std::lround(pixelHeight))));
-  font.setWeight(QFont::Weight(std::clamp(gdi.Weight == 0 ? 400 : gdi.Weight, 100, 900)));
-  font.setItalic(gdi.Italic);
-  font.setUnderline(gdi.Underline);
-  font.setStrikeOut(gdi.StrikeOut);
-  if (gdi.Height > 0 && !gdi.Stock) {
-    // A positive height is the cell height (ascent plus descent).
-    const double cell = QFontMetricsF(font).height();
-    if (cell > 0)
-      font.setPixelSize(std::max(1, int(std::lround(pixelHeight * pixelHeight / cell))));
-  }
-  if (gdi.Width != 0) {
-    const double average = QFontMetricsF(font).averageCharWidth();
-    const double wanted = std::abs(gdi.Width) * scaleX;
-    if (average > 0 && std::isfinite(wanted))
-      font.setStretch(std::clamp(int(std::lround(wanted * 100 / average)), 1, 4000));
-  }
-  if (Dc.CharExtra != 0) font.setLetterSpacing(QFont::AbsoluteSpacing, Dc.CharExtra * scaleX);
-  return font;
-}
-
-void Device::DrawText(const TextRun& run) {
-  const QTransform t = LogicalToPainter();
-  if (!Drawable(t)) return;
-
-  if (run.Rect && (run.Options & kEtoOpaque)) {
-    QPainterPath box;
-    box.addRect(run.Rect->normalized());
-    PrepareTransform(t);
-    Painter.fillPath(box, Dc.BackColor);
-  }
-  if (run.Text.isEmpty() || (run.Options & kEtoGlyphIndex)) return;
-
-  const bool updatePosition = (Dc.TextAlignment & kTaUpdateCp) != 0;
-  const QPointF origin = updatePosition ? Dc.Position : run.Reference;
-  const QPointF at = t.map(origin);
-  const double scaleX = AxisLength(t, 1, 0);
-  const double scaleY = AxisLength(t, 0, 1);
-
-  double pixels;
-  if (Dc.Font.Stock || Dc.Font.Height == 0) {
-    const double referenceUnits = kStockFontPixels / 96 * 25.4 * Reference.UnitsPerMmY;
-    pixels = (Dc.Font.Stock ? std::abs(Dc.Font.Height) / kStockFontPixels : 1.0) * referenceUnits *
-             AxisLength(Reference.ToTarget, 0, 1);
-  } else {
-    pixels = std::abs(double(Dc.Font.Height)) * scaleY;
-  }
-  if (!std::isfinite(pixels) || pixels < 1 || pixels > kMaxTextPixels) return;
-  const QFont font = MakeFont(pixels, scaleX);
-  const QFontMetricsF metrics(font, Painter.device());
-
-  // Character positions along the baseline (device pixels), from the
-  // advances when the record gives them.
-  const bool pairs = (run.Options & kEtoPdy) != 0;
-  const std::size_t step = pairs ? 2 : 1;
-  const bool explicitAdvances = run.Dx.size() >= std::size_t(run.Text.size()) * step;
-  std::vector<QPointF> positions;
-  double width = 0;
-  if (explicitAdvances) {
-    QPointF pen(0, 0);
-    for (qsizetype i = 0; i < run.Text.size(); ++i) {
-      positions.push_back(pen);
-      const double dx = run.Dx[std::size_t(i) * step];
-      const double dy = pairs ? run.Dx[std::size_t(i) * step + 1] : 0.0;
-      pen += QPointF(dx * scaleX, -dy * scaleY);
-    }
-    width = pen.x();
-  } else {
-    width = metrics.horizontalAdvance(run.Text);
-  }
-  if (!std::isfinite(width)) return;
-
-  double x = 0;
-  switch (Dc.TextAlignment & kTaHorizontalMask) {
-    case kTaRight:
-      x = -width;
-      break;
-    case kTaCenter:
-      x = -width / 2;
-      break;
-    default:
-      break;
-  }
-  double y = metrics.ascent();
-  switch (Dc.TextAlignment & kTaVerticalMask) {
-    case kTaBaseline:
-      y = 0;
-      break;
-    case kTaBottom:
-      y = -metrics.descent();
-      break;
-    default:
-      break;
-  }
-
-  // Text stays upright under mirroring mappings; it turns with a rotating
-  // world transform and by the font's escapement.
-  double rotation = -Dc.Font.Escapement / 10.0;
-  if (t.m12() != 0 || t.m21() != 0) rotation += std::atan2(t.m12(), t.m11()) * 180 / kPi;
-  QTransform textTransform;
-  textTransform.translate(at.x(), at.y());
-  textTransform.rotate(rotation);
-
-  ApplyClip();
-  Painter.save();
-  if (run.Rect && (run.Options & kEtoClipped)) {
-    QPainterPath clip;
-    clip.addRect(run.Rect->normalized());
-    Painter.setTransform(t * Base);
-    Painter.setClipPath(clip, Painter.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
-  }
-  Painter.setTransform(textTransform * Base);
-  if (Dc.BackMode == kOpaque && !(run.Rect && (run.Options & kEtoOpaque)))
-    Painter.fillRect(QRectF(x, y - metrics.ascent(), width, metrics.ascent() + metrics.descent()),
-                     Dc.BackColor);
-  Painter.setFont(font);
-  Painter.setPen(Dc.TextColor);
-  if (!explicitAdvances) {
-    Painter.drawText(QPointF(x, y), run.Text);
-  } else {
-    for (qsizetype i = 0; i < run.Text.size(); ++i) {
-      const QChar c = run.Text.at(i);
-      QString glyph(c);
-      if (c.isHighSurrogate() && i + 1 < run.Text.size() && run.Text.at(i + 1).isLowSurrogate())
-        glyph.append(run.Text.at(i + 1));
-      else if (c.isLowSurrogate())
-        continue;
-      const QPointF p = positions[std::size_t(i)];
-      Painter.drawText(QPointF(x + p.x(), y + p.y()), glyph);
-    }
-  }
-  Painter.restore();
-  ClipDirty = true;
-
-  if (updatePosition && scaleX > 0) {
-    const double advance = width / scaleX * (t.m11() < 0 ? -1 : 1);
-    switch (Dc.TextAlignment & kTaHorizontalMask) {
-      case kTaRight:
-        Dc.Position.rx() -= advance;
-        break;
-      case kTaCenter:
-        break;
-      default:
-        Dc.Position.rx() += advance;
-        break;
-    }
-  }
-}
-
-// --- Bitmaps ---
-
-void Device::DrawImage(const QImage& image, const QRectF& destination, const QRectF& source,
-                       std::uint32_t rop) {
-  if (image.isNull() || source.width() == 0 || source.height() == 0 || destination.width() == 0 ||
-      destination.height() == 0)
-    return;
-  const QTransform t = LogicalToPainter();
-  // Image pixels to logical units.
-  const QTransform placement = QTransform::fromTranslate(-source.x(), -source.y()) *
-                               QTransform::fromScale(destination.width() / source.width(),
-                                                     destination.height() / source.height()) *
-                               QTransform::fromTranslate(destination.x(), destination.y());
-  const QTransform full = placement * t;
-  if (!Drawable(full)) return;
-  const QRectF part = source.normalized().intersected(QRectF(image.rect()));
-  if (part.isEmpty()) return;
-  PrepareTransform(full);
-  const QPainter::CompositionMode mode = BlitMode(rop);
-  const bool raster = mode != QPainter::CompositionMode_SourceOver;
-  if (raster && !RasterOps) return;
-  Painter.setRenderHint(QPainter::SmoothPixmapTransform, Dc.SmoothStretch);
-  if (raster) Painter.setCompositionMode(mode);
-  Painter.drawImage(part, image, part);
-  if (raster) Painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-  Painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-}
-
-void Device::PatBlt(const QRectF& destination, std::uint32_t rop) {
-  const QTransform t = LogicalToPainter();
-  if (!Drawable(t) || destination.width() == 0 || destination.height() == 0) return;
-  QPainterPath box;
-  box.addRect(destination.normalized());
-  PrepareTransform(t);
-  switch (rop) {
-    case kBlackness:
-      FillWith(box, Qt::black);
-      break;
-    case kWhiteness:
-      FillWith(box, Qt::white);
-      break;
-    case kDstInvert:
-      FillWith(box, Qt::white, QPainter::RasterOp_NotDestination);
-      break;
-    case kPatInvert:
-      if (Dc.Brush.Style != GdiBrush::Kind::Null)
-        FillWith(box, Dc.Brush.Color, QPainter::RasterOp_SourceXorDestination);
-      break;
-    default:
-      FillShape(box, t);
-      break;
-  }
-}
-
-QImage Device::DibImage(const unsigned char* info, std::size_t infoSize, const unsigned char* bits,
-                        std::size_t bitsSize, std::uint32_t usage) {
-  if (info == nullptr || infoSize < 12) return {};
-  const long long pixels = DibPixelCount(info, infoSize);
-  if (pixels > BitmapPixelsLeft) return {};
-  BitmapPixelsLeft -= pixels;
-  if (usage != 1) return DecodeDib(info, infoSize, bits, bitsSize).Image;
-
-  // Replace the palette indices by the palette's colours.
-  const RecordView header(info, infoSize);
-  const std::uint32_t headerSize = header.U32(0);
-  if (headerSize < 40 || headerSize > infoSize) return {};
-  const int bitCount = header.U16(14);
-  std::uint32_t entries = header.U32(32);
-  if (entries == 0 && bitCount <= 8) entries = 1u << bitCount;
-  entries = std::min<std::uint32_t>(entries, 256);
-  std::string converted(reinterpret_cast<const char*>(info), headerSize);
-  for (std::uint32_t i = 0; i < entries; ++i) {
-    const QColor c = Color(0x01000000u | header.U16(headerSize + 2 * i));
-    converted.push_back(char(c.blue()));
-    converted.push_back(char(c.green()));
-    converted.push_back(char(c.red()));
-    converted.push_back(0);
-  }
-  // The header now describes exactly `entries` 4-byte entries.
-  for (int i = 0; i < 4; ++i) converted[32 + i] = char((entries >> (8 * i)) & 0xFF);
-  return DecodeDib(reinterpret_cast<const unsigned char*>(converted.data()), converted.size(), bits,
-                   bitsSize)
-      .Image;
-}
-
-QImage Device::PackedDibImage(const unsigned char* data, std::size_t size, std::uint32_t usage) {
-  if (data == nullptr || size < 12) return {};
-  if (usage != 1) {
-    const long long pixels = DibPixelCount(data, size);
-    if (pixels > BitmapPixelsLeft) return {};
-    BitmapPixelsLeft -= pixels;
-    return DecodePackedDib(data, size).Image;
-  }
-  const RecordView header(data, size);
-  const std::uint32_t headerSize = header.U32(0);
-  if (headerSize < 40 || headerSize > size) return {};
-  const int bitCount = header.U16(14);
-  std::uint64_t entries = header.U32(32);
-  if (entries == 0 && bitCount <= 8) entries = 1u << bitCount;
-  const std::uint64_t infoSize = headerSize + 2 * entries;
-  if (infoSize > size) return {};
-  return DibImage(data, std::size_t(infoSize), data + infoSize, size - std::size_t(infoSize), 1);
-}
-
-bool Device::DibTopDown(const unsigned char* info, std::size_t size) {
-  const RecordView header(info, size);
-  return header.U32(0) >= 40 && header.I32(8) < 0;
 }
 
 }  // namespace metafile

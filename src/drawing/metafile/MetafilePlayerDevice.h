@@ -17,111 +17,72 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
 #include <variant>
 #include <vector>
 
+#include "core/pictures/formats/ByteReader.h"
+
 namespace metafile {
 
-// Little-endian reads from one record. A read that does not fit in the record
-// gives 0, so a reader that forgets a check still stays inside the bytes; the
-// readers check the sizes they need first all the same.
-class RecordView {
- public:
-  RecordView() = default;
-  RecordView(const unsigned char* data, std::size_t size) : Bytes(data), Length(size) {}
-
-  std::size_t Size() const { return Length; }
-  const unsigned char* Data() const { return Bytes; }
-  // True when `count` bytes at `offset` lie inside the record (no overflow).
-  bool Has(std::size_t offset, std::size_t count) const {
-    return offset <= Length && count <= Length - offset;
-  }
-  // True when `count` items of `itemSize` bytes at `offset` lie inside.
-  bool HasArray(std::size_t offset, std::uint64_t count, std::size_t itemSize) const {
-    return offset <= Length && count <= (Length - offset) / (itemSize == 0 ? 1 : itemSize);
-  }
-  std::uint8_t U8(std::size_t offset) const { return Has(offset, 1) ? Bytes[offset] : 0; }
-  std::uint16_t U16(std::size_t offset) const {
-    return Has(offset, 2) ? std::uint16_t(Bytes[offset] | Bytes[offset + 1] << 8) : 0;
-  }
-  std::int16_t I16(std::size_t offset) const { return std::int16_t(U16(offset)); }
-  std::uint32_t U32(std::size_t offset) const {
-    if (!Has(offset, 4)) return 0;
-    return std::uint32_t(Bytes[offset]) | std::uint32_t(Bytes[offset + 1]) << 8 |
-           std::uint32_t(Bytes[offset + 2]) << 16 | std::uint32_t(Bytes[offset + 3]) << 24;
-  }
-  std::int32_t I32(std::size_t offset) const { return std::int32_t(U32(offset)); }
-  float F32(std::size_t offset) const {
-    const std::uint32_t bits = U32(offset);
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-  }
-  // The bytes at offset, or nullptr when `count` of them do not fit.
-  const unsigned char* At(std::size_t offset, std::size_t count) const {
-    return Has(offset, count) ? Bytes + offset : nullptr;
-  }
-
- private:
-  const unsigned char* Bytes = nullptr;
-  std::size_t Length = 0;
-};
-
 // Limits that keep hostile records from keeping the player busy for long:
-// rectangles of one region, characters of one text record, path elements of
-// the clipping (later clip changes are ignored).
-constexpr std::size_t kMaxRegionRects = 2048;
-constexpr std::uint32_t kMaxTextChars = 16384;
-constexpr int kMaxClipElements = 20000;
+// records played per metafile (the rest is ignored), rectangles of one
+// region, characters of one text record, path elements of the clipping
+// (later clip changes are ignored).
+constexpr long MaxRecords = 1000000;
+constexpr std::size_t MaxRegionRects = 2048;
+constexpr std::uint32_t MaxTextChars = 16384;
+constexpr int MaxClipElements = 20000;
 
 // GDI constants used by both forms.
 enum MapMode {
-  kMmText = 1,
-  kMmLoMetric = 2,
-  kMmHiMetric = 3,
-  kMmLoEnglish = 4,
-  kMmHiEnglish = 5,
-  kMmTwips = 6,
-  kMmIsotropic = 7,
-  kMmAnisotropic = 8,
+  MmText = 1,
+  MmLoMetric = 2,
+  MmHiMetric = 3,
+  MmLoEnglish = 4,
+  MmHiEnglish = 5,
+  MmTwips = 6,
+  MmIsotropic = 7,
+  MmAnisotropic = 8,
 };
-enum BackgroundMode { kTransparent = 1, kOpaque = 2 };
-enum PolyFillMode { kAlternate = 1, kWinding = 2 };
+enum BackgroundMode { Transparent = 1, Opaque = 2 };
+enum PolyFillMode { Alternate = 1, Winding = 2 };
 enum TextAlign : std::uint32_t {
-  kTaUpdateCp = 1,
-  kTaRight = 2,
-  kTaCenter = 6,
-  kTaHorizontalMask = 6,
-  kTaBottom = 8,
-  kTaBaseline = 24,
-  kTaVerticalMask = 24,
+  TaUpdateCp = 1,
+  TaRight = 2,
+  TaCenter = 6,
+  TaHorizontalMask = 6,
+  TaBottom = 8,
+  TaBaseline = 24,
+  TaVerticalMask = 24,
 };
 enum TextOutOptions : std::uint32_t {
-  kEtoOpaque = 0x2,
-  kEtoClipped = 0x4,
-  kEtoGlyphIndex = 0x10,
-  kEtoPdy = 0x2000,
+  EtoOpaque = 0x2,
+  EtoClipped = 0x4,
+  EtoGlyphIndex = 0x10,
+  EtoPdy = 0x2000,
 };
-enum RegionMode { kRgnAnd = 1, kRgnOr = 2, kRgnXor = 3, kRgnDiff = 4, kRgnCopy = 5 };
+// The colour usage of a bitmap record: its colour table holds 16-bit indices
+// into the selected palette (DIB_PAL_COLORS), not colours.
+constexpr std::uint32_t DibPalColours = 1;
+enum RegionMode { RgnAnd = 1, RgnOr = 2, RgnXor = 3, RgnDiff = 4, RgnCopy = 5 };
 // Raster operations of the bitmap records.
 enum RasterOp : std::uint32_t {
-  kSrcCopy = 0x00CC0020,
-  kSrcPaint = 0x00EE0086,
-  kSrcAnd = 0x008800C6,
-  kSrcInvert = 0x00660046,
-  kSrcErase = 0x00440328,
-  kNotSrcCopy = 0x00330008,
-  kNotSrcErase = 0x001100A6,
-  kMergePaint = 0x00BB0226,
-  kPatCopy = 0x00F00021,
-  kPatInvert = 0x005A0049,
-  kDstInvert = 0x00550009,
-  kBlackness = 0x00000042,
-  kWhiteness = 0x00FF0062,
+  SrcCopy = 0x00CC0020,
+  SrcPaint = 0x00EE0086,
+  SrcAnd = 0x008800C6,
+  SrcInvert = 0x00660046,
+  SrcErase = 0x00440328,
+  NotSrcCopy = 0x00330008,
+  NotSrcErase = 0x001100A6,
+  MergePaint = 0x00BB0226,
+  PatCopy = 0x00F00021,
+  PatInvert = 0x005A0049,
+  DstInvert = 0x00550009,
+  Blackness = 0x00000042,
+  Whiteness = 0x00FF0062,
 };
 
 // A pen as the pen records define it. Width is in logical units; a width of 0
@@ -188,11 +149,11 @@ struct DcState {
   GdiPalette Palette;
   QColor TextColor = Qt::black;
   QColor BackColor = Qt::white;
-  int BackMode = kOpaque;
-  int FillMode = kAlternate;
+  int BackMode = Opaque;
+  int FillMode = Alternate;
   std::uint32_t TextAlignment = 0;
   int CharExtra = 0;
-  int Mode = kMmText;
+  int Mode = MmText;
   QPointF WindowOrg;
   QSizeF WindowExt{1, 1};
   QPointF ViewportOrg;
@@ -289,16 +250,16 @@ class Device {
   void ExcludeClipRect(const QRectF& logical);
   void OffsetClip(QPointF logicalDelta);
   // Combines the clip with a region given in painter coordinates; with no
-  // region and kRgnCopy the clip is removed.
+  // region and RgnCopy the clip is removed.
   void CombineClip(const std::optional<QPainterPath>& region, int mode);
 
   // --- Text ---
   struct TextRun {
     QPointF Reference;  // logical
     QString Text;
-    std::vector<double> Dx;  // logical advances (pairs with kEtoPdy); may be empty
+    std::vector<double> Dx;  // logical advances (pairs with EtoPdy); may be empty
     std::uint32_t Options = 0;
-    std::optional<QRectF> Rect;  // logical; for kEtoOpaque and kEtoClipped
+    std::optional<QRectF> Rect;  // logical; for EtoOpaque and EtoClipped
   };
   void DrawText(const TextRun& run);
 
@@ -357,6 +318,16 @@ class Device {
 
 // Windows-1252 text (the 8-bit text of the records) as Unicode.
 QString AnsiText(const unsigned char* data, std::size_t size);
+
+enum class MetafileForm {
+  None,       // not a metafile we can play
+  Enhanced,   // EMF: the header record with its signature " EMF"
+  Placeable,  // WMF records after a placeable header
+  Windows,    // WMF records without a placeable header
+};
+
+// Which of the forms the bytes hold, judged from their first bytes.
+MetafileForm DetectForm(const std::string& bytes);
 
 // The record readers of the two forms; false when the header or frame does not
 // allow playing.

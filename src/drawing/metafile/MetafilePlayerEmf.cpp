@@ -1,137 +1,51 @@
-// The enhanced metafile (EMF) records. All numbers are little-endian; every
-// record starts with its type and its size in bytes (32-bit each), and the
-// offsets below count from the start of the record.
+// The enhanced metafile (EMF) records. Their layouts (core/pictures/formats/
+// Emf.h) give every field's offset from the start of the record.
 
 #include <algorithm>
 #include <cmath>
 
-#include "drawing/metafile/MetafilePlayer.h"
+#include "core/pictures/formats/Emf.h"
 #include "drawing/metafile/MetafilePlayerDevice.h"
 
 namespace metafile {
 
 namespace {
 
-// Header record (type 1):
-//   8 16  bounds, reference device pixels, inclusive (left, top, right, bottom)
-//  24 16  frame, hundredths of a millimetre, inclusive
-//  40  4  signature " EMF" (0x464D4520)
-//  48  4  size of the whole metafile in bytes
-//  56  2  number of object handles (slot 0 is the metafile itself)
-//  72  8  reference device size in pixels (x, y)
-//  80  8  reference device size in millimetres (x, y)
-constexpr std::size_t kHeaderMinimum = 88;
-
-enum Record : std::uint32_t {
-  kHeader = 1,
-  kPolyBezier = 2,
-  kPolygon = 3,
-  kPolyline = 4,
-  kPolyBezierTo = 5,
-  kPolylineTo = 6,
-  kPolyPolyline = 7,
-  kPolyPolygon = 8,
-  kSetWindowExtEx = 9,
-  kSetWindowOrgEx = 10,
-  kSetViewportExtEx = 11,
-  kSetViewportOrgEx = 12,
-  kEof = 14,
-  kSetPixelV = 15,
-  kSetMapMode = 17,
-  kSetBkMode = 18,
-  kSetPolyFillMode = 19,
-  kSetStretchBltMode = 21,
-  kSetTextAlign = 22,
-  kSetTextColor = 24,
-  kSetBkColor = 25,
-  kOffsetClipRgn = 26,
-  kMoveToEx = 27,
-  kExcludeClipRect = 29,
-  kIntersectClipRect = 30,
-  kScaleViewportExtEx = 31,
-  kScaleWindowExtEx = 32,
-  kSaveDc = 33,
-  kRestoreDc = 34,
-  kSetWorldTransform = 35,
-  kModifyWorldTransform = 36,
-  kSelectObject = 37,
-  kCreatePen = 38,
-  kCreateBrushIndirect = 39,
-  kDeleteObject = 40,
-  kAngleArc = 41,
-  kEllipse = 42,
-  kRectangle = 43,
-  kRoundRect = 44,
-  kArc = 45,
-  kChord = 46,
-  kPie = 47,
-  kSelectPalette = 48,
-  kCreatePalette = 49,
-  kLineTo = 54,
-  kArcTo = 55,
-  kPolyDraw = 56,
-  kSetArcDirection = 57,
-  kSetMiterLimit = 58,
-  kBeginPath = 59,
-  kEndPath = 60,
-  kCloseFigure = 61,
-  kFillPath = 62,
-  kStrokeAndFillPath = 63,
-  kStrokePath = 64,
-  kSelectClipPath = 67,
-  kAbortPath = 68,
-  kExtSelectClipRgn = 75,
-  kBitBlt = 76,
-  kStretchBlt = 77,
-  kSetDiBitsToDevice = 80,
-  kStretchDiBits = 81,
-  kExtCreateFontIndirectW = 82,
-  kExtTextOutA = 83,
-  kExtTextOutW = 84,
-  kPolyBezier16 = 85,
-  kPolygon16 = 86,
-  kPolyline16 = 87,
-  kPolyBezierTo16 = 88,
-  kPolylineTo16 = 89,
-  kPolyPolyline16 = 90,
-  kPolyPolygon16 = 91,
-  kPolyDraw16 = 92,
-  kCreateMonoBrush = 93,
-  kCreateDibPatternBrushPt = 94,
-  kExtCreatePen = 95,
-};
-
-constexpr std::uint32_t kStockFlag = 0x80000000u;
-
-QPointF PointAt(const RecordView& r, std::size_t offset, bool small) {
+QPointF PointAt(const ByteReader& r, std::size_t offset, bool small) {
   if (small) return QPointF(r.I16(offset), r.I16(offset + 2));
   return QPointF(r.I32(offset), r.I32(offset + 4));
 }
 
 // A RECTL at offset, as GDI shape corners (left, top) - (right, bottom).
-QRectF BoxAt(const RecordView& r, std::size_t offset) {
+QRectF BoxAt(const ByteReader& r, std::size_t offset) {
   return QRectF(QPointF(r.I32(offset), r.I32(offset + 4)),
                 QPointF(r.I32(offset + 8), r.I32(offset + 12)));
 }
 
-QTransform TransformAt(const RecordView& r, std::size_t offset) {
+// Two i32 values at offset as a size (SIZEL).
+QSizeF SizeAt(const ByteReader& r, std::size_t offset) {
+  return QSizeF(r.I32(offset), r.I32(offset + 4));
+}
+
+QTransform TransformAt(const ByteReader& r, std::size_t offset) {
   return QTransform(r.F32(offset), r.F32(offset + 4), r.F32(offset + 8), r.F32(offset + 12),
                     r.F32(offset + 16), r.F32(offset + 20));
 }
 
-// The rectangles of a region (RGNDATA: 32-byte header, then RECTLs) as a path.
-std::optional<QPainterPath> RegionAt(const RecordView& r, std::size_t offset, std::size_t size) {
-  if (size < 32 || !r.Has(offset, size)) return std::nullopt;
-  const std::uint32_t headerSize = r.U32(offset);
-  const std::uint32_t count = r.U32(offset + 8);
-  if (headerSize < 32 || headerSize > size) return std::nullopt;
+// The rectangles of a region (RGNDATA) as a path.
+std::optional<QPainterPath> RegionAt(const ByteReader& r, std::size_t offset, std::size_t size) {
+  using Region = emf::RegionData;
+  if (size < Region::HeaderSize || !r.Has(offset, size)) return std::nullopt;
+  const std::uint32_t headerSize = r.U32(offset + Region::HeaderSizeAt);
+  const std::uint32_t count = r.U32(offset + Region::CountAt);
+  if (headerSize < Region::HeaderSize || headerSize > size) return std::nullopt;
   const std::size_t rects = offset + headerSize;
-  const std::size_t available = (size - headerSize) / 16;
+  const std::size_t available = (size - headerSize) / emf::RectLSize;
   QPainterPath path;
   path.setFillRule(Qt::WindingFill);
-  const std::size_t used = std::min<std::size_t>({count, available, kMaxRegionRects});
+  const std::size_t used = std::min<std::size_t>({count, available, MaxRegionRects});
   for (std::size_t i = 0; i < used; ++i) {
-    const QRectF box = BoxAt(r, rects + 16 * i);
+    const QRectF box = BoxAt(r, rects + emf::RectLSize * i);
     if (box.width() > 0 && box.height() > 0) path.addRect(box);
   }
   return path.simplified();
@@ -141,61 +55,482 @@ class EmfPlayer {
  public:
   EmfPlayer(Device& device) : Dev(device) {}
   // False at the end-of-file record.
-  bool Play(std::uint32_t type, const RecordView& r);
+  bool Play(std::uint32_t type, const ByteReader& r);
 
  private:
-  void Poly(std::uint32_t type, const RecordView& r, bool small);
-  void PolyPoly(bool polygon, const RecordView& r, bool small);
-  void PolyDraw(const RecordView& r, bool small);
-  void Text(const RecordView& r, bool wide);
-  void CreatePen(const RecordView& r);
-  void ExtCreatePen(const RecordView& r);
-  void CreateBrush(const RecordView& r);
-  void CreatePatternBrush(const RecordView& r);
-  void CreateFont(const RecordView& r);
-  void CreatePalette(const RecordView& r);
-  void ClipRegion(const RecordView& r);
-  void Blit(const RecordView& r, bool stretch);
-  void StretchDiBits(const RecordView& r);
-  void SetDiBitsToDevice(const RecordView& r);
-  QImage Bitmap(const RecordView& r, std::uint32_t offBmi, std::uint32_t cbBmi,
+  // The record groups; each returns false for a type that is not its own.
+  bool PlayState(std::uint32_t type, const ByteReader& r);
+  bool PlayObject(std::uint32_t type, const ByteReader& r);
+  bool PlayPathOrClip(std::uint32_t type, const ByteReader& r);
+  bool PlayDrawing(std::uint32_t type, const ByteReader& r);
+
+  void SetMiterLimit(const ByteReader& r);
+  void SelectObject(const ByteReader& r);
+  void SelectPalette(const ByteReader& r);
+  void Shape(std::uint32_t type, const ByteReader& r);
+  void RoundRect(const ByteReader& r);
+  void Arc(std::uint32_t type, const ByteReader& r);
+  void Poly(std::uint32_t type, const ByteReader& r, bool small);
+  void PolyPoly(bool polygon, const ByteReader& r, bool small);
+  void PolyDraw(const ByteReader& r, bool small);
+  void Text(const ByteReader& r, bool wide);
+  void CreatePen(const ByteReader& r);
+  void ExtCreatePen(const ByteReader& r);
+  void CreateBrush(const ByteReader& r);
+  void CreatePatternBrush(const ByteReader& r);
+  void CreateFont(const ByteReader& r);
+  void CreatePalette(const ByteReader& r);
+  void ClipRegion(const ByteReader& r);
+  void Blit(const ByteReader& r, bool stretch);
+  void StretchDiBits(const ByteReader& r);
+  void SetDiBitsToDevice(const ByteReader& r);
+  QImage Bitmap(const ByteReader& r, std::uint32_t offBmi, std::uint32_t cbBmi,
                 std::uint32_t offBits, std::uint32_t cbBits, std::uint32_t usage,
                 bool* topDown = nullptr);
 
   Device& Dev;
 };
 
-void EmfPlayer::Poly(std::uint32_t type, const RecordView& r, bool small) {
-  // 8 bounds, 24 count, 28 points
-  const std::uint32_t count = r.U32(24);
-  const std::size_t pointSize = small ? 4 : 8;
-  if (count == 0 || !r.HasArray(28, count, pointSize)) return;
-  auto point = [&](std::size_t i) { return PointAt(r, 28 + i * pointSize, small); };
+// --- Records of the drawing state ---
+
+bool EmfPlayer::PlayState(std::uint32_t type, const ByteReader& r) {
+  DcState& dc = Dev.State();
+  const std::size_t valueAt = emf::Value::ValueAt;
+  switch (type) {
+    case emf::EmrSetWindowExtEx:
+      Dev.SetWindowExt(SizeAt(r, emf::Point::PointAt));
+      break;
+    case emf::EmrSetWindowOrgEx:
+      Dev.SetWindowOrg(PointAt(r, emf::Point::PointAt, false));
+      break;
+    case emf::EmrSetViewportExtEx:
+      Dev.SetViewportExt(SizeAt(r, emf::Point::PointAt));
+      break;
+    case emf::EmrSetViewportOrgEx:
+      Dev.SetViewportOrg(PointAt(r, emf::Point::PointAt, false));
+      break;
+    case emf::EmrScaleViewportExtEx:
+    case emf::EmrScaleWindowExtEx: {
+      using Scale = emf::ScaleExt;
+      const double xNum = r.I32(Scale::XNumAt), xDenom = r.I32(Scale::XDenomAt);
+      const double yNum = r.I32(Scale::YNumAt), yDenom = r.I32(Scale::YDenomAt);
+      if (type == emf::EmrScaleViewportExtEx)
+        Dev.ScaleViewportExt(xNum, xDenom, yNum, yDenom);
+      else
+        Dev.ScaleWindowExt(xNum, xDenom, yNum, yDenom);
+      break;
+    }
+    case emf::EmrSetMapMode:
+      Dev.SetMapMode(int(r.U32(valueAt)));
+      break;
+    case emf::EmrSetWorldTransform:
+      if (r.Has(0, emf::SetWorldTransform::Size))
+        Dev.SetWorldTransform(TransformAt(r, emf::SetWorldTransform::XFormAt));
+      break;
+    case emf::EmrModifyWorldTransform: {
+      using Modify = emf::ModifyWorldTransform;
+      if (r.Has(0, Modify::Size))
+        Dev.ModifyWorldTransform(TransformAt(r, Modify::XFormAt), r.U32(Modify::ModeAt));
+      break;
+    }
+    case emf::EmrSetBkMode:
+      dc.BackMode = r.U32(valueAt) == Transparent ? Transparent : Opaque;
+      break;
+    case emf::EmrSetPolyFillMode:
+      dc.FillMode = r.U32(valueAt) == Winding ? Winding : Alternate;
+      break;
+    case emf::EmrSetStretchBltMode:
+      dc.SmoothStretch = r.U32(valueAt) == 4;  // HALFTONE
+      break;
+    case emf::EmrSetTextAlign:
+      dc.TextAlignment = r.U32(valueAt);
+      break;
+    case emf::EmrSetTextColor:
+      if (r.Has(0, emf::Value::Size)) dc.TextColor = Dev.Color(r.U32(valueAt));
+      break;
+    case emf::EmrSetBkColor:
+      if (r.Has(0, emf::Value::Size)) dc.BackColor = Dev.Color(r.U32(valueAt));
+      break;
+    case emf::EmrSetArcDirection:
+      dc.Clockwise = r.U32(valueAt) == 2;  // AD_CLOCKWISE
+      break;
+    case emf::EmrSetMiterLimit:
+      SetMiterLimit(r);
+      break;
+    case emf::EmrSaveDc:
+      Dev.SaveDc();
+      break;
+    case emf::EmrRestoreDc:
+      Dev.RestoreDc(r.I32(valueAt));
+      break;
+    case emf::EmrMoveToEx:
+      if (r.Has(0, emf::Point::Size)) Dev.MoveTo(PointAt(r, emf::Point::PointAt, false));
+      break;
+    default:
+      return false;
+  }
+  return true;
+}
+
+void EmfPlayer::SetMiterLimit(const ByteReader& r) {
+  // A float, or an integer as some writers store it.
+  const std::size_t at = emf::Value::ValueAt;
+  const float limit = r.F32(at);
+  if (std::isfinite(limit) && limit >= 1 && limit <= 1000)
+    Dev.State().MiterLimit = limit;
+  else if (r.U32(at) >= 1 && r.U32(at) <= 1000)
+    Dev.State().MiterLimit = r.U32(at);
+}
+
+// --- Records of the object table ---
+
+bool EmfPlayer::PlayObject(std::uint32_t type, const ByteReader& r) {
+  switch (type) {
+    case emf::EmrSelectObject:
+      SelectObject(r);
+      break;
+    case emf::EmrDeleteObject:
+      Dev.DeleteObject(r.U32(emf::Value::ValueAt));
+      break;
+    case emf::EmrSelectPalette:
+      SelectPalette(r);
+      break;
+    case emf::EmrCreatePen:
+      CreatePen(r);
+      break;
+    case emf::EmrExtCreatePen:
+      ExtCreatePen(r);
+      break;
+    case emf::EmrCreateBrushIndirect:
+      CreateBrush(r);
+      break;
+    case emf::EmrCreateMonoBrush:
+    case emf::EmrCreateDibPatternBrushPt:
+      CreatePatternBrush(r);
+      break;
+    case emf::EmrExtCreateFontIndirectW:
+      CreateFont(r);
+      break;
+    case emf::EmrCreatePalette:
+      CreatePalette(r);
+      break;
+    default:
+      return false;
+  }
+  return true;
+}
+
+void EmfPlayer::SelectObject(const ByteReader& r) {
+  const std::uint32_t handle = r.U32(emf::Value::ValueAt);
+  if (handle & emf::StockObjectFlag)
+    Dev.SelectStockObject(handle & ~emf::StockObjectFlag);
+  else
+    Dev.SelectObject(handle);
+}
+
+void EmfPlayer::SelectPalette(const ByteReader& r) {
+  const std::uint32_t handle = r.U32(emf::Value::ValueAt);
+  if (handle & emf::StockObjectFlag)
+    Dev.SelectStockObject(handle & ~emf::StockObjectFlag);
+  else
+    Dev.SelectPalette(handle);
+}
+
+void EmfPlayer::CreatePen(const ByteReader& r) {
+  using Pen = emf::CreatePen;
+  if (!r.Has(0, Pen::Size)) return;
+  GdiPen pen;
+  const std::uint32_t style = r.U32(Pen::StyleAt);
+  pen.Style = int(style & 0xF);
+  pen.Null = pen.Style == 5;  // PS_NULL
+  pen.Width = std::abs(double(r.I32(Pen::WidthAt)));
+  pen.Color = Dev.Color(r.U32(Pen::ColourAt));
+  Dev.PutObject(r.U32(Pen::HandleAt), pen);
+}
+
+void EmfPlayer::ExtCreatePen(const ByteReader& r) {
+  using Pen = emf::ExtCreatePen;
+  if (!r.Has(0, Pen::MinSize)) return;
+  GdiPen pen;
+  const std::uint32_t style = r.U32(Pen::StyleAt);
+  pen.Style = int(style & 0xF);
+  pen.EndCap = int(style & 0xF00);
+  pen.Join = int(style & 0xF000);
+  pen.Geometric = (style & 0xF0000) == 0x10000;  // PS_GEOMETRIC
+  pen.Width = pen.Geometric ? double(r.U32(Pen::WidthAt)) : 0.0;
+  pen.Null = pen.Style == 5 || r.U32(Pen::BrushStyleAt) == 1;  // PS_NULL or BS_NULL
+  pen.Color = Dev.Color(r.U32(Pen::ColourAt));
+  const std::uint32_t entries = std::min<std::uint32_t>(r.U32(Pen::DashCountAt), 16);
+  if (pen.Style == 7 && r.HasArray(Pen::DashesAt, entries, 4))  // PS_USERSTYLE
+    for (std::size_t i = 0; i < entries; ++i)
+      pen.UserDashes.push_back(r.U32(Pen::DashesAt + 4 * i));
+  Dev.PutObject(r.U32(Pen::HandleAt), pen);
+}
+
+void EmfPlayer::CreateBrush(const ByteReader& r) {
+  using Brush = emf::CreateBrushIndirect;
+  if (!r.Has(0, Brush::Size)) return;
+  GdiBrush brush;
+  switch (r.U32(Brush::StyleAt)) {
+    case 1:  // BS_NULL
+      brush.Style = GdiBrush::Kind::Null;
+      break;
+    case 2:  // BS_HATCHED
+      brush.Style = GdiBrush::Kind::Hatched;
+      break;
+    default:
+      brush.Style = GdiBrush::Kind::Solid;
+      break;
+  }
+  brush.Color = Dev.Color(r.U32(Brush::ColourAt));
+  brush.Hatch = int(r.U32(Brush::HatchAt));
+  Dev.PutObject(r.U32(Brush::HandleAt), brush);
+}
+
+void EmfPlayer::CreatePatternBrush(const ByteReader& r) {
+  using Brush = emf::CreatePatternBrush;
+  if (!r.Has(0, Brush::Size)) return;
+  GdiBrush brush;
+  brush.Style = GdiBrush::Kind::Pattern;
+  brush.Color = Qt::black;
+  brush.Pattern =
+      Bitmap(r, r.U32(Brush::InfoOffsetAt), r.U32(Brush::InfoSizeAt), r.U32(Brush::BitsOffsetAt),
+             r.U32(Brush::BitsSizeAt), r.U32(Brush::UsageAt));
+  Dev.PutObject(r.U32(Brush::HandleAt), brush);
+}
+
+void EmfPlayer::CreateFont(const ByteReader& r) {
+  using Font = emf::ExtCreateFontIndirectW;
+  if (!r.Has(0, Font::MinSize)) return;
+  GdiFont font;
+  font.Height = r.I32(Font::HeightAt);
+  font.Width = r.I32(Font::WidthAt);
+  font.Escapement = r.I32(Font::EscapementAt);
+  font.Weight = r.I32(Font::WeightAt);
+  font.Italic = r.U8(Font::ItalicAt) != 0;
+  font.Underline = r.U8(Font::UnderlineAt) != 0;
+  font.StrikeOut = r.U8(Font::StrikeOutAt) != 0;
+  font.CharSet = r.U8(Font::CharSetAt);
+  for (std::size_t i = 0; i < Font::FaceChars && r.Has(Font::FaceAt + 2 * i, 2); ++i) {
+    const std::uint16_t c = r.U16(Font::FaceAt + 2 * i);
+    if (c == 0) break;
+    font.Face.append(QChar(c));
+  }
+  Dev.PutObject(r.U32(Font::HandleAt), font);
+}
+
+void EmfPlayer::CreatePalette(const ByteReader& r) {
+  using Palette = emf::CreatePalette;
+  if (!r.Has(0, Palette::MinSize)) return;
+  std::vector<QRgb> entries;
+  const std::uint16_t count = r.U16(Palette::CountAt);
+  for (std::size_t i = 0;
+       i < count && r.Has(Palette::EntriesAt + Palette::EntrySize * i, Palette::EntrySize); ++i) {
+    const std::size_t entry = Palette::EntriesAt + Palette::EntrySize * i;
+    entries.push_back(qRgb(r.U8(entry), r.U8(entry + 1), r.U8(entry + 2)));
+  }
+  Dev.PutObject(r.U32(Palette::HandleAt),
+                GdiPalette{std::make_shared<const std::vector<QRgb>>(std::move(entries))});
+}
+
+// --- Records of the path bracket and the clipping ---
+
+bool EmfPlayer::PlayPathOrClip(std::uint32_t type, const ByteReader& r) {
+  switch (type) {
+    case emf::EmrBeginPath:
+      Dev.BeginPath();
+      break;
+    case emf::EmrEndPath:
+      Dev.EndPath();
+      break;
+    case emf::EmrAbortPath:
+      Dev.AbortPath();
+      break;
+    case emf::EmrCloseFigure:
+      Dev.CloseFigure();
+      break;
+    case emf::EmrFillPath:
+      Dev.FillPath(true, false);
+      break;
+    case emf::EmrStrokePath:
+      Dev.FillPath(false, true);
+      break;
+    case emf::EmrStrokeAndFillPath:
+      Dev.FillPath(true, true);
+      break;
+    case emf::EmrSelectClipPath:
+      Dev.SelectClipPath(int(r.U32(emf::Value::ValueAt)));
+      break;
+    case emf::EmrOffsetClipRgn:
+      Dev.OffsetClip(PointAt(r, emf::Point::PointAt, false));
+      break;
+    case emf::EmrExcludeClipRect:
+      if (r.Has(0, emf::Box::Size)) Dev.ExcludeClipRect(BoxAt(r, emf::Box::BoxAt));
+      break;
+    case emf::EmrIntersectClipRect:
+      if (r.Has(0, emf::Box::Size)) Dev.IntersectClipRect(BoxAt(r, emf::Box::BoxAt));
+      break;
+    case emf::EmrExtSelectClipRgn:
+      ClipRegion(r);
+      break;
+    default:
+      return false;
+  }
+  return true;
+}
+
+void EmfPlayer::ClipRegion(const ByteReader& r) {
+  using Clip = emf::ExtSelectClipRgn;
+  if (!r.Has(0, Clip::MinSize)) return;
+  const std::uint32_t size = r.U32(Clip::RegionSizeAt);
+  const int mode = int(r.U32(Clip::ModeAt));
+  // The region is in reference device units.
+  std::optional<QPainterPath> region = RegionAt(r, Clip::RegionAt, size);
+  if (region) *region = Dev.ReferenceToPainter().map(*region);
+  Dev.CombineClip(region, mode);
+}
+
+// --- Drawing records ---
+
+bool EmfPlayer::PlayDrawing(std::uint32_t type, const ByteReader& r) {
+  switch (type) {
+    case emf::EmrPolyBezier:
+    case emf::EmrPolygon:
+    case emf::EmrPolyline:
+    case emf::EmrPolyBezierTo:
+    case emf::EmrPolylineTo:
+      Poly(type, r, false);
+      break;
+    case emf::EmrPolyBezier16:
+    case emf::EmrPolygon16:
+    case emf::EmrPolyline16:
+    case emf::EmrPolyBezierTo16:
+    case emf::EmrPolylineTo16:
+      Poly(type - (emf::EmrPolyBezier16 - emf::EmrPolyBezier), r, true);
+      break;
+    case emf::EmrPolyPolyline:
+    case emf::EmrPolyPolygon:
+      PolyPoly(type == emf::EmrPolyPolygon, r, false);
+      break;
+    case emf::EmrPolyPolyline16:
+    case emf::EmrPolyPolygon16:
+      PolyPoly(type == emf::EmrPolyPolygon16, r, true);
+      break;
+    case emf::EmrPolyDraw:
+    case emf::EmrPolyDraw16:
+      PolyDraw(r, type == emf::EmrPolyDraw16);
+      break;
+    case emf::EmrLineTo:
+      if (r.Has(0, emf::Point::Size)) Dev.LineTo(PointAt(r, emf::Point::PointAt, false));
+      break;
+    case emf::EmrSetPixelV:
+      if (r.Has(0, emf::SetPixelV::Size))
+        Dev.SetPixel(PointAt(r, emf::SetPixelV::PointAt, false),
+                     Dev.Color(r.U32(emf::SetPixelV::ColourAt)));
+      break;
+    case emf::EmrRectangle:
+    case emf::EmrEllipse:
+      Shape(type, r);
+      break;
+    case emf::EmrRoundRect:
+      RoundRect(r);
+      break;
+    case emf::EmrArc:
+    case emf::EmrArcTo:
+    case emf::EmrChord:
+    case emf::EmrPie:
+      Arc(type, r);
+      break;
+    case emf::EmrAngleArc: {
+      using Angle = emf::AngleArc;
+      if (r.Has(0, Angle::Size))
+        Dev.AngleArc(PointAt(r, Angle::CenterAt, false), r.U32(Angle::RadiusAt),
+                     r.F32(Angle::StartAngleAt), r.F32(Angle::SweepAngleAt));
+      break;
+    }
+    case emf::EmrExtTextOutA:
+    case emf::EmrExtTextOutW:
+      Text(r, type == emf::EmrExtTextOutW);
+      break;
+    case emf::EmrBitBlt:
+    case emf::EmrStretchBlt:
+      Blit(r, type == emf::EmrStretchBlt);
+      break;
+    case emf::EmrStretchDiBits:
+      StretchDiBits(r);
+      break;
+    case emf::EmrSetDiBitsToDevice:
+      SetDiBitsToDevice(r);
+      break;
+    default:
+      return false;
+  }
+  return true;
+}
+
+void EmfPlayer::Shape(std::uint32_t type, const ByteReader& r) {
+  if (!r.Has(0, emf::Box::Size)) return;
+  QPainterPath path;
+  const QRectF box = BoxAt(r, emf::Box::BoxAt).normalized();
+  if (type == emf::EmrRectangle)
+    path.addRect(box);
+  else
+    path.addEllipse(box);
+  Dev.DrawClosed(path);
+}
+
+void EmfPlayer::RoundRect(const ByteReader& r) {
+  using Round = emf::RoundRect;
+  if (!r.Has(0, Round::Size)) return;
+  QPainterPath path;
+  path.addRoundedRect(BoxAt(r, Round::BoxAt).normalized(),
+                      std::abs(r.I32(Round::CornerWidthAt)) / 2.0,
+                      std::abs(r.I32(Round::CornerHeightAt)) / 2.0);
+  Dev.DrawClosed(path);
+}
+
+void EmfPlayer::Arc(std::uint32_t type, const ByteReader& r) {
+  using ArcRecord = emf::Arc;
+  if (!r.Has(0, ArcRecord::Size)) return;
+  const Device::ArcKind kind = type == emf::EmrArc     ? Device::ArcKind::Arc
+                               : type == emf::EmrArcTo ? Device::ArcKind::ArcTo
+                               : type == emf::EmrChord ? Device::ArcKind::Chord
+                                                       : Device::ArcKind::Pie;
+  Dev.DrawArc(kind, BoxAt(r, ArcRecord::BoxAt), PointAt(r, ArcRecord::StartAt, false),
+              PointAt(r, ArcRecord::EndAt, false));
+}
+
+void EmfPlayer::Poly(std::uint32_t type, const ByteReader& r, bool small) {
+  using Points = emf::Poly;
+  const std::uint32_t count = r.U32(Points::CountAt);
+  const std::size_t pointSize = small ? emf::PointSSize : emf::PointLSize;
+  if (count == 0 || !r.HasArray(Points::PointsAt, count, pointSize)) return;
+  auto point = [&](std::size_t i) { return PointAt(r, Points::PointsAt + i * pointSize, small); };
   QPainterPath path;
   switch (type) {
-    case kPolygon:
-    case kPolyline:
+    case emf::EmrPolygon:
+    case emf::EmrPolyline:
       path.moveTo(point(0));
       for (std::size_t i = 1; i < count; ++i) path.lineTo(point(i));
-      if (type == kPolygon) {
+      if (type == emf::EmrPolygon) {
         path.closeSubpath();
         Dev.DrawClosed(path);
       } else {
         Dev.DrawOpen(path, false);
       }
       break;
-    case kPolylineTo:
+    case emf::EmrPolylineTo:
       path.moveTo(Dev.State().Position);
       for (std::size_t i = 0; i < count; ++i) path.lineTo(point(i));
       Dev.DrawOpen(path, true);
       break;
-    case kPolyBezier:
+    case emf::EmrPolyBezier:
       path.moveTo(point(0));
       for (std::size_t i = 1; i + 2 < count; i += 3)
         path.cubicTo(point(i), point(i + 1), point(i + 2));
       Dev.DrawOpen(path, false);
       break;
-    case kPolyBezierTo:
+    case emf::EmrPolyBezierTo:
       path.moveTo(Dev.State().Position);
       for (std::size_t i = 0; i + 2 < count; i += 3)
         path.cubicTo(point(i), point(i + 1), point(i + 2));
@@ -206,18 +541,18 @@ void EmfPlayer::Poly(std::uint32_t type, const RecordView& r, bool small) {
   }
 }
 
-void EmfPlayer::PolyPoly(bool polygon, const RecordView& r, bool small) {
-  // 8 bounds, 24 number of polygons, 28 number of points, 32 counts, points
-  const std::uint32_t polys = r.U32(24);
-  const std::uint32_t total = r.U32(28);
-  const std::size_t pointSize = small ? 4 : 8;
-  if (!r.HasArray(32, polys, 4)) return;
-  const std::size_t pointsAt = 32 + std::size_t(polys) * 4;
+void EmfPlayer::PolyPoly(bool polygon, const ByteReader& r, bool small) {
+  using Points = emf::PolyPoly;
+  const std::uint32_t polys = r.U32(Points::PolygonsAt);
+  const std::uint32_t total = r.U32(Points::PointsAt);
+  const std::size_t pointSize = small ? emf::PointSSize : emf::PointLSize;
+  if (!r.HasArray(Points::CountsAt, polys, 4)) return;
+  const std::size_t pointsAt = Points::CountsAt + std::size_t(polys) * 4;
   if (!r.HasArray(pointsAt, total, pointSize)) return;
   QPainterPath path;
   std::size_t next = 0;
   for (std::uint32_t p = 0; p < polys; ++p) {
-    const std::uint32_t count = r.U32(32 + 4 * std::size_t(p));
+    const std::uint32_t count = r.U32(Points::CountsAt + 4 * std::size_t(p));
     if (count > total - next) break;
     if (count > 0) {
       path.moveTo(PointAt(r, pointsAt + next * pointSize, small));
@@ -233,50 +568,48 @@ void EmfPlayer::PolyPoly(bool polygon, const RecordView& r, bool small) {
     Dev.DrawOpen(path, false);
 }
 
-void EmfPlayer::PolyDraw(const RecordView& r, bool small) {
-  // 8 bounds, 24 count, 28 points, then one type byte per point
-  const std::uint32_t count = r.U32(24);
-  const std::size_t pointSize = small ? 4 : 8;
-  if (count == 0 || !r.HasArray(28, count, pointSize)) return;
-  const std::size_t typesAt = 28 + std::size_t(count) * pointSize;
+void EmfPlayer::PolyDraw(const ByteReader& r, bool small) {
+  using Points = emf::Poly;
+  const std::uint32_t count = r.U32(Points::CountAt);
+  const std::size_t pointSize = small ? emf::PointSSize : emf::PointLSize;
+  if (count == 0 || !r.HasArray(Points::PointsAt, count, pointSize)) return;
+  const std::size_t typesAt = Points::PointsAt + std::size_t(count) * pointSize;
   if (!r.HasArray(typesAt, count, 1)) return;
+  auto point = [&](std::size_t i) { return PointAt(r, Points::PointsAt + i * pointSize, small); };
   QPainterPath path(Dev.State().Position);
   for (std::size_t i = 0; i < count; ++i) {
     const std::uint8_t kind = r.U8(typesAt + i);
-    const QPointF p = PointAt(r, 28 + i * pointSize, small);
-    switch (kind & ~1u) {
-      case 6:
+    const QPointF p = point(i);
+    switch (kind & ~unsigned(emf::PtCloseFigure)) {
+      case emf::PtMoveTo:
         path.moveTo(p);
-        break;  // PT_MOVETO
-      case 2:
+        break;
+      case emf::PtLineTo:
         path.lineTo(p);
-        break;  // PT_LINETO
-      case 4:   // PT_BEZIERTO, three points
+        break;
+      case emf::PtBezierTo:  // three points
         if (i + 2 < count) {
-          path.cubicTo(p, PointAt(r, 28 + (i + 1) * pointSize, small),
-                       PointAt(r, 28 + (i + 2) * pointSize, small));
+          path.cubicTo(p, point(i + 1), point(i + 2));
           i += 2;
         }
         break;
       default:
         break;
     }
-    if (r.U8(typesAt + i) & 1) path.closeSubpath();  // PT_CLOSEFIGURE
+    if (r.U8(typesAt + i) & emf::PtCloseFigure) path.closeSubpath();
   }
   Dev.DrawOpen(path, true);
 }
 
-void EmfPlayer::Text(const RecordView& r, bool wide) {
-  //  8 bounds, 24 graphics mode, 28 x scale, 32 y scale, then the text:
-  // 36 reference point, 44 number of characters, 48 offset of the string,
-  // 52 options, 56 rectangle, 72 offset of the advances (32-bit each)
-  if (!r.Has(0, 76)) return;
+void EmfPlayer::Text(const ByteReader& r, bool wide) {
+  using TextOut = emf::ExtTextOut;
+  if (!r.Has(0, TextOut::MinSize)) return;
   Device::TextRun run;
-  run.Reference = PointAt(r, 36, false);
-  const std::uint32_t count = std::min(r.U32(44), kMaxTextChars);
-  const std::uint32_t stringAt = r.U32(48);
-  run.Options = r.U32(52);
-  if (run.Options & (kEtoOpaque | kEtoClipped)) run.Rect = BoxAt(r, 56);
+  run.Reference = PointAt(r, TextOut::ReferenceAt, false);
+  const std::uint32_t count = std::min(r.U32(TextOut::CharsAt), MaxTextChars);
+  const std::uint32_t stringAt = r.U32(TextOut::StringOffsetAt);
+  run.Options = r.U32(TextOut::OptionsAt);
+  if (run.Options & (EtoOpaque | EtoClipped)) run.Rect = BoxAt(r, TextOut::RectAt);
   if (count > 0) {
     if (!r.HasArray(stringAt, count, wide ? 2 : 1)) return;
     if (wide) {
@@ -286,8 +619,8 @@ void EmfPlayer::Text(const RecordView& r, bool wide) {
     } else {
       run.Text = AnsiText(r.At(stringAt, count), count);
     }
-    const std::uint32_t dxAt = r.U32(72);
-    const std::uint64_t dxCount = std::uint64_t(count) * ((run.Options & kEtoPdy) ? 2 : 1);
+    const std::uint32_t dxAt = r.U32(TextOut::DxOffsetAt);
+    const std::uint64_t dxCount = std::uint64_t(count) * ((run.Options & EtoPdy) ? 2 : 1);
     if (dxAt != 0 && r.HasArray(dxAt, dxCount, 4)) {
       run.Dx.reserve(dxCount);
       for (std::size_t i = 0; i < dxCount; ++i) run.Dx.push_back(r.I32(dxAt + 4 * i));
@@ -296,111 +629,7 @@ void EmfPlayer::Text(const RecordView& r, bool wide) {
   Dev.DrawText(run);
 }
 
-void EmfPlayer::CreatePen(const RecordView& r) {
-  // 8 handle, 12 style, 16 width (x; y unused), 24 colour
-  if (!r.Has(0, 28)) return;
-  GdiPen pen;
-  const std::uint32_t style = r.U32(12);
-  pen.Style = int(style & 0xF);
-  pen.Null = pen.Style == 5;
-  pen.Width = std::abs(double(r.I32(16)));
-  pen.Color = Dev.Color(r.U32(24));
-  Dev.PutObject(r.U32(8), pen);
-}
-
-void EmfPlayer::ExtCreatePen(const RecordView& r) {
-  //  8 handle, 12..27 brush bitmap (unused), 28 style, 32 width,
-  // 36 brush style, 40 colour, 44 hatch, 48 number of style entries, 52 entries
-  if (!r.Has(0, 52)) return;
-  GdiPen pen;
-  const std::uint32_t style = r.U32(28);
-  pen.Style = int(style & 0xF);
-  pen.EndCap = int(style & 0xF00);
-  pen.Join = int(style & 0xF000);
-  pen.Geometric = (style & 0xF0000) == 0x10000;
-  pen.Width = pen.Geometric ? double(r.U32(32)) : 0.0;
-  pen.Null = pen.Style == 5 || r.U32(36) == 1;  // PS_NULL or BS_NULL
-  pen.Color = Dev.Color(r.U32(40));
-  const std::uint32_t entries = std::min<std::uint32_t>(r.U32(48), 16);
-  if (pen.Style == 7 && r.HasArray(52, entries, 4))
-    for (std::size_t i = 0; i < entries; ++i) pen.UserDashes.push_back(r.U32(52 + 4 * i));
-  Dev.PutObject(r.U32(8), pen);
-}
-
-void EmfPlayer::CreateBrush(const RecordView& r) {
-  // 8 handle, 12 style, 16 colour, 20 hatch
-  if (!r.Has(0, 24)) return;
-  GdiBrush brush;
-  switch (r.U32(12)) {
-    case 1:
-      brush.Style = GdiBrush::Kind::Null;
-      break;
-    case 2:
-      brush.Style = GdiBrush::Kind::Hatched;
-      break;
-    default:
-      brush.Style = GdiBrush::Kind::Solid;
-      break;
-  }
-  brush.Color = Dev.Color(r.U32(16));
-  brush.Hatch = int(r.U32(20));
-  Dev.PutObject(r.U32(8), brush);
-}
-
-void EmfPlayer::CreatePatternBrush(const RecordView& r) {
-  // 8 handle, 12 colour usage, 16 offset/size of the info block, 24 offset/size of the bits
-  if (!r.Has(0, 32)) return;
-  GdiBrush brush;
-  brush.Style = GdiBrush::Kind::Pattern;
-  brush.Color = Qt::black;
-  brush.Pattern = Bitmap(r, r.U32(16), r.U32(20), r.U32(24), r.U32(28), r.U32(12));
-  Dev.PutObject(r.U32(8), brush);
-}
-
-void EmfPlayer::CreateFont(const RecordView& r) {
-  //  8 handle, 12 LOGFONTW: 12 height, 16 width, 20 escapement, 24 orientation,
-  // 28 weight, 32 italic, 33 underline, 34 strike-out, 35 character set,
-  // 36..39 precision, quality, pitch, 40 face name (32 UTF-16 units)
-  if (!r.Has(0, 40)) return;
-  GdiFont font;
-  font.Height = r.I32(12);
-  font.Width = r.I32(16);
-  font.Escapement = r.I32(20);
-  font.Weight = r.I32(28);
-  font.Italic = r.U8(32) != 0;
-  font.Underline = r.U8(33) != 0;
-  font.StrikeOut = r.U8(34) != 0;
-  font.CharSet = r.U8(35);
-  for (std::size_t i = 0; i < 32 && r.Has(40 + 2 * i, 2); ++i) {
-    const std::uint16_t c = r.U16(40 + 2 * i);
-    if (c == 0) break;
-    font.Face.append(QChar(c));
-  }
-  Dev.PutObject(r.U32(8), font);
-}
-
-void EmfPlayer::CreatePalette(const RecordView& r) {
-  // 8 handle, 12 version, 14 number of entries, 16 entries (red, green, blue, flags)
-  if (!r.Has(0, 16)) return;
-  std::vector<QRgb> entries;
-  const std::uint16_t count = r.U16(14);
-  for (std::size_t i = 0; i < count && r.Has(16 + 4 * i, 4); ++i)
-    entries.push_back(qRgb(r.U8(16 + 4 * i), r.U8(17 + 4 * i), r.U8(18 + 4 * i)));
-  Dev.PutObject(r.U32(8),
-                GdiPalette{std::make_shared<const std::vector<QRgb>>(std::move(entries))});
-}
-
-void EmfPlayer::ClipRegion(const RecordView& r) {
-  // 8 size of the region data, 12 mode, 16 region data (reference device units)
-  if (!r.Has(0, 16)) return;
-  const std::uint32_t size = r.U32(8);
-  const int mode = int(r.U32(12));
-  std::optional<QPainterPath> region = RegionAt(r, 16, size);
-  if (region) *region = Dev.ReferenceToPainter().map(*region);
-  Dev.CombineClip(region, mode);
-}
-
-QImage EmfPlayer::Bitmap(const RecordView& r, std::uint32_t offBmi, std::uint32_t cbBmi,
+QImage EmfPlayer::Bitmap(const ByteReader& r, std::uint32_t offBmi, std::uint32_t cbBmi,
                          std::uint32_t offBits, std::uint32_t cbBits, std::uint32_t usage,
                          bool* topDown) {
   const unsigned char* info = r.At(offBmi, cbBmi);
@@ -411,288 +640,72 @@ QImage EmfPlayer::Bitmap(const RecordView& r, std::uint32_t offBmi, std::uint32_
   return Dev.DibImage(info, cbBmi, bits, cbBits, usage);
 }
 
-void EmfPlayer::Blit(const RecordView& r, bool stretch) {
-  //  24 x, y, width, height of the destination, 40 raster operation, 44 source x, y,
-  //  52 source transform, 76 background colour, 80 usage, 84 offset/size of the
-  //  info block, 92 offset/size of the bits; stretching: 100 source width, height
-  if (!r.Has(0, stretch ? 108 : 100)) return;
-  const QRectF destination(r.I32(24), r.I32(28), r.I32(32), r.I32(36));
-  const std::uint32_t rop = r.U32(40);
-  const std::uint32_t cbBmi = r.U32(88);
+void EmfPlayer::Blit(const ByteReader& r, bool stretch) {
+  using Blt = emf::StretchBlt;  // BitBlt's fields, and the source size
+  if (!r.Has(0, stretch ? emf::StretchBlt::Size : emf::BitBlt::Size)) return;
+  const QRectF destination(r.I32(Blt::DestXAt), r.I32(Blt::DestYAt), r.I32(Blt::DestWidthAt),
+                           r.I32(Blt::DestHeightAt));
+  const std::uint32_t rop = r.U32(Blt::RopAt);
+  const std::uint32_t cbBmi = r.U32(Blt::InfoSizeAt);
   if (cbBmi == 0) {
     Dev.PatBlt(destination, rop);
     return;
   }
-  const QImage bitmap = Bitmap(r, r.U32(84), cbBmi, r.U32(92), r.U32(96), r.U32(80));
+  const QImage bitmap = Bitmap(r, r.U32(Blt::InfoOffsetAt), cbBmi, r.U32(Blt::BitsOffsetAt),
+                               r.U32(Blt::BitsSizeAt), r.U32(Blt::UsageAt));
   if (bitmap.isNull()) return;
-  QTransform sourceTransform = TransformAt(r, 52);
+  QTransform sourceTransform = TransformAt(r, Blt::SrcTransformAt);
   if (!sourceTransform.isInvertible() || !std::isfinite(sourceTransform.m11()))
     sourceTransform = QTransform();
-  const QSizeF sourceSize = stretch ? QSizeF(r.I32(100), r.I32(104)) : destination.size();
+  const QSizeF sourceSize =
+      stretch ? QSizeF(r.I32(Blt::SrcWidthAt), r.I32(Blt::SrcHeightAt)) : destination.size();
   // The source is a memory device: top-down pixels.
-  const QRectF source = sourceTransform.mapRect(QRectF(QPointF(r.I32(44), r.I32(48)), sourceSize));
+  const QRectF source =
+      sourceTransform.mapRect(QRectF(QPointF(r.I32(Blt::SrcXAt), r.I32(Blt::SrcYAt)), sourceSize));
   Dev.DrawImage(bitmap, destination, source, rop);
 }
 
-void EmfPlayer::StretchDiBits(const RecordView& r) {
-  //  24 destination x, y, 32 source x, y, width, height, 48 offset/size of the
-  //  info block, 56 offset/size of the bits, 64 usage, 68 raster operation,
-  //  72 destination width, height
-  if (!r.Has(0, 80)) return;
-  const QRectF destination(r.I32(24), r.I32(28), r.I32(72), r.I32(76));
-  const std::uint32_t rop = r.U32(68);
-  if (r.U32(52) == 0) {
+void EmfPlayer::StretchDiBits(const ByteReader& r) {
+  using Dib = emf::StretchDiBits;
+  if (!r.Has(0, Dib::Size)) return;
+  const QRectF destination(r.I32(Dib::DestXAt), r.I32(Dib::DestYAt), r.I32(Dib::DestWidthAt),
+                           r.I32(Dib::DestHeightAt));
+  const std::uint32_t rop = r.U32(Dib::RopAt);
+  if (r.U32(Dib::InfoSizeAt) == 0) {
     Dev.PatBlt(destination, rop);
     return;
   }
   bool topDown = false;
-  const QImage bitmap = Bitmap(r, r.U32(48), r.U32(52), r.U32(56), r.U32(60), r.U32(64), &topDown);
+  const QImage bitmap =
+      Bitmap(r, r.U32(Dib::InfoOffsetAt), r.U32(Dib::InfoSizeAt), r.U32(Dib::BitsOffsetAt),
+             r.U32(Dib::BitsSizeAt), r.U32(Dib::UsageAt), &topDown);
   if (bitmap.isNull()) return;
-  const double x = r.I32(32), y = r.I32(36), w = r.I32(40), h = r.I32(44);
+  const double x = r.I32(Dib::SrcXAt), y = r.I32(Dib::SrcYAt);
+  const double w = r.I32(Dib::SrcWidthAt), h = r.I32(Dib::SrcHeightAt);
   // The source's y counts from the bottom row of a bottom-up bitmap.
   const QRectF source(x, topDown ? y : bitmap.height() - y - h, w, h);
   Dev.DrawImage(bitmap, destination, source, rop);
 }
 
-void EmfPlayer::SetDiBitsToDevice(const RecordView& r) {
-  //  24 destination x, y, 32 source x, y, width, height, 48 offset/size of the
-  //  info block, 56 offset/size of the bits, 64 usage, 68 first scan, 72 scans
-  if (!r.Has(0, 76)) return;
+void EmfPlayer::SetDiBitsToDevice(const ByteReader& r) {
+  using Dib = emf::SetDiBitsToDevice;
+  if (!r.Has(0, Dib::Size)) return;
   bool topDown = false;
-  const QImage bitmap = Bitmap(r, r.U32(48), r.U32(52), r.U32(56), r.U32(60), r.U32(64), &topDown);
+  const QImage bitmap =
+      Bitmap(r, r.U32(Dib::InfoOffsetAt), r.U32(Dib::InfoSizeAt), r.U32(Dib::BitsOffsetAt),
+             r.U32(Dib::BitsSizeAt), r.U32(Dib::UsageAt), &topDown);
   if (bitmap.isNull()) return;
-  const double x = r.I32(32), w = r.I32(40), h = r.I32(44);
-  const double y = double(r.I32(36)) - double(r.U32(68));
+  const double x = r.I32(Dib::SrcXAt), w = r.I32(Dib::WidthAt), h = r.I32(Dib::HeightAt);
+  const double y = double(r.I32(Dib::SrcYAt)) - double(r.U32(Dib::StartScanAt));
   const QRectF source(x, topDown ? y : bitmap.height() - y - h, w, h);
-  Dev.DrawImage(bitmap, QRectF(r.I32(24), r.I32(28), w, h), source, kSrcCopy);
+  Dev.DrawImage(bitmap, QRectF(r.I32(Dib::DestXAt), r.I32(Dib::DestYAt), w, h), source, SrcCopy);
 }
 
-bool EmfPlayer::Play(std::uint32_t type, const RecordView& r) {
-  DcState& dc = Dev.State();
-  switch (type) {
-    case kEof:
-      return false;
-    case kPolyBezier:
-    case kPolygon:
-    case kPolyline:
-    case kPolyBezierTo:
-    case kPolylineTo:
-      Poly(type, r, false);
-      break;
-    case kPolyBezier16:
-    case kPolygon16:
-    case kPolyline16:
-    case kPolyBezierTo16:
-    case kPolylineTo16:
-      Poly(type - (kPolyBezier16 - kPolyBezier), r, true);
-      break;
-    case kPolyPolyline:
-    case kPolyPolygon:
-      PolyPoly(type == kPolyPolygon, r, false);
-      break;
-    case kPolyPolyline16:
-    case kPolyPolygon16:
-      PolyPoly(type == kPolyPolygon16, r, true);
-      break;
-    case kPolyDraw:
-    case kPolyDraw16:
-      PolyDraw(r, type == kPolyDraw16);
-      break;
-    case kSetWindowExtEx:
-      Dev.SetWindowExt(QSizeF(r.I32(8), r.I32(12)));
-      break;
-    case kSetWindowOrgEx:
-      Dev.SetWindowOrg(PointAt(r, 8, false));
-      break;
-    case kSetViewportExtEx:
-      Dev.SetViewportExt(QSizeF(r.I32(8), r.I32(12)));
-      break;
-    case kSetViewportOrgEx:
-      Dev.SetViewportOrg(PointAt(r, 8, false));
-      break;
-    case kScaleViewportExtEx:
-      Dev.ScaleViewportExt(r.I32(8), r.I32(12), r.I32(16), r.I32(20));
-      break;
-    case kScaleWindowExtEx:
-      Dev.ScaleWindowExt(r.I32(8), r.I32(12), r.I32(16), r.I32(20));
-      break;
-    case kSetMapMode:
-      Dev.SetMapMode(int(r.U32(8)));
-      break;
-    case kSetWorldTransform:
-      if (r.Has(8, 24)) Dev.SetWorldTransform(TransformAt(r, 8));
-      break;
-    case kModifyWorldTransform:
-      if (r.Has(8, 28)) Dev.ModifyWorldTransform(TransformAt(r, 8), r.U32(32));
-      break;
-    case kSetBkMode:
-      dc.BackMode = r.U32(8) == kTransparent ? kTransparent : kOpaque;
-      break;
-    case kSetPolyFillMode:
-      dc.FillMode = r.U32(8) == kWinding ? kWinding : kAlternate;
-      break;
-    case kSetStretchBltMode:
-      dc.SmoothStretch = r.U32(8) == 4;  // HALFTONE
-      break;
-    case kSetTextAlign:
-      dc.TextAlignment = r.U32(8);
-      break;
-    case kSetTextColor:
-      if (r.Has(8, 4)) dc.TextColor = Dev.Color(r.U32(8));
-      break;
-    case kSetBkColor:
-      if (r.Has(8, 4)) dc.BackColor = Dev.Color(r.U32(8));
-      break;
-    case kSetArcDirection:
-      dc.Clockwise = r.U32(8) == 2;
-      break;
-    case kSetMiterLimit: {
-      const float limit = r.F32(8);
-      if (std::isfinite(limit) && limit >= 1 && limit <= 1000)
-        dc.MiterLimit = limit;
-      else if (r.U32(8) >= 1 && r.U32(8) <= 1000)
-        dc.MiterLimit = r.U32(8);
-      break;
-    }
-    case kOffsetClipRgn:
-      Dev.OffsetClip(PointAt(r, 8, false));
-      break;
-    case kExcludeClipRect:
-      if (r.Has(8, 16)) Dev.ExcludeClipRect(BoxAt(r, 8));
-      break;
-    case kIntersectClipRect:
-      if (r.Has(8, 16)) Dev.IntersectClipRect(BoxAt(r, 8));
-      break;
-    case kExtSelectClipRgn:
-      ClipRegion(r);
-      break;
-    case kSaveDc:
-      Dev.SaveDc();
-      break;
-    case kRestoreDc:
-      Dev.RestoreDc(r.I32(8));
-      break;
-    case kSelectObject: {
-      const std::uint32_t handle = r.U32(8);
-      if (handle & kStockFlag)
-        Dev.SelectStockObject(handle & ~kStockFlag);
-      else
-        Dev.SelectObject(handle);
-      break;
-    }
-    case kDeleteObject:
-      Dev.DeleteObject(r.U32(8));
-      break;
-    case kSelectPalette:
-      if (r.U32(8) & kStockFlag)
-        Dev.SelectStockObject(r.U32(8) & ~kStockFlag);
-      else
-        Dev.SelectPalette(r.U32(8));
-      break;
-    case kCreatePen:
-      CreatePen(r);
-      break;
-    case kExtCreatePen:
-      ExtCreatePen(r);
-      break;
-    case kCreateBrushIndirect:
-      CreateBrush(r);
-      break;
-    case kCreateMonoBrush:
-    case kCreateDibPatternBrushPt:
-      CreatePatternBrush(r);
-      break;
-    case kExtCreateFontIndirectW:
-      CreateFont(r);
-      break;
-    case kCreatePalette:
-      CreatePalette(r);
-      break;
-    case kMoveToEx:
-      if (r.Has(8, 8)) Dev.MoveTo(PointAt(r, 8, false));
-      break;
-    case kLineTo:
-      if (r.Has(8, 8)) Dev.LineTo(PointAt(r, 8, false));
-      break;
-    case kSetPixelV:
-      if (r.Has(8, 12)) Dev.SetPixel(PointAt(r, 8, false), Dev.Color(r.U32(16)));
-      break;
-    case kRectangle:
-    case kEllipse:
-      if (r.Has(8, 16)) {
-        QPainterPath path;
-        const QRectF box = BoxAt(r, 8).normalized();
-        if (type == kRectangle)
-          path.addRect(box);
-        else
-          path.addEllipse(box);
-        Dev.DrawClosed(path);
-      }
-      break;
-    case kRoundRect:
-      if (r.Has(8, 24)) {
-        QPainterPath path;
-        path.addRoundedRect(BoxAt(r, 8).normalized(), std::abs(r.I32(24)) / 2.0,
-                            std::abs(r.I32(28)) / 2.0);
-        Dev.DrawClosed(path);
-      }
-      break;
-    case kArc:
-    case kArcTo:
-    case kChord:
-    case kPie:
-      if (r.Has(8, 32)) {
-        const Device::ArcKind kind = type == kArc     ? Device::ArcKind::Arc
-                                     : type == kArcTo ? Device::ArcKind::ArcTo
-                                     : type == kChord ? Device::ArcKind::Chord
-                                                      : Device::ArcKind::Pie;
-        Dev.DrawArc(kind, BoxAt(r, 8), PointAt(r, 24, false), PointAt(r, 32, false));
-      }
-      break;
-    case kAngleArc:
-      if (r.Has(8, 20)) Dev.AngleArc(PointAt(r, 8, false), r.U32(16), r.F32(20), r.F32(24));
-      break;
-    case kBeginPath:
-      Dev.BeginPath();
-      break;
-    case kEndPath:
-      Dev.EndPath();
-      break;
-    case kAbortPath:
-      Dev.AbortPath();
-      break;
-    case kCloseFigure:
-      Dev.CloseFigure();
-      break;
-    case kFillPath:
-      Dev.FillPath(true, false);
-      break;
-    case kStrokePath:
-      Dev.FillPath(false, true);
-      break;
-    case kStrokeAndFillPath:
-      Dev.FillPath(true, true);
-      break;
-    case kSelectClipPath:
-      Dev.SelectClipPath(int(r.U32(8)));
-      break;
-    case kExtTextOutA:
-    case kExtTextOutW:
-      Text(r, type == kExtTextOutW);
-      break;
-    case kBitBlt:
-    case kStretchBlt:
-      Blit(r, type == kStretchBlt);
-      break;
-    case kStretchDiBits:
-      StretchDiBits(r);
-      break;
-    case kSetDiBitsToDevice:
-      SetDiBitsToDevice(r);
-      break;
-    default:
-      break;  // not drawn: comments, palettes' realisation, colour management, ...
-  }
+bool EmfPlayer::Play(std::uint32_t type, const ByteReader& r) {
+  if (type == emf::EmrEof) return false;
+  // Records of no group are not drawn: comments, palettes' realisation,
+  // colour management, ...
+  if (!PlayState(type, r) && !PlayObject(type, r) && !PlayPathOrClip(type, r)) PlayDrawing(type, r);
   return true;
 }
 
@@ -700,44 +713,46 @@ bool EmfPlayer::Play(std::uint32_t type, const RecordView& r) {
 
 bool PlayEnhancedRecords(QPainter& painter, const unsigned char* data, std::size_t size,
                          const QRectF& target) {
-  if (size < kHeaderMinimum || target.isEmpty()) return false;
-  const RecordView header(data, size);
-  const std::uint32_t headerSize = header.U32(4);
-  if (headerSize < kHeaderMinimum || headerSize > size) return false;
-  std::size_t end = header.U32(48);
+  using emf::Header;
+  if (size < Header::MinSize || target.isEmpty()) return false;
+  const ByteReader file(data, size);
+  const std::uint32_t headerSize = file.U32(emf::Record::SizeAt);
+  if (headerSize < Header::MinSize || headerSize > size) return false;
+  std::size_t end = file.U32(Header::TotalBytesAt);
   if (end < headerSize || end > size) end = size;
 
   ReferenceDevice reference;
-  const double pixelsX = header.I32(72), pixelsY = header.I32(76);
-  const double millimetresX = header.I32(80), millimetresY = header.I32(84);
+  const double pixelsX = file.I32(Header::DevicePixelsXAt);
+  const double pixelsY = file.I32(Header::DevicePixelsYAt);
+  const double millimetresX = file.I32(Header::DeviceMillimetresXAt);
+  const double millimetresY = file.I32(Header::DeviceMillimetresYAt);
   if (pixelsX > 0 && pixelsY > 0 && millimetresX > 0 && millimetresY > 0) {
     reference.UnitsPerMmX = pixelsX / millimetresX;
     reference.UnitsPerMmY = pixelsY / millimetresY;
   }
   // The frame in reference device pixels; the bounds when it is empty.
-  QRectF frame(QPointF(header.I32(24) / 100.0 * reference.UnitsPerMmX,
-                       header.I32(28) / 100.0 * reference.UnitsPerMmY),
-               QPointF(header.I32(32) / 100.0 * reference.UnitsPerMmX,
-                       header.I32(36) / 100.0 * reference.UnitsPerMmY));
-  if (frame.width() == 0 || frame.height() == 0)
-    frame = QRectF(QPointF(header.I32(8), header.I32(12)), QPointF(header.I32(16), header.I32(20)));
+  QRectF frame(QPointF(file.I32(Header::FrameLeftAt) / 100.0 * reference.UnitsPerMmX,
+                       file.I32(Header::FrameTopAt) / 100.0 * reference.UnitsPerMmY),
+               QPointF(file.I32(Header::FrameRightAt) / 100.0 * reference.UnitsPerMmX,
+                       file.I32(Header::FrameBottomAt) / 100.0 * reference.UnitsPerMmY));
+  if (frame.width() == 0 || frame.height() == 0) frame = BoxAt(file, Header::BoundsAt);
   if (frame.width() == 0 || frame.height() == 0) return false;
   const double sx = target.width() / frame.width();
   const double sy = target.height() / frame.height();
   reference.ToTarget =
       QTransform(sx, 0, 0, sy, target.left() - frame.left() * sx, target.top() - frame.top() * sy);
-  reference.ObjectSlots = header.U16(56);
+  reference.ObjectSlots = file.U16(Header::HandlesAt);
 
   Device device(painter, reference);
   EmfPlayer player(device);
   std::size_t offset = headerSize;
   long records = 0;
-  while (offset + 8 <= end && records++ < MetafilePlayer::kMaxRecords) {
-    const RecordView head(data + offset, end - offset);
-    const std::uint32_t type = head.U32(0);
-    const std::uint32_t recordSize = head.U32(4);
-    if (recordSize < 8 || recordSize > end - offset) break;  // damaged: stop
-    if (!player.Play(type, RecordView(data + offset, recordSize))) break;
+  while (offset + emf::Record::MinSize <= end && records++ < MaxRecords) {
+    const ByteReader head = file.Part(offset, end - offset);
+    const std::uint32_t type = head.U32(emf::Record::TypeAt);
+    const std::uint32_t recordSize = head.U32(emf::Record::SizeAt);
+    if (recordSize < emf::Record::MinSize || recordSize > end - offset) break;  // damaged: stop
+    if (!player.Play(type, file.Part(offset, recordSize))) break;
     offset += recordSize;
   }
   return true;

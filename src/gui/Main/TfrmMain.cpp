@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/Main/DescriptionFile.h"
+#include "core/Main/album/LowerCaseNames.h"
 #include "core/pictures/FileFormats.h"
 #include "core/platform/LocalText.h"
 #include "gui/Main/DirectoryListBox.h"
@@ -132,7 +133,8 @@ void TfrmMain::FormCreate() {
   // A refused "PicDirPath" write (a read-only start directory) still leaves
   // the chosen folder in PictureDirectory.
   StartupPicDirPathRefused = !Guard.Run([&] {
-    ChooseStartDirectory(State.ProgramSettings, State.ProgramDirectory, State.PictureDirectory);
+    ChooseStartDirectory(State.ProgramSettings, State.ProgramDirectory, State.PictureDirectory,
+                         State.FirstPictureDirectory);
   });
   if (State.PictureDirectory.empty()) State.PictureDirectory = State.ProgramDirectory;
   Guard.Run([&] { ui->FLB1->SetMask(PictureFileMask()); });
@@ -166,17 +168,9 @@ void TfrmMain::ShowStartFolder() {
 // The boxes keep what the user typed: the folder did not change.
 void TfrmMain::FormActivate() {
   Guard.Run([&] {
-    if (State.PictureRenamed) ListFolderAgain();
+    if (State.PictureRenamed) RereadFileList();
     SetFileCount();
   });
-}
-
-void TfrmMain::ListFolderAgain() {
-  State.PictureRenamed = false;
-  ui->FLB1->SetFolder(ui->FLB1->Folder());
-  ui->btnCreate->setEnabled(ui->FLB1->Count() >= 1);
-  ui->btnEditDesc->setEnabled(ui->btnCreate->isEnabled());
-  RebuildImageTable(State.Table, ui->FLB1->Lines());
 }
 
 void TfrmMain::SetFileCount() {
@@ -251,8 +245,35 @@ void TfrmMain::btnCreateClick() {
       ui->Edit2->setText(FromLocal(input.IndexName));
       Probe = env.Probe;
     });
-    CreateAlbum(Build, input, env);
+    if (CreateAlbum(Build, input, env)) OfferLowerCaseNames(input.PictureFiles);
   });
+}
+
+// After a build: pictures with capital letters that the page, linking them
+// in lower case, does not find on this file system may be renamed to lower
+// case. The page needs no new build, its links were lower-case already.
+void TfrmMain::OfferLowerCaseNames(const std::vector<std::string>& pictures) {
+  const std::vector<std::string> missed =
+      PicturesMissedByLowerCaseLinks(State.PictureDirectory, pictures);
+  if (missed.empty() || !State.Messages.AskQuestion(LowerCaseQuestion(missed))) return;
+  const std::vector<LowerCaseRename> renames =
+      RenamePicturesToLowerCase(State.PictureDirectory, missed);
+  RereadFileList();
+  const std::string note = LowerCaseNotRenamedNote(renames);
+  if (!note.empty()) State.Messages.ShowPlainMessage(note);
+  RenameDescriptionRecordsOf(State.PictureDirectory, renames);
+}
+
+// Lists the shown folder again after its files were renamed: the file list,
+// the file count, the buttons and the image table, whose descriptions stay
+// with the names still listed.
+void TfrmMain::RereadFileList() {
+  State.PictureRenamed = false;
+  ui->FLB1->SetFolder(ui->DLB1->Directory());
+  SetFileCount();
+  ui->btnCreate->setEnabled(ui->FLB1->Count() >= 1);
+  ui->btnEditDesc->setEnabled(ui->btnCreate->isEnabled());
+  RebuildImageTable(State.Table, ui->FLB1->Lines());
 }
 
 void TfrmMain::btnAboutClick() {

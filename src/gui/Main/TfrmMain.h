@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/Main/MainState.h"
 #include "core/Main/Settings.h"
@@ -73,7 +74,8 @@ class TfrmMain : public QWidget {
   void ShowOptions(const AlbumOptions& options);
   AlbumOptions BoxOptions() const;
   void SetFileCount();
-  void ListFolderAgain();
+  void OfferLowerCaseNames(const std::vector<std::string>& pictures);
+  void RereadFileList();
 
   MainState& State;
   EventGuard Guard;

@@ -24,7 +24,7 @@ AmbrelinApplication::AmbrelinApplication(int& argc, char** argv) : QApplication(
   // not set as the display name, which some platforms would append to every
   // window caption.
   setApplicationName(QString::fromLatin1(ApplicationTitle));
-  setDesktopFileName(QStringLiteral("ambrelin"));
+  setDesktopFileName(QStringLiteral("io.github.ambrelin.Ambrelin"));
   setWindowIcon(ApplicationIcon());
 }
 

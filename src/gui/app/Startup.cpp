@@ -2,8 +2,12 @@
 
 #include <unistd.h>
 
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
 #include <climits>
 
+#include "core/app/StartLocation.h"
 #include "core/pictures/FileFormats.h"
 #include "core/platform/LocaleFormats.h"
 #include "gui/About/TAboutBox.h"
@@ -19,6 +23,26 @@ std::string StartDirectory() {
   return std::string(buffer);
 }
 
+StartLocation EnterStartLocation() {
+  const auto local = [](const QString& path) { return QFile::encodeName(path).toStdString(); };
+  StartEnvironment env;
+  env.DesktopStart = qgetenv(DesktopStartVariable) == "1";
+  env.CurrentDirectory = StartDirectory();
+  if (env.DesktopStart) {
+    env.ConfigHome = qgetenv("XDG_CONFIG_HOME").toStdString();
+    env.Home = local(QDir::homePath());
+    env.PicturesLocation =
+        local(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation));
+  }
+  // Programs started from this one do not inherit the menu start.
+  qunsetenv(DesktopStartVariable);
+  StartLocation location = ChooseStartLocation(env);
+  if (location.ProgramDirectory != env.CurrentDirectory &&
+      ::chdir(location.ProgramDirectory.c_str()) != 0)
+    return {env.CurrentDirectory, {}};
+  return location;
+}
+
 int RunAmbrelin(int argc, char** argv) {
   AmbrelinApplication app(argc, argv);
   QtMessageBoxes messages;
@@ -27,7 +51,9 @@ int RunAmbrelin(int argc, char** argv) {
   // Read once: the picture registry, the screen, the date and time settings.
   FileFormats();
   MainState state(messages);
-  state.ProgramDirectory = StartDirectory();
+  const StartLocation location = EnterStartLocation();
+  state.ProgramDirectory = location.ProgramDirectory;
+  state.FirstPictureDirectory = location.FirstPictureDirectory;
   state.Screen = ReadScreenMetrics();
   state.DateTime = DateTimeSettingsFromLocale(QLocale::system());
 

@@ -4,8 +4,14 @@
 
 #include <string>
 
+#include "core/app/StartLocation.h"
+
 // The process's current directory; "/" when the system cannot tell it.
 std::string StartDirectory();
+
+// The start location for this process (see ChooseStartLocation), made the
+// current directory.
+StartLocation EnterStartLocation();
 
 // Runs the program until its main window is closed; returns the exit code.
 // The arguments go to Qt only; the program reads none.

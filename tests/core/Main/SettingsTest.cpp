@@ -48,6 +48,18 @@ TEST_F(SettingsStartUpTest, StoredFolderChosen) {
   EXPECT_EQ(Ini(), MainFile(ProgramDirectory + "/pics"));
 }
 
+TEST_F(SettingsStartUpTest, FirstStartShowsTheGivenFolderUntilOneIsStored) {
+  ASSERT_EQ(mkdir(Dir.File("pics").c_str(), 0755), 0);
+  ChooseStartDirectory(ProgramSettings, ProgramDirectory, PictureDirectory,
+                       ProgramDirectory + "/pics");
+  EXPECT_EQ(PictureDirectory, ProgramDirectory + "/pics");
+  RememberPictureDirectory(ProgramSettings, ProgramDirectory);
+  ChooseStartDirectory(ProgramSettings, ProgramDirectory, PictureDirectory,
+                       ProgramDirectory + "/pics");
+  EXPECT_EQ(PictureDirectory, ProgramDirectory);
+  EXPECT_EQ(Ini(), MainFile(ProgramDirectory));
+}
+
 struct StaleCase {
   const char* Name;
   std::string Content;  // "$" stands for the program directory

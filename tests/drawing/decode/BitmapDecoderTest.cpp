@@ -10,11 +10,11 @@ using namespace drawfx;
 
 namespace {
 
-const QRgb kRed = qRgb(255, 0, 0);
-const QRgb kGreen = qRgb(0, 255, 0);
-const QRgb kBlue = qRgb(0, 0, 255);
-const QRgb kWhite = qRgb(255, 255, 255);
-const QRgb kBlack = qRgb(0, 0, 0);
+const QRgb Red = qRgb(255, 0, 0);
+const QRgb Green = qRgb(0, 255, 0);
+const QRgb Blue = qRgb(0, 0, 255);
+const QRgb White = qRgb(255, 255, 255);
+const QRgb Black = qRgb(0, 0, 0);
 
 // The image's pixels, row by row from the top.
 std::vector<std::vector<QRgb>> Pixels(const QImage& image) {
@@ -60,17 +60,17 @@ INSTANTIATE_TEST_SUITE_P(Unpacking, BitmapDecoderTest,
                          });
 
 TEST_P(BitmapDecoderTest, Red24BitBitmap) {
-  const DecodedBitmap bitmap = DecodeBitmapFile(
-      Bmp24({{kRed, kRed, kRed, kRed}, {kRed, kRed, kRed, kRed}, {kRed, kRed, kRed, kRed}}));
+  const DecodedBitmap bitmap =
+      DecodeBitmapFile(Bmp24({{Red, Red, Red, Red}, {Red, Red, Red, Red}, {Red, Red, Red, Red}}));
   ASSERT_FALSE(bitmap.Image.isNull());
   EXPECT_EQ(bitmap.Image.size(), QSize(4, 3));
   EXPECT_EQ(bitmap.Image.format(), QImage::Format_RGB32);
   EXPECT_EQ(bitmap.BitsPerPixel, 24);
-  EXPECT_EQ(CountPixels(bitmap.Image, bitmap.Image.rect(), kRed), 12);
+  EXPECT_EQ(CountPixels(bitmap.Image, bitmap.Image.rect(), Red), 12);
 }
 
 TEST_P(BitmapDecoderTest, BottomUpAndTopDownGiveTheSameImage) {
-  const std::vector<std::vector<QRgb>> rows = {{kRed, kGreen}, {kBlue, kWhite}, {kBlack, kRed}};
+  const std::vector<std::vector<QRgb>> rows = {{Red, Green}, {Blue, White}, {Black, Red}};
   EXPECT_EQ(Pixels(DecodeBitmapFile(Bmp24(rows, false)).Image), rows);
   EXPECT_EQ(Pixels(DecodeBitmapFile(Bmp24(rows, true)).Image), rows);
 }
@@ -81,14 +81,14 @@ TEST_P(BitmapDecoderTest, CoreHeaderWithThreeByteColourTable) {
   bmp.Width = 8;
   bmp.Height = 2;
   bmp.Bits = 1;
-  bmp.Table = {kRed, kBlue};
+  bmp.Table = {Red, Blue};
   bmp.Pixels = Bytes({0xF0, 0, 0, 0, 0x0F, 0, 0, 0});  // bottom row, then top row
   const DecodedBitmap bitmap = DecodeBitmapFile(MakeBmp(bmp));
   ASSERT_FALSE(bitmap.Image.isNull());
   EXPECT_EQ(bitmap.BitsPerPixel, 1);
   const auto rows = Pixels(bitmap.Image);
-  EXPECT_EQ(rows[0], std::vector<QRgb>({kRed, kRed, kRed, kRed, kBlue, kBlue, kBlue, kBlue}));
-  EXPECT_EQ(rows[1], std::vector<QRgb>({kBlue, kBlue, kBlue, kBlue, kRed, kRed, kRed, kRed}));
+  EXPECT_EQ(rows[0], std::vector<QRgb>({Red, Red, Red, Red, Blue, Blue, Blue, Blue}));
+  EXPECT_EQ(rows[1], std::vector<QRgb>({Blue, Blue, Blue, Blue, Red, Red, Red, Red}));
 }
 
 TEST_P(BitmapDecoderTest, CoreHeader24Bit) {
@@ -96,9 +96,9 @@ TEST_P(BitmapDecoderTest, CoreHeader24Bit) {
   bmp.HeaderSize = 12;
   bmp.Width = 2;
   bmp.Height = 1;
-  bmp.Pixels = Rows24({{kGreen, kBlue}});
+  bmp.Pixels = Rows24({{Green, Blue}});
   EXPECT_EQ(Pixels(DecodeBitmapFile(MakeBmp(bmp)).Image),
-            std::vector<std::vector<QRgb>>({{kGreen, kBlue}}));
+            std::vector<std::vector<QRgb>>({{Green, Blue}}));
 }
 
 TEST_P(BitmapDecoderTest, Rle8WithRunsLiteralsDeltaAndLineEnds) {
@@ -107,7 +107,7 @@ TEST_P(BitmapDecoderTest, Rle8WithRunsLiteralsDeltaAndLineEnds) {
   bmp.Height = 3;
   bmp.Bits = 8;
   bmp.Compression = 1;
-  bmp.Table = {kBlack, kRed, kGreen, kBlue};
+  bmp.Table = {Black, Red, Green, Blue};
   bmp.Pixels = Bytes({3, 1,              // bottom row: three red
                       0, 3, 2, 3, 2, 0,  // literal green, blue, green (padded)
                       0, 0,              // end of line
@@ -120,9 +120,9 @@ TEST_P(BitmapDecoderTest, Rle8WithRunsLiteralsDeltaAndLineEnds) {
   ASSERT_FALSE(bitmap.Image.isNull());
   EXPECT_EQ(bitmap.BitsPerPixel, 8);
   const auto rows = Pixels(bitmap.Image);
-  EXPECT_EQ(rows[0], std::vector<QRgb>(6, kGreen));
-  EXPECT_EQ(rows[1], std::vector<QRgb>({kBlack, kBlack, kBlue, kBlue, kBlack, kBlack}));
-  EXPECT_EQ(rows[2], std::vector<QRgb>({kRed, kRed, kRed, kGreen, kBlue, kGreen}));
+  EXPECT_EQ(rows[0], std::vector<QRgb>(6, Green));
+  EXPECT_EQ(rows[1], std::vector<QRgb>({Black, Black, Blue, Blue, Black, Black}));
+  EXPECT_EQ(rows[2], std::vector<QRgb>({Red, Red, Red, Green, Blue, Green}));
 }
 
 TEST_P(BitmapDecoderTest, Rle4WithRunsAndLiterals) {
@@ -131,7 +131,7 @@ TEST_P(BitmapDecoderTest, Rle4WithRunsAndLiterals) {
   bmp.Height = 2;
   bmp.Bits = 4;
   bmp.Compression = 2;
-  bmp.Table = {kBlack, kRed, kBlue};
+  bmp.Table = {Black, Red, Blue};
   bmp.Pixels = Bytes({5, 0x12,           // bottom row: red blue red blue red
                       0, 0,              // end of line
                       0, 3, 0x21, 0x20,  // literal blue red blue
@@ -141,8 +141,8 @@ TEST_P(BitmapDecoderTest, Rle4WithRunsAndLiterals) {
   ASSERT_FALSE(bitmap.Image.isNull());
   EXPECT_EQ(bitmap.BitsPerPixel, 4);
   const auto rows = Pixels(bitmap.Image);
-  EXPECT_EQ(rows[0], std::vector<QRgb>({kBlue, kRed, kBlue, kRed, kRed}));
-  EXPECT_EQ(rows[1], std::vector<QRgb>({kRed, kBlue, kRed, kBlue, kRed}));
+  EXPECT_EQ(rows[0], std::vector<QRgb>({Blue, Red, Blue, Red, Red}));
+  EXPECT_EQ(rows[1], std::vector<QRgb>({Red, Blue, Red, Blue, Red}));
 }
 
 TEST_P(BitmapDecoderTest, RleDataEndingEarlyLeavesIndexZero) {
@@ -151,12 +151,12 @@ TEST_P(BitmapDecoderTest, RleDataEndingEarlyLeavesIndexZero) {
   bmp.Height = 2;
   bmp.Bits = 8;
   bmp.Compression = 1;
-  bmp.Table = {kBlue, kRed};
+  bmp.Table = {Blue, Red};
   bmp.Pixels = Bytes({2, 1});  // two red pixels of the bottom row, nothing more
   const auto rows = Pixels(DecodeBitmapFile(MakeBmp(bmp)).Image);
   ASSERT_EQ(rows.size(), 2u);
-  EXPECT_EQ(rows[0], std::vector<QRgb>(3, kBlue));
-  EXPECT_EQ(rows[1], std::vector<QRgb>({kRed, kRed, kBlue}));
+  EXPECT_EQ(rows[0], std::vector<QRgb>(3, Blue));
+  EXPECT_EQ(rows[1], std::vector<QRgb>({Red, Red, Blue}));
 }
 
 TEST_P(BitmapDecoderTest, SixteenBitBitFields565) {
@@ -171,9 +171,9 @@ TEST_P(BitmapDecoderTest, SixteenBitBitFields565) {
   ASSERT_FALSE(bitmap.Image.isNull());
   EXPECT_EQ(bitmap.BitsPerPixel, 16);
   const auto rows = Pixels(bitmap.Image);
-  EXPECT_TRUE(Near(rows[0][0], kRed, 8));
-  EXPECT_TRUE(Near(rows[0][1], kGreen, 8));
-  EXPECT_TRUE(Near(rows[0][2], kBlue, 8));
+  EXPECT_TRUE(Near(rows[0][0], Red, 8));
+  EXPECT_TRUE(Near(rows[0][1], Green, 8));
+  EXPECT_TRUE(Near(rows[0][2], Blue, 8));
 }
 
 TEST_P(BitmapDecoderTest, SixteenBitWithoutMasksIs555) {
@@ -184,8 +184,8 @@ TEST_P(BitmapDecoderTest, SixteenBitWithoutMasksIs555) {
   bmp.Pixels = Words16({0x7C00, 0x03E0});
   const auto rows = Pixels(DecodeBitmapFile(MakeBmp(bmp)).Image);
   ASSERT_EQ(rows.size(), 1u);
-  EXPECT_TRUE(Near(rows[0][0], kRed, 8));
-  EXPECT_TRUE(Near(rows[0][1], kGreen, 8));
+  EXPECT_TRUE(Near(rows[0][0], Red, 8));
+  EXPECT_TRUE(Near(rows[0][1], Green, 8));
 }
 
 // Qt's own reader refuses the 52- and 56-byte headers and alpha bit fields.
@@ -200,8 +200,8 @@ TEST_P(BitmapDecoderTest, MasksInsideA52ByteHeader) {
   bmp.Pixels = Words16({0x001F, 0xF800});
   const auto rows = Pixels(DecodeBitmapFile(MakeBmp(bmp)).Image);
   ASSERT_EQ(rows.size(), 1u);
-  EXPECT_TRUE(Near(rows[0][0], kBlue, 8));
-  EXPECT_TRUE(Near(rows[0][1], kRed, 8));
+  EXPECT_TRUE(Near(rows[0][0], Blue, 8));
+  EXPECT_TRUE(Near(rows[0][1], Red, 8));
 }
 
 TEST_P(BitmapDecoderTest, AlphaBitFieldsDrawOpaque) {
@@ -217,7 +217,7 @@ TEST_P(BitmapDecoderTest, AlphaBitFieldsDrawOpaque) {
   bmp.Pixels = pixels;
   const DecodedBitmap bitmap = DecodeBitmapFile(MakeBmp(bmp));
   ASSERT_FALSE(bitmap.Image.isNull());
-  EXPECT_EQ(bitmap.Image.pixel(0, 0), kGreen);
+  EXPECT_EQ(bitmap.Image.pixel(0, 0), Green);
 }
 
 TEST_P(BitmapDecoderTest, ThirtyTwoBitIgnoresTheFourthByte) {
@@ -230,7 +230,7 @@ TEST_P(BitmapDecoderTest, ThirtyTwoBitIgnoresTheFourthByte) {
   Put32(pixels, 0x7FFF0000);  // red
   bmp.Pixels = pixels;
   EXPECT_EQ(Pixels(DecodeBitmapFile(MakeBmp(bmp)).Image),
-            std::vector<std::vector<QRgb>>({{kBlue, kRed}}));
+            std::vector<std::vector<QRgb>>({{Blue, Red}}));
 }
 
 TEST_P(BitmapDecoderTest, V5HeaderAndGapBeforeThePixels) {
@@ -239,9 +239,9 @@ TEST_P(BitmapDecoderTest, V5HeaderAndGapBeforeThePixels) {
   bmp.Width = 2;
   bmp.Height = 1;
   bmp.Gap = 10;  // the file header's offset skips these bytes
-  bmp.Pixels = Rows24({{kGreen, kRed}});
+  bmp.Pixels = Rows24({{Green, Red}});
   EXPECT_EQ(Pixels(DecodeBitmapFile(MakeBmp(bmp)).Image),
-            std::vector<std::vector<QRgb>>({{kGreen, kRed}}));
+            std::vector<std::vector<QRgb>>({{Green, Red}}));
 }
 
 TEST_P(BitmapDecoderTest, ShortColourTableAndIndicesBeyondIt) {
@@ -250,10 +250,10 @@ TEST_P(BitmapDecoderTest, ShortColourTableAndIndicesBeyondIt) {
   bmp.Height = 1;
   bmp.Bits = 8;
   bmp.ColorsUsed = 2;
-  bmp.Table = {kRed, kGreen};
+  bmp.Table = {Red, Green};
   bmp.Pixels = Bytes({1, 0, 9, 0});
   EXPECT_EQ(Pixels(DecodeBitmapFile(MakeBmp(bmp)).Image),
-            std::vector<std::vector<QRgb>>({{kGreen, kRed, kBlack}}));
+            std::vector<std::vector<QRgb>>({{Green, Red, Black}}));
 }
 
 TEST_P(BitmapDecoderTest, FourBitUncompressed) {
@@ -261,27 +261,27 @@ TEST_P(BitmapDecoderTest, FourBitUncompressed) {
   bmp.Width = 3;
   bmp.Height = 1;
   bmp.Bits = 4;
-  bmp.Table = {kBlack, kRed, kGreen, kBlue};
+  bmp.Table = {Black, Red, Green, Blue};
   bmp.Pixels = Bytes({0x12, 0x30, 0, 0});
   EXPECT_EQ(Pixels(DecodeBitmapFile(MakeBmp(bmp)).Image),
-            std::vector<std::vector<QRgb>>({{kRed, kGreen, kBlue}}));
+            std::vector<std::vector<QRgb>>({{Red, Green, Blue}}));
 }
 
 TEST_P(BitmapDecoderTest, MissingRowsAreBlack) {
   Bmp bmp;
   bmp.Width = 2;
   bmp.Height = 3;
-  bmp.Pixels = Rows24({{kRed, kRed}});  // only the bottom row is in the file
+  bmp.Pixels = Rows24({{Red, Red}});  // only the bottom row is in the file
   const auto rows = Pixels(DecodeBitmapFile(MakeBmp(bmp)).Image);
   ASSERT_EQ(rows.size(), 3u);
-  EXPECT_EQ(rows[0], std::vector<QRgb>(2, kBlack));
-  EXPECT_EQ(rows[1], std::vector<QRgb>(2, kBlack));
-  EXPECT_EQ(rows[2], std::vector<QRgb>(2, kRed));
+  EXPECT_EQ(rows[0], std::vector<QRgb>(2, Black));
+  EXPECT_EQ(rows[1], std::vector<QRgb>(2, Black));
+  EXPECT_EQ(rows[2], std::vector<QRgb>(2, Red));
 
   bmp.Pixels.clear();
   const DecodedBitmap empty = DecodeBitmapFile(MakeBmp(bmp));
   ASSERT_FALSE(empty.Image.isNull());
-  EXPECT_EQ(CountPixels(empty.Image, empty.Image.rect(), kBlack), 6);
+  EXPECT_EQ(CountPixels(empty.Image, empty.Image.rect(), Black), 6);
 }
 
 TEST_P(BitmapDecoderTest, ImageSizeCutsThePixelData) {
@@ -289,11 +289,11 @@ TEST_P(BitmapDecoderTest, ImageSizeCutsThePixelData) {
   bmp.Width = 1;
   bmp.Height = 2;
   bmp.ImageSize = 4;  // one row of the two in the file
-  bmp.Pixels = Rows24({{kRed}, {kGreen}});
+  bmp.Pixels = Rows24({{Red}, {Green}});
   const auto rows = Pixels(DecodeBitmapFile(MakeBmp(bmp)).Image);
   ASSERT_EQ(rows.size(), 2u);
-  EXPECT_EQ(rows[0][0], kBlack);
-  EXPECT_EQ(rows[1][0], kGreen);
+  EXPECT_EQ(rows[0][0], Black);
+  EXPECT_EQ(rows[1][0], Green);
 }
 
 TEST_P(BitmapDecoderTest, SeparateAndPackedDibs) {
@@ -301,12 +301,12 @@ TEST_P(BitmapDecoderTest, SeparateAndPackedDibs) {
   bmp.Width = 2;
   bmp.Height = 2;
   bmp.Bits = 8;
-  bmp.Table = {kRed, kBlue};
+  bmp.Table = {Red, Blue};
   bmp.Pixels = Bytes({0, 1, 0, 0, 1, 0, 0, 0});
   const std::string info = MakeDibInfo(bmp);
   const auto* infoBytes = reinterpret_cast<const unsigned char*>(info.data());
   const auto* bits = reinterpret_cast<const unsigned char*>(bmp.Pixels.data());
-  const std::vector<std::vector<QRgb>> expected = {{kBlue, kRed}, {kRed, kBlue}};
+  const std::vector<std::vector<QRgb>> expected = {{Blue, Red}, {Red, Blue}};
   EXPECT_EQ(Pixels(DecodeDib(infoBytes, info.size(), bits, bmp.Pixels.size()).Image), expected);
   const std::string packed = info + bmp.Pixels;
   EXPECT_EQ(
@@ -317,7 +317,7 @@ TEST_P(BitmapDecoderTest, SeparateAndPackedDibs) {
 
 TEST_P(BitmapDecoderTest, PngCompressedDib) {
   QImage picture(3, 2, QImage::Format_RGB32);
-  picture.fill(kGreen);
+  picture.fill(Green);
   QByteArray png;
   QBuffer buffer(&png);
   buffer.open(QIODevice::WriteOnly);
@@ -334,11 +334,11 @@ TEST_P(BitmapDecoderTest, PngCompressedDib) {
                 reinterpret_cast<const unsigned char*>(png.constData()), std::size_t(png.size()));
   ASSERT_FALSE(bitmap.Image.isNull());
   EXPECT_EQ(bitmap.Image.size(), QSize(3, 2));
-  EXPECT_EQ(bitmap.Image.pixel(1, 1), kGreen);
+  EXPECT_EQ(bitmap.Image.pixel(1, 1), Green);
 }
 
 TEST_P(BitmapDecoderTest, UnreadableBitmapsGiveNoImage) {
-  const std::string good = Bmp24({{kRed}});
+  const std::string good = Bmp24({{Red}});
   struct Case {
     const char* Name;
     std::string Bytes;

@@ -18,7 +18,7 @@ using namespace drawfx;
 
 namespace {
 
-const QRgb kColour = qRgb(200, 40, 90);
+const QRgb Colour = qRgb(200, 40, 90);
 
 QRgb Centre(const QImage& image) {
   return image.pixel(image.width() / 2, image.height() / 2);
@@ -36,14 +36,14 @@ std::size_t FrameSizeOffset(const std::string& jpeg) {
 }  // namespace
 
 TEST(JpegDecoderTest, SolidColourAtFullScale) {
-  const JpegDecodeResult result = DecodeJpegImage(SolidJpeg(64, 48, kColour), {});
+  const JpegDecodeResult result = DecodeJpegImage(SolidJpeg(64, 48, Colour), {});
   ASSERT_FALSE(result.Image.isNull());
   EXPECT_EQ(result.ErrorCode, 0);
   EXPECT_EQ(result.ScaleDenominator, 1);
   EXPECT_EQ(result.FullSize, QSize(64, 48));
   EXPECT_EQ(result.Image.size(), QSize(64, 48));
   EXPECT_EQ(result.Image.format(), QImage::Format_RGB32);
-  EXPECT_EQ(CountPixels(result.Image, result.Image.rect(), kColour, 6), 64 * 48);
+  EXPECT_EQ(CountPixels(result.Image, result.Image.rect(), Colour, 6), 64 * 48);
 }
 
 TEST(JpegDecoderTest, ScaleDenominatorIsTheLargestReductionStillBigEnough) {
@@ -61,12 +61,12 @@ TEST(JpegDecoderTest, ScaleDenominatorIsTheLargestReductionStillBigEnough) {
 TEST(JpegDecoderTest, ReducedScaleKeepsTheColour) {
   JpegDecodeOptions options;
   options.MinimumSize = QSize(100, 75);
-  const JpegDecodeResult result = DecodeJpegImage(SolidJpeg(400, 300, kColour), options);
+  const JpegDecodeResult result = DecodeJpegImage(SolidJpeg(400, 300, Colour), options);
   ASSERT_FALSE(result.Image.isNull());
   EXPECT_EQ(result.ScaleDenominator, 4);
   EXPECT_EQ(result.FullSize, QSize(400, 300));
   EXPECT_EQ(result.Image.size(), QSize(100, 75));
-  EXPECT_EQ(CountPixels(result.Image, result.Image.rect(), kColour, 6), 100 * 75);
+  EXPECT_EQ(CountPixels(result.Image, result.Image.rect(), Colour, 6), 100 * 75);
 }
 
 TEST(JpegDecoderTest, ReducedScaleOfAPictureGivesTheSamePixelsAsScalingDown) {
@@ -87,10 +87,10 @@ TEST(JpegDecoderTest, ReducedScaleOfAPictureGivesTheSamePixelsAsScalingDown) {
 }
 
 TEST(JpegDecoderTest, DecodeJpegScalesToTheTarget) {
-  const std::string jpeg = SolidJpeg(300, 200, kColour);
+  const std::string jpeg = SolidJpeg(300, 200, Colour);
   const QImage fitted = DecodeJpeg(jpeg, QSize(30, 20));
   EXPECT_EQ(fitted.size(), QSize(30, 20));
-  EXPECT_TRUE(Near(Centre(fitted), kColour, 6));
+  EXPECT_TRUE(Near(Centre(fitted), Colour, 6));
   EXPECT_EQ(DecodeJpeg(jpeg, QSize(450, 100), true).size(), QSize(450, 100));
   EXPECT_EQ(DecodeJpeg(jpeg, QSize()).size(), QSize(300, 200));
 }
@@ -110,10 +110,10 @@ TEST(JpegDecoderTest, GrayscaleIsReducedToAPaletteAndStaysGray) {
 TEST(JpegDecoderTest, QuantisedColoursForEightBitScreens) {
   JpegDecodeOptions options;
   options.QuantizeColors = true;
-  const JpegDecodeResult result = DecodeJpegImage(SolidJpeg(48, 32, kColour), options);
+  const JpegDecodeResult result = DecodeJpegImage(SolidJpeg(48, 32, Colour), options);
   ASSERT_FALSE(result.Image.isNull());
   EXPECT_EQ(result.Image.format(), QImage::Format_RGB32);
-  EXPECT_TRUE(Near(Centre(result.Image), kColour, 16));
+  EXPECT_TRUE(Near(Centre(result.Image), Colour, 16));
 
   const JpegDecodeResult picture = DecodeJpegImage(EncodeJpeg(NoisyGradient(64, 64)), options);
   ASSERT_FALSE(picture.Image.isNull());
@@ -126,21 +126,21 @@ TEST(JpegDecoderTest, QuantisedColoursForEightBitScreens) {
 TEST(JpegDecoderTest, ProgressiveAtFullAndReducedScale) {
   JpegOptions progressive;
   progressive.Progressive = true;
-  const std::string jpeg = SolidJpeg(160, 120, kColour, progressive);
-  EXPECT_TRUE(Near(Centre(DecodeJpegImage(jpeg, {}).Image), kColour, 6));
+  const std::string jpeg = SolidJpeg(160, 120, Colour, progressive);
+  EXPECT_TRUE(Near(Centre(DecodeJpegImage(jpeg, {}).Image), Colour, 6));
   JpegDecodeOptions options;
   options.MinimumSize = QSize(80, 60);
   const JpegDecodeResult reduced = DecodeJpegImage(jpeg, options);
   EXPECT_EQ(reduced.Image.size(), QSize(80, 60));
-  EXPECT_TRUE(Near(Centre(reduced.Image), kColour, 6));
+  EXPECT_TRUE(Near(Centre(reduced.Image), Colour, 6));
 }
 
 TEST(JpegDecoderTest, AdobeCmyk) {
   JpegOptions cmyk;
   cmyk.Cmyk = true;
-  const JpegDecodeResult result = DecodeJpegImage(SolidJpeg(32, 16, kColour, cmyk), {});
+  const JpegDecodeResult result = DecodeJpegImage(SolidJpeg(32, 16, Colour, cmyk), {});
   ASSERT_FALSE(result.Image.isNull());
-  EXPECT_TRUE(Near(Centre(result.Image), kColour, 8));
+  EXPECT_TRUE(Near(Centre(result.Image), Colour, 8));
 }
 
 TEST(JpegDecoderTest, TruncatedDataStillGivesThePicture) {
@@ -178,7 +178,7 @@ TEST(JpegDecoderTest, FailuresGiveNoImageAndTheDecodersCode) {
 }
 
 TEST(JpegDecoderTest, HugeDeclaredSizeFailsQuickly) {
-  std::string jpeg = SolidJpeg(16, 16, kColour);
+  std::string jpeg = SolidJpeg(16, 16, Colour);
   const std::size_t at = FrameSizeOffset(jpeg);
   ASSERT_NE(at, 0u);
   jpeg[at] = char(0xFD);  // height 65000

@@ -16,7 +16,7 @@ using namespace drawfx;
 
 namespace {
 
-constexpr std::uint32_t kStock = 0x80000000u;
+constexpr std::uint32_t Stock = 0x80000000u;
 
 Bmp SmallBitmap() {
   Bmp bmp;
@@ -257,7 +257,7 @@ std::string RichEmf() {
   emf.Raw(36, xform).Rectangle(10, 10, 30, 30).TextW(5, 5, u"Tilt");
   emf.Record(15, {7, 7, std::int32_t(ColorRef(1, 2, 3))}).Record(70, {4, 0}).Record(999, {1, 2});
   emf.Record(34, {1}).Record(33, {}).Record(33, {}).Record(34, {-2}).Record(40, {3});
-  emf.Select(kStock | 0).Select(kStock | 7).Select(kStock | 17).Select(kStock | 15);
+  emf.Select(Stock | 0).Select(Stock | 7).Select(Stock | 17).Select(Stock | 15);
   return emf.Finish();
 }
 
@@ -343,7 +343,7 @@ void PlayBoth(const std::string& bytes, int size) {
   QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::transparent);
   QPainter painter(&image);
-  MetafilePlayer::Play(painter, bytes, QRectF(0, 0, size, size));
+  PlayMetafile(painter, bytes, QRectF(0, 0, size, size));
   painter.end();
   RenderPicture(PictureKind::Metafile, bytes, QSize(size, size), Screen());
 }
@@ -382,9 +382,9 @@ TEST(MetafilePlayerFuzzTest, EveryTruncationOfAWindowsMetafile) {
 
 // Random bytes, 32-bit fields set to edge values and damaged record sizes.
 void Mutate(std::string& bytes, std::mt19937& random) {
-  static const std::uint32_t kEdges[] = {0,          1,          2,          3,          4,
-                                         0x7FFF,     0x8000,     0xFFFF,     0x10000,    0x7FFFFFFF,
-                                         0x80000000, 0xFFFFFFFF, 0xFFFFFFF8, 0x80000005, 100000};
+  static const std::uint32_t Edges[] = {0,          1,          2,          3,          4,
+                                        0x7FFF,     0x8000,     0xFFFF,     0x10000,    0x7FFFFFFF,
+                                        0x80000000, 0xFFFFFFFF, 0xFFFFFFF8, 0x80000005, 100000};
   const int changes = 1 + int(random() % 6);
   for (int i = 0; i < changes; ++i) {
     const std::size_t at = random() % bytes.size();
@@ -393,11 +393,11 @@ void Mutate(std::string& bytes, std::mt19937& random) {
         bytes[at] = char(random() & 0xFF);
         break;
       case 1:
-        if (at + 4 <= bytes.size()) Set32(bytes, at & ~std::size_t(3), kEdges[random() % 15]);
+        if (at + 4 <= bytes.size()) Set32(bytes, at & ~std::size_t(3), Edges[random() % 15]);
         break;
       default:
         if (at + 2 <= bytes.size()) {
-          const std::uint32_t v = kEdges[random() % 15];
+          const std::uint32_t v = Edges[random() % 15];
           bytes[at] = char(v & 0xFF);
           bytes[at + 1] = char((v >> 8) & 0xFF);
         }

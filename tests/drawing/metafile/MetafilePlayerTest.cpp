@@ -4,29 +4,30 @@
 #include <QPainter>
 
 #include "drawing/metafile/MetafilePlayer.h"
+#include "drawing/metafile/MetafilePlayerDevice.h"
 #include "support/DrawingFixtures.h"
 
 using namespace drawfx;
 
 namespace {
 
-const QRgb kRed = qRgb(255, 0, 0);
-const QRgb kGreen = qRgb(0, 255, 0);
-const QRgb kBlue = qRgb(0, 0, 255);
-const QRgb kWhite = qRgb(255, 255, 255);
-const QRgb kBlack = qRgb(0, 0, 0);
-const QRgb kNone = qRgba(0, 0, 0, 0);
+const QRgb Red = qRgb(255, 0, 0);
+const QRgb Green = qRgb(0, 255, 0);
+const QRgb Blue = qRgb(0, 0, 255);
+const QRgb White = qRgb(255, 255, 255);
+const QRgb Black = qRgb(0, 0, 0);
+const QRgb Clear = qRgba(0, 0, 0, 0);
 
-constexpr std::uint32_t kStock = 0x80000000u;
-constexpr std::uint32_t kNullPen = kStock | 8;
-constexpr std::uint32_t kNullBrush = kStock | 5;
+constexpr std::uint32_t Stock = 0x80000000u;
+constexpr std::uint32_t NullPen = Stock | 8;
+constexpr std::uint32_t NullBrush = Stock | 5;
 
 // Plays into a transparent image of w x h, the target being the whole image.
 QImage Play(const std::string& bytes, int w, int h, bool* played = nullptr) {
   QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::transparent);
   QPainter painter(&image);
-  const bool ok = MetafilePlayer::Play(painter, bytes, QRectF(0, 0, w, h));
+  const bool ok = PlayMetafile(painter, bytes, QRectF(0, 0, w, h));
   if (played != nullptr) *played = ok;
   return image;
 }
@@ -37,7 +38,7 @@ EmfBuilder Emf100() {
 }
 
 EmfBuilder& RedBrushNoPen(EmfBuilder& emf) {
-  return emf.SolidBrush(1, ColorRef(255, 0, 0)).Select(1).Select(kNullPen);
+  return emf.SolidBrush(1, ColorRef(255, 0, 0)).Select(1).Select(NullPen);
 }
 
 // Pixels of `color` in the image and inside `area`.
@@ -51,27 +52,27 @@ Bmp TwoByTwo(bool topDown) {
   Bmp bmp;
   bmp.Width = 2;
   bmp.Height = topDown ? -2 : 2;
-  bmp.Pixels = Rows24({{kRed, kGreen}, {kBlue, kWhite}}, topDown);
+  bmp.Pixels = Rows24({{Red, Green}, {Blue, White}}, topDown);
   return bmp;
 }
 
 }  // namespace
 
 TEST(MetafilePlayerTest, DetectsTheForm) {
-  EXPECT_EQ(MetafilePlayer::DetectForm(Emf100().Finish()), MetafileForm::Enhanced);
-  EXPECT_EQ(MetafilePlayer::DetectForm(WmfBuilder(0, 0, 10, 10, 96).Finish()),
-            MetafileForm::Placeable);
-  EXPECT_EQ(MetafilePlayer::DetectForm(WmfBuilder(0, 0, 10, 10, 96, false).Finish()),
-            MetafileForm::Windows);
-  EXPECT_EQ(MetafilePlayer::DetectForm(""), MetafileForm::None);
-  EXPECT_EQ(MetafilePlayer::DetectForm(std::string(100, 'x')), MetafileForm::None);
+  EXPECT_EQ(metafile::DetectForm(Emf100().Finish()), metafile::MetafileForm::Enhanced);
+  EXPECT_EQ(metafile::DetectForm(WmfBuilder(0, 0, 10, 10, 96).Finish()),
+            metafile::MetafileForm::Placeable);
+  EXPECT_EQ(metafile::DetectForm(WmfBuilder(0, 0, 10, 10, 96, false).Finish()),
+            metafile::MetafileForm::Windows);
+  EXPECT_EQ(metafile::DetectForm(""), metafile::MetafileForm::None);
+  EXPECT_EQ(metafile::DetectForm(std::string(100, 'x')), metafile::MetafileForm::None);
 }
 
 TEST(MetafilePlayerTest, NothingIsPlayedFromNonMetafiles) {
   bool played = true;
   const QImage image = Play(std::string(200, '\1'), 20, 20, &played);
   EXPECT_FALSE(played);
-  EXPECT_EQ(CountPixels(image, image.rect(), kNone), 400);
+  EXPECT_EQ(CountPixels(image, image.rect(), Clear), 400);
 }
 
 // --- Enhanced metafiles ---
@@ -82,14 +83,14 @@ TEST(MetafilePlayerTest, EmfFilledRectangleWhereItBelongs) {
   bool played = false;
   const QImage image = Play(emf.Finish(), 100, 100, &played);
   EXPECT_TRUE(played);
-  ExpectOnlyInside(image, QRect(20, 30, 40, 40), kRed);
+  ExpectOnlyInside(image, QRect(20, 30, 40, 40), Red);
 }
 
 TEST(MetafilePlayerTest, EmfFrameIsScaledOntoTheTarget) {
   EmfBuilder emf = Emf100();
   RedBrushNoPen(emf).Rectangle(20, 30, 60, 70);
   const QImage image = Play(emf.Finish(), 200, 50);
-  ExpectOnlyInside(image, QRect(40, 15, 80, 20), kRed);
+  ExpectOnlyInside(image, QRect(40, 15, 80, 20), Red);
 }
 
 TEST(MetafilePlayerTest, EmfFrameWithAnOffsetMapsItsCornerToTheTargets) {
@@ -97,29 +98,29 @@ TEST(MetafilePlayerTest, EmfFrameWithAnOffsetMapsItsCornerToTheTargets) {
   EmfBuilder emf(265, 265, 1587, 1587, 960, 960, 254, 254);
   RedBrushNoPen(emf).Rectangle(10, 10, 35, 35);
   const QImage image = Play(emf.Finish(), 100, 100);
-  EXPECT_EQ(image.pixel(5, 5), kRed);
-  EXPECT_EQ(image.pixel(45, 45), kRed);
-  EXPECT_EQ(image.pixel(55, 55), kNone);
+  EXPECT_EQ(image.pixel(5, 5), Red);
+  EXPECT_EQ(image.pixel(45, 45), Red);
+  EXPECT_EQ(image.pixel(55, 55), Clear);
 }
 
 TEST(MetafilePlayerTest, EmfPenOutline) {
   EmfBuilder emf = Emf100();
-  emf.Pen(1, 0, 0, ColorRef(0, 0, 255)).Select(1).Select(kNullBrush).Rectangle(10, 10, 50, 50);
+  emf.Pen(1, 0, 0, ColorRef(0, 0, 255)).Select(1).Select(NullBrush).Rectangle(10, 10, 50, 50);
   const QImage image = Play(emf.Finish(), 100, 100);
-  EXPECT_EQ(image.pixel(10, 30), kBlue);
-  EXPECT_EQ(image.pixel(30, 10), kBlue);
-  EXPECT_EQ(image.pixel(50, 30), kBlue);
-  EXPECT_EQ(image.pixel(30, 30), kNone);
-  EXPECT_EQ(image.pixel(70, 30), kNone);
+  EXPECT_EQ(image.pixel(10, 30), Blue);
+  EXPECT_EQ(image.pixel(30, 10), Blue);
+  EXPECT_EQ(image.pixel(50, 30), Blue);
+  EXPECT_EQ(image.pixel(30, 30), Clear);
+  EXPECT_EQ(image.pixel(70, 30), Clear);
 }
 
 TEST(MetafilePlayerTest, EmfDefaultBrushIsWhiteAndStockBrushesWork) {
   EmfBuilder emf = Emf100();
-  emf.Select(kNullPen).Rectangle(0, 0, 50, 50).Select(kStock | 4).Rectangle(50, 50, 100, 100);
+  emf.Select(NullPen).Rectangle(0, 0, 50, 50).Select(Stock | 4).Rectangle(50, 50, 100, 100);
   const QImage image = Play(emf.Finish(), 100, 100);
-  EXPECT_EQ(image.pixel(25, 25), kWhite);
-  EXPECT_EQ(image.pixel(75, 75), kBlack);
-  EXPECT_EQ(image.pixel(75, 25), kNone);
+  EXPECT_EQ(image.pixel(25, 25), White);
+  EXPECT_EQ(image.pixel(75, 75), Black);
+  EXPECT_EQ(image.pixel(75, 25), Clear);
 }
 
 TEST(MetafilePlayerTest, EmfPolygonsAndHoles) {
@@ -138,11 +139,11 @@ TEST(MetafilePlayerTest, EmfPolygonsAndHoles) {
   }
   emf.Raw(91, p);
   const QImage image = Play(emf.Finish(), 100, 100);
-  EXPECT_EQ(image.pixel(10, 10), kRed);
-  EXPECT_EQ(image.pixel(40, 40), kNone);
-  EXPECT_EQ(image.pixel(55, 55), kRed);
-  EXPECT_EQ(image.pixel(75, 75), kNone);
-  EXPECT_EQ(image.pixel(95, 95), kRed);
+  EXPECT_EQ(image.pixel(10, 10), Red);
+  EXPECT_EQ(image.pixel(40, 40), Clear);
+  EXPECT_EQ(image.pixel(55, 55), Red);
+  EXPECT_EQ(image.pixel(75, 75), Clear);
+  EXPECT_EQ(image.pixel(95, 95), Red);
 }
 
 TEST(MetafilePlayerTest, EmfEllipseAndPie) {
@@ -152,12 +153,12 @@ TEST(MetafilePlayerTest, EmfEllipseAndPie) {
   // to its top point: the upper-right quarter.
   emf.Record(47, {50, 50, 100, 100, 100, 75, 75, 50});
   const QImage image = Play(emf.Finish(), 100, 100);
-  EXPECT_EQ(image.pixel(25, 25), kRed);
-  EXPECT_EQ(image.pixel(2, 2), kNone);
-  EXPECT_EQ(image.pixel(85, 65), kRed);
-  EXPECT_EQ(image.pixel(65, 85), kNone);
-  EXPECT_EQ(image.pixel(65, 65), kNone);
-  EXPECT_EQ(image.pixel(85, 85), kNone);
+  EXPECT_EQ(image.pixel(25, 25), Red);
+  EXPECT_EQ(image.pixel(2, 2), Clear);
+  EXPECT_EQ(image.pixel(85, 65), Red);
+  EXPECT_EQ(image.pixel(65, 85), Clear);
+  EXPECT_EQ(image.pixel(65, 65), Clear);
+  EXPECT_EQ(image.pixel(85, 85), Clear);
 }
 
 TEST(MetafilePlayerTest, EmfClockwiseArcDirection) {
@@ -165,10 +166,10 @@ TEST(MetafilePlayerTest, EmfClockwiseArcDirection) {
   RedBrushNoPen(emf).Record(57, {2});  // AD_CLOCKWISE
   emf.Record(47, {0, 0, 100, 100, 100, 50, 50, 0});
   const QImage image = Play(emf.Finish(), 100, 100);
-  EXPECT_EQ(image.pixel(80, 25), kNone);
-  EXPECT_EQ(image.pixel(25, 25), kRed);
-  EXPECT_EQ(image.pixel(25, 75), kRed);
-  EXPECT_EQ(image.pixel(75, 75), kRed);
+  EXPECT_EQ(image.pixel(80, 25), Clear);
+  EXPECT_EQ(image.pixel(25, 25), Red);
+  EXPECT_EQ(image.pixel(25, 75), Red);
+  EXPECT_EQ(image.pixel(75, 75), Red);
 }
 
 TEST(MetafilePlayerTest, EmfAnisotropicWindowAndViewport) {
@@ -180,7 +181,7 @@ TEST(MetafilePlayerTest, EmfAnisotropicWindowAndViewport) {
       .Record(10, {100, 100})   // window origin
       .Rectangle(300, 400, 700, 800);
   const QImage image = Play(emf.Finish(), 100, 100);
-  ExpectOnlyInside(image, QRect(20, 30, 40, 40), kRed);
+  ExpectOnlyInside(image, QRect(20, 30, 40, 40), Red);
 }
 
 TEST(MetafilePlayerTest, EmfIsotropicKeepsUnitsSquare) {
@@ -191,7 +192,7 @@ TEST(MetafilePlayerTest, EmfIsotropicKeepsUnitsSquare) {
       .Record(11, {100, 50})  // viewport extent: the smaller scale wins
       .Rectangle(0, 0, 100, 100);
   const QImage image = Play(emf.Finish(), 100, 100);
-  ExpectOnlyInside(image, QRect(0, 0, 50, 50), kRed);
+  ExpectOnlyInside(image, QRect(0, 0, 50, 50), Red);
 }
 
 TEST(MetafilePlayerTest, EmfMetricModeHasItsYAxisUp) {
@@ -201,9 +202,9 @@ TEST(MetafilePlayerTest, EmfMetricModeHasItsYAxisUp) {
       .Record(12, {0, 100})        // viewport origin at the bottom-left
       .Rectangle(0, 0, 132, 132);  // 13.2 mm: about 50 pixels
   const QImage image = Play(emf.Finish(), 100, 100);
-  EXPECT_EQ(image.pixel(25, 75), kRed);
-  EXPECT_EQ(image.pixel(25, 25), kNone);
-  EXPECT_EQ(image.pixel(75, 75), kNone);
+  EXPECT_EQ(image.pixel(25, 75), Red);
+  EXPECT_EQ(image.pixel(25, 25), Clear);
+  EXPECT_EQ(image.pixel(75, 75), Clear);
 }
 
 TEST(MetafilePlayerTest, EmfSavedStateComesBack) {
@@ -217,8 +218,8 @@ TEST(MetafilePlayerTest, EmfSavedStateComesBack) {
       .Record(34, {-1})  // RestoreDC
       .Rectangle(0, 0, 10, 10);
   const QImage image = Play(emf.Finish(), 100, 100);
-  EXPECT_EQ(image.pixel(55, 5), kGreen);
-  EXPECT_EQ(image.pixel(5, 5), kRed);
+  EXPECT_EQ(image.pixel(55, 5), Green);
+  EXPECT_EQ(image.pixel(5, 5), Red);
 }
 
 TEST(MetafilePlayerTest, EmfWorldTransform) {
@@ -228,7 +229,7 @@ TEST(MetafilePlayerTest, EmfWorldTransform) {
   for (float v : {2.0f, 0.0f, 0.0f, 1.0f, 50.0f, 10.0f}) PutF32(xform, v);
   emf.Raw(35, xform).Rectangle(0, 0, 20, 20);
   const QImage image = Play(emf.Finish(), 100, 100);
-  ExpectOnlyInside(image, QRect(50, 10, 40, 20), kRed);
+  ExpectOnlyInside(image, QRect(50, 10, 40, 20), Red);
 }
 
 TEST(MetafilePlayerTest, EmfClipping) {
@@ -238,7 +239,7 @@ TEST(MetafilePlayerTest, EmfClipping) {
       .Record(29, {0, 0, 50, 20})   // ExcludeClipRect
       .Rectangle(0, 0, 100, 100);
   const QImage image = Play(emf.Finish(), 100, 100);
-  ExpectOnlyInside(image, QRect(0, 20, 50, 80), kRed);
+  ExpectOnlyInside(image, QRect(0, 20, 50, 80), Red);
 }
 
 TEST(MetafilePlayerTest, EmfClipRegionInDeviceUnits) {
@@ -255,7 +256,7 @@ TEST(MetafilePlayerTest, EmfClipRegionInDeviceUnits) {
   for (int v : {60, 60, 80, 90}) PutI32(p, v);
   emf.Raw(75, p).Record(17, {8}).Record(9, {10, 10}).Record(11, {1, 1}).Rectangle(0, 0, 1000, 1000);
   const QImage image = Play(emf.Finish(), 100, 100);
-  ExpectOnlyInside(image, QRect(60, 60, 20, 30), kRed);
+  ExpectOnlyInside(image, QRect(60, 60, 20, 30), Red);
 }
 
 TEST(MetafilePlayerTest, EmfPathFilled) {
@@ -270,10 +271,10 @@ TEST(MetafilePlayerTest, EmfPathFilled) {
       .Record(60, {})   // EndPath
       .Record(62, {});  // FillPath
   const QImage image = Play(emf.Finish(), 100, 100);
-  EXPECT_EQ(image.pixel(20, 20), kRed);
-  EXPECT_EQ(image.pixel(80, 60), kRed);
-  EXPECT_EQ(image.pixel(60, 80), kNone);
-  EXPECT_EQ(image.pixel(40, 40), kNone);
+  EXPECT_EQ(image.pixel(20, 20), Red);
+  EXPECT_EQ(image.pixel(80, 60), Red);
+  EXPECT_EQ(image.pixel(60, 80), Clear);
+  EXPECT_EQ(image.pixel(40, 40), Clear);
 }
 
 TEST(MetafilePlayerTest, EmfLinesFromTheCurrentPosition) {
@@ -284,9 +285,9 @@ TEST(MetafilePlayerTest, EmfLinesFromTheCurrentPosition) {
       .Record(54, {90, 20})
       .Record(54, {90, 80});
   const QImage image = Play(emf.Finish(), 100, 100);
-  EXPECT_EQ(image.pixel(50, 20), kBlue);
-  EXPECT_EQ(image.pixel(90, 50), kBlue);
-  EXPECT_EQ(image.pixel(50, 50), kNone);
+  EXPECT_EQ(image.pixel(50, 20), Blue);
+  EXPECT_EQ(image.pixel(90, 50), Blue);
+  EXPECT_EQ(image.pixel(50, 50), Clear);
 }
 
 TEST(MetafilePlayerTest, EmfStretchedBitmaps) {
@@ -295,11 +296,11 @@ TEST(MetafilePlayerTest, EmfStretchedBitmaps) {
     EmfBuilder emf = Emf100();
     emf.StretchDib(10, 10, 40, 40, TwoByTwo(topDown));
     const QImage image = Play(emf.Finish(), 100, 100);
-    EXPECT_EQ(image.pixel(20, 20), kRed);
-    EXPECT_EQ(image.pixel(40, 20), kGreen);
-    EXPECT_EQ(image.pixel(20, 40), kBlue);
-    EXPECT_EQ(image.pixel(40, 40), kWhite);
-    EXPECT_EQ(image.pixel(60, 60), kNone);
+    EXPECT_EQ(image.pixel(20, 20), Red);
+    EXPECT_EQ(image.pixel(40, 20), Green);
+    EXPECT_EQ(image.pixel(20, 40), Blue);
+    EXPECT_EQ(image.pixel(40, 40), White);
+    EXPECT_EQ(image.pixel(60, 60), Clear);
   }
 }
 
@@ -312,7 +313,7 @@ TEST(MetafilePlayerTest, EmfBitBltWithoutSourceFillsWithTheBrush) {
   p.resize(100 - 8, '\0');
   emf.Raw(76, p);
   const QImage image = Play(emf.Finish(), 100, 100);
-  ExpectOnlyInside(image, QRect(10, 10, 30, 20), kGreen);
+  ExpectOnlyInside(image, QRect(10, 10, 30, 20), Green);
 }
 
 TEST(MetafilePlayerTest, EmfTextIsDrawnNearItsReferencePoint) {
@@ -327,38 +328,38 @@ TEST(MetafilePlayerTest, EmfTextIsDrawnNearItsReferencePoint) {
   font.resize(4 + 92, '\0');
   emf.Raw(82, font).Select(2).Record(18, {1}).TextW(10, 10, u"HHH");
   const QImage image = Play(emf.Finish(), 100, 100);
-  const int inked = 100 * 100 - CountPixels(image, image.rect(), kNone);
+  const int inked = 100 * 100 - CountPixels(image, image.rect(), Clear);
   EXPECT_GT(inked, 40);
   // Black text below and right of the reference point (top-left alignment).
-  EXPECT_GT(CountPixels(image, QRect(10, 10, 60, 30), kBlack, 40), 20);
-  EXPECT_EQ(CountPixels(image, QRect(0, 45, 100, 55), kNone), 100 * 55);
-  EXPECT_EQ(CountPixels(image, QRect(0, 0, 100, 8), kNone), 100 * 8);
+  EXPECT_GT(CountPixels(image, QRect(10, 10, 60, 30), Black, 40), 20);
+  EXPECT_EQ(CountPixels(image, QRect(0, 45, 100, 55), Clear), 100 * 55);
+  EXPECT_EQ(CountPixels(image, QRect(0, 0, 100, 8), Clear), 100 * 8);
 }
 
 TEST(MetafilePlayerTest, EmfOpaqueTextBackground) {
   EmfBuilder emf = Emf100();
   emf.Record(25, {std::int32_t(ColorRef(0, 255, 0))}).TextW(10, 10, u"ii");
   const QImage image = Play(emf.Finish(), 100, 100);
-  EXPECT_GT(CountPixels(image, image.rect(), kGreen), 20);
+  EXPECT_GT(CountPixels(image, image.rect(), Green), 20);
 }
 
 TEST(MetafilePlayerTest, EmfHatchedBrush) {
   EmfBuilder emf = Emf100();
   emf.Record(39, {1, 2, std::int32_t(ColorRef(0, 0, 255)), 4})  // cross hatch
       .Select(1)
-      .Select(kNullPen)
+      .Select(NullPen)
       .Rectangle(0, 0, 50, 50);
   const QImage image = Play(emf.Finish(), 100, 100);
-  EXPECT_GT(CountPixels(image, QRect(0, 0, 50, 50), kBlue), 100);
-  EXPECT_GT(CountPixels(image, QRect(0, 0, 50, 50), kWhite), 100);  // opaque background
-  EXPECT_EQ(CountPixels(image, QRect(55, 55, 45, 45), kNone), 45 * 45);
+  EXPECT_GT(CountPixels(image, QRect(0, 0, 50, 50), Blue), 100);
+  EXPECT_GT(CountPixels(image, QRect(0, 0, 50, 50), White), 100);  // opaque background
+  EXPECT_EQ(CountPixels(image, QRect(55, 55, 45, 45), Clear), 45 * 45);
 }
 
 TEST(MetafilePlayerTest, EmfObjectsDeletedAndRecreated) {
   EmfBuilder emf = Emf100();
   emf.SolidBrush(1, ColorRef(255, 0, 0))
       .Select(1)
-      .Select(kNullPen)
+      .Select(NullPen)
       .Record(40, {1})  // deleted while selected: still in use
       .Rectangle(0, 0, 10, 10)
       .SolidBrush(1, ColorRef(0, 255, 0))
@@ -367,9 +368,9 @@ TEST(MetafilePlayerTest, EmfObjectsDeletedAndRecreated) {
       .Select(7777);  // no such object: nothing changes
   emf.Rectangle(20, 0, 30, 10);
   const QImage image = Play(emf.Finish(), 100, 100);
-  EXPECT_EQ(image.pixel(5, 5), kRed);
-  EXPECT_EQ(image.pixel(15, 5), kGreen);
-  EXPECT_EQ(image.pixel(25, 5), kGreen);
+  EXPECT_EQ(image.pixel(5, 5), Red);
+  EXPECT_EQ(image.pixel(15, 5), Green);
+  EXPECT_EQ(image.pixel(25, 5), Green);
 }
 
 TEST(MetafilePlayerTest, EmfEmptyFrameFallsBackToTheBounds) {
@@ -377,7 +378,7 @@ TEST(MetafilePlayerTest, EmfEmptyFrameFallsBackToTheBounds) {
   std::string bytes = RedBrushNoPen(emf).Rectangle(0, 0, 50, 50).Finish();
   for (int i : {0, 1, 2, 3}) Set32(bytes, 8 + 4 * i, i < 2 ? 0 : 100);
   const QImage image = Play(bytes, 100, 100);
-  ExpectOnlyInside(image, QRect(0, 0, 50, 50), kRed);
+  ExpectOnlyInside(image, QRect(0, 0, 50, 50), Red);
 
   for (int i : {0, 1, 2, 3}) Set32(bytes, 8 + 4 * i, 0);
   bool played = true;
@@ -393,13 +394,13 @@ TEST(MetafilePlayerTest, PainterStateIsKept) {
   QPainter painter(&image);
   painter.translate(20, 20);
   painter.setClipRect(QRect(0, 0, 40, 40));
-  MetafilePlayer::Play(painter, emf.Finish(), QRectF(0, 0, 100, 100));
+  PlayMetafile(painter, emf.Finish(), QRectF(0, 0, 100, 100));
   EXPECT_EQ(painter.transform(), QTransform::fromTranslate(20, 20));
   EXPECT_TRUE(painter.hasClipping());
   painter.fillRect(QRect(50, 50, 10, 10), Qt::blue);  // outside the caller's clip
   painter.end();
-  ExpectOnlyInside(image, QRect(20, 20, 10, 10), kRed);
-  EXPECT_EQ(CountPixels(image, image.rect(), kBlue), 0);
+  ExpectOnlyInside(image, QRect(20, 20, 10, 10), Red);
+  EXPECT_EQ(CountPixels(image, image.rect(), Blue), 0);
 }
 
 // --- Windows metafiles ---
@@ -417,7 +418,7 @@ TEST(MetafilePlayerTest, WmfRectangleMappedByWindowOriginAndExtent) {
   bool played = false;
   const QImage image = Play(wmf.Finish(), 96, 48, &played);
   EXPECT_TRUE(played);
-  ExpectOnlyInside(image, QRect(24, 12, 48, 24), kGreen);
+  ExpectOnlyInside(image, QRect(24, 12, 48, 24), Green);
 }
 
 TEST(MetafilePlayerTest, WmfWindowIsMappedOntoTheBoundingBox) {
@@ -431,7 +432,7 @@ TEST(MetafilePlayerTest, WmfWindowIsMappedOntoTheBoundingBox) {
       .Select(1)
       .Rectangle(100, 100, 200, 150);
   const QImage image = Play(wmf.Finish(), 200, 100);
-  ExpectOnlyInside(image, QRect(0, 0, 100, 50), kGreen);
+  ExpectOnlyInside(image, QRect(0, 0, 100, 50), Green);
 }
 
 TEST(MetafilePlayerTest, WmfWindowModesMapTheWindowOntoTheBox) {
@@ -441,7 +442,7 @@ TEST(MetafilePlayerTest, WmfWindowModesMapTheWindowOntoTheBox) {
     wmf.Record(0x0103, {mode}).WindowOrg(0, 0).WindowExt(200, 100);
     wmf.SolidBrush(ColorRef(0, 255, 0)).Select(0).Pen(5, 0, 0).Select(1).Rectangle(0, 0, 100, 50);
     const QImage image = Play(wmf.Finish(), 200, 100);
-    ExpectOnlyInside(image, QRect(0, 0, 100, 50), kGreen);
+    ExpectOnlyInside(image, QRect(0, 0, 100, 50), Green);
   }
 }
 
@@ -451,14 +452,14 @@ TEST(MetafilePlayerTest, WmfMetricModeIsInMillimetres) {
   wmf.Record(0x0103, {2}).Record(0x020D, {1000, 0});  // viewport origin at the bottom left
   wmf.SolidBrush(ColorRef(0, 255, 0)).Select(0).Pen(5, 0, 0).Select(1).Rectangle(0, 0, 254, 127);
   const QImage image = Play(wmf.Finish(), 200, 100);  // 100 pixels an inch
-  ExpectOnlyInside(image, QRect(0, 50, 100, 50), kGreen);
+  ExpectOnlyInside(image, QRect(0, 50, 100, 50), Green);
 }
 
 TEST(MetafilePlayerTest, WmfWithoutWindowRecordsUsesTheBoundingBox) {
   WmfBuilder wmf(100, 50, 300, 150, 96);
   wmf.SolidBrush(ColorRef(0, 255, 0)).Select(0).Pen(5, 0, 0).Select(1).Rectangle(100, 50, 200, 100);
   const QImage image = Play(wmf.Finish(), 100, 50);
-  ExpectOnlyInside(image, QRect(0, 0, 50, 25), kGreen);
+  ExpectOnlyInside(image, QRect(0, 0, 50, 25), Green);
 }
 
 TEST(MetafilePlayerTest, WmfObjectsTakeTheLowestFreeSlot) {
@@ -474,8 +475,8 @@ TEST(MetafilePlayerTest, WmfObjectsTakeTheLowestFreeSlot) {
       .Select(2)
       .Rectangle(50, 50, 100, 100);
   const QImage image = Play(wmf.Finish(), 100, 100);
-  EXPECT_EQ(image.pixel(25, 25), kBlue);
-  EXPECT_EQ(image.pixel(75, 75), kGreen);
+  EXPECT_EQ(image.pixel(25, 25), Blue);
+  EXPECT_EQ(image.pixel(75, 75), Green);
 }
 
 TEST(MetafilePlayerTest, WmfShapes) {
@@ -486,13 +487,13 @@ TEST(MetafilePlayerTest, WmfShapes) {
   wmf.Record(0x061C, {10, 10, 100, 40, 60, 0});             // RoundRect
   wmf.Record(0x081A, {50, 75, 75, 100, 100, 100, 50, 50});  // Pie, upper-right quarter
   const QImage image = Play(wmf.Finish(), 100, 100);
-  EXPECT_EQ(image.pixel(25, 25), kRed);
-  EXPECT_EQ(image.pixel(2, 2), kNone);
-  EXPECT_EQ(image.pixel(95, 5), kRed);
-  EXPECT_EQ(image.pixel(62, 20), kNone);
-  EXPECT_EQ(image.pixel(20, 70), kRed);
-  EXPECT_EQ(image.pixel(85, 65), kRed);
-  EXPECT_EQ(image.pixel(65, 85), kNone);
+  EXPECT_EQ(image.pixel(25, 25), Red);
+  EXPECT_EQ(image.pixel(2, 2), Clear);
+  EXPECT_EQ(image.pixel(95, 5), Red);
+  EXPECT_EQ(image.pixel(62, 20), Clear);
+  EXPECT_EQ(image.pixel(20, 70), Red);
+  EXPECT_EQ(image.pixel(85, 65), Red);
+  EXPECT_EQ(image.pixel(65, 85), Clear);
 }
 
 TEST(MetafilePlayerTest, WmfPolyPolygonWithHole) {
@@ -500,8 +501,8 @@ TEST(MetafilePlayerTest, WmfPolyPolygonWithHole) {
   wmf.Pen(5, 0, 0).Select(0).SolidBrush(ColorRef(255, 0, 0)).Select(1);
   wmf.Record(0x0538, {2, 4, 4, 0, 0, 100, 0, 100, 100, 0, 100, 25, 25, 75, 25, 75, 75, 25, 75});
   const QImage image = Play(wmf.Finish(), 100, 100);
-  EXPECT_EQ(image.pixel(10, 10), kRed);
-  EXPECT_EQ(image.pixel(50, 50), kNone);
+  EXPECT_EQ(image.pixel(10, 10), Red);
+  EXPECT_EQ(image.pixel(50, 50), Clear);
 }
 
 TEST(MetafilePlayerTest, WmfSavedStateAndClipping) {
@@ -513,20 +514,20 @@ TEST(MetafilePlayerTest, WmfSavedStateAndClipping) {
   wmf.Record(0x0127, {0xFFFF});  // RestoreDC(-1)
   wmf.Rectangle(0, 50, 100, 100);
   const QImage image = Play(wmf.Finish(), 100, 100);
-  EXPECT_EQ(CountPixels(image, QRect(0, 0, 50, 50), kRed), 50 * 50);  // the top half, clipped
-  EXPECT_EQ(CountPixels(image, QRect(50, 0, 50, 50), kNone), 50 * 50);
-  EXPECT_EQ(CountPixels(image, QRect(0, 50, 100, 50), kRed), 100 * 50);
+  EXPECT_EQ(CountPixels(image, QRect(0, 0, 50, 50), Red), 50 * 50);  // the top half, clipped
+  EXPECT_EQ(CountPixels(image, QRect(50, 0, 50, 50), Clear), 50 * 50);
+  EXPECT_EQ(CountPixels(image, QRect(0, 50, 100, 50), Red), 100 * 50);
 }
 
 TEST(MetafilePlayerTest, WmfStretchedBitmap) {
   WmfBuilder wmf(0, 0, 100, 100, 96);
   wmf.StretchDib(10, 10, 40, 40, TwoByTwo(false));
   const QImage image = Play(wmf.Finish(), 100, 100);
-  EXPECT_EQ(image.pixel(20, 20), kRed);
-  EXPECT_EQ(image.pixel(40, 20), kGreen);
-  EXPECT_EQ(image.pixel(20, 40), kBlue);
-  EXPECT_EQ(image.pixel(40, 40), kWhite);
-  EXPECT_EQ(image.pixel(60, 60), kNone);
+  EXPECT_EQ(image.pixel(20, 20), Red);
+  EXPECT_EQ(image.pixel(40, 20), Green);
+  EXPECT_EQ(image.pixel(20, 40), Blue);
+  EXPECT_EQ(image.pixel(40, 40), White);
+  EXPECT_EQ(image.pixel(60, 60), Clear);
 }
 
 TEST(MetafilePlayerTest, WmfText) {
@@ -537,8 +538,8 @@ TEST(MetafilePlayerTest, WmfText) {
       .Record(0x0209, {0, 0xFF})
       .TextOut(10, 10, "HHH");
   const QImage image = Play(wmf.Finish(), 100, 100);
-  EXPECT_GT(CountPixels(image, QRect(10, 10, 60, 30), kBlue, 40), 20);
-  EXPECT_EQ(CountPixels(image, QRect(0, 50, 100, 50), kNone), 100 * 50);
+  EXPECT_GT(CountPixels(image, QRect(10, 10, 60, 30), Blue, 40), 20);
+  EXPECT_EQ(CountPixels(image, QRect(0, 50, 100, 50), Clear), 100 * 50);
 }
 
 TEST(MetafilePlayerTest, WmfWithoutPlaceableHeaderUsesItsWindow) {
@@ -551,7 +552,7 @@ TEST(MetafilePlayerTest, WmfWithoutPlaceableHeaderUsesItsWindow) {
       .Select(1)
       .Rectangle(500, 500, 1000, 1000);
   const QImage image = Play(wmf.Finish(), 100, 100);
-  ExpectOnlyInside(image, QRect(50, 50, 50, 50), kGreen);
+  ExpectOnlyInside(image, QRect(50, 50, 50, 50), Green);
 
   bool played = true;
   Play(WmfBuilder(0, 0, 0, 0, 0, false).Rectangle(0, 0, 5, 5).Finish(), 10, 10, &played);

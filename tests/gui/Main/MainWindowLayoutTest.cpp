@@ -86,7 +86,8 @@ TEST_F(MainWindowLayoutTest, EveryTextFitsItsControl) {
     denied.SetPath(Start.File("!.KVD"));
     const std::unique_ptr<QMessageBox> boxes[] = {MakePlainMessageBox("Ambrelin created!"),
                                                   MakeInformationDialog("We are at the last image"),
-                                                  MakeErrorMessageBox(denied)};
+                                                  MakeErrorMessageBox(denied),
+                                                  MakeQuestionBox("Rename them to lower case?")};
     std::vector<std::string> misfits;
     QFont font = QApplication::font();  // the boxes: the system's font at this density
     font.setPointSizeF(font.pointSizeF() * dpi / 96);

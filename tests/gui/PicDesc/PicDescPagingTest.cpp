@@ -27,6 +27,8 @@ TEST_F(PicDescPagingTest, PicturesAreFittedIntoTheirArea) {
       {"500x500", MakeBmp(500, 500), "b.bmp", {500, 500}, false},
       {"1024x768", MakeJpeg(1024, 768), "c.jpg", {500, 375}, true},
       {"800x1000", MakeJpeg(800, 1000), "d.jpeg", {400, 500}, true},
+      // Stored sideways with EXIF orientation 6: shown upright as 768 x 1024.
+      {"1024x768 turned", WithExif(MakeJpeg(1024, 768), 6), "r.jpg", {375, 500}, true},
       {"300x900", MakeBmp(300, 900), "e.bmp", {166, 500}, true},
       {"501x10", MakeJpeg(501, 10), "f.jpg", {500, 9}, true},
       {"icon", MakeIcon(), "g.ico", {32, 32}, false},
@@ -211,10 +213,11 @@ TEST_F(PicDescPagingTest, ExitWithoutChangesWritesNothing) {
 }
 
 // Showing a picture puts its description into the memo; that is no edit.
+// A record of the earlier Windows program (Windows-1252) is shown as such.
 TEST_F(PicDescPagingTest, ShowingDescribedPicturesDoesNotRewriteTheFile) {
   Folder.Write("!.KVD", DescriptionRecord("picture01.jpg", "One") +
                             DescriptionRecord("picture02.jpg", "Two") +
-                            DescriptionRecord("picture03.jpg", "Three"));
+                            DescriptionRecord("picture03.jpg", "Caf\xE9 \x80"));
   Open(NumberedNames(3));
   EXPECT_EQ(Memo()->StoredText(), "One");
   // Were the file written, it would appear again.
@@ -223,7 +226,7 @@ TEST_F(PicDescPagingTest, ShowingDescribedPicturesDoesNotRewriteTheFile) {
   Window->btnPgDnClick();
   EXPECT_EQ(Memo()->StoredText(), "Two");
   Window->btnPgDnClick();
-  EXPECT_EQ(Memo()->StoredText(), "Three");
+  EXPECT_EQ(Memo()->StoredText(), "Café €");
   Window->btnPgUpClick();
   EXPECT_FALSE(PicDesc.DescriptionsDirty);
   Window->btnExitClick();
