@@ -84,10 +84,9 @@ TEST_F(MainWindowLayoutTest, EveryTextFitsItsControl) {
     AboutBox->SetVersionText("Version: 3.1.0.2");
     Exception denied("EInOutError", "File access denied");
     denied.SetPath(Start.File("!.KVD"));
-    const std::unique_ptr<QMessageBox> boxes[] = {MakePlainMessageBox("Ambrelin created!"),
-                                                  MakeInformationDialog("We are at the last image"),
-                                                  MakeErrorMessageBox(denied),
-                                                  MakeQuestionBox("Rename them to lower case?")};
+    const std::unique_ptr<QMessageBox> boxes[] = {
+        MakePlainMessageBox("Ambrelin created!"), MakeInformationDialog("We are at the last image"),
+        MakeErrorMessageBox(denied), MakeQuestionBox("Rename them to lower case?")};
     std::vector<std::string> misfits;
     QFont font = QApplication::font();  // the boxes: the system's font at this density
     font.setPointSizeF(font.pointSizeF() * dpi / 96);
