@@ -46,8 +46,9 @@ std::string NumberedName(const char* prefix, int number, const char* extension, 
 
 struct Encoded {
   std::string Bytes;
-  int Width;
+  int Width;  // upright
   int Height;
+  int StoredWidth;
   bool HasExif;
   std::string MasterPath;  // the first file written with these bytes
 };
@@ -70,12 +71,20 @@ BenchFolder MakeBenchFolder(const std::string& folder, const BenchFolderOptions&
   BenchFolder result;
   result.Path = folder;
 
-  // Landscape and portrait, each without EXIF and with three EXIF sizes.
+  // Landscape and portrait, each without EXIF and with three EXIF sizes
+  // (one of them in big-endian "MM" order). A portrait picture with EXIF is
+  // stored as 1600 x 1200 with orientation 6.
   std::vector<Encoded> jpegs;
   for (bool portrait : {false, true})
     for (std::size_t exif : {0, 30 * 1024, 40 * 1024, 50 * 1024}) {
       const int w = portrait ? 1200 : 1600, h = portrait ? 1600 : 1200;
-      jpegs.push_back({MakeJpeg(w, h, 90, exif), w, h, exif > 0, {}});
+      if (exif == 0) {
+        jpegs.push_back({MakeJpeg(w, h, 90), w, h, w, false, {}});
+        continue;
+      }
+      const std::string stored = MakeJpeg(1600, 1200, 90);
+      jpegs.push_back(
+          {WithExif(stored, portrait ? 6 : 1, exif == 40 * 1024, exif), w, h, 1600, true, {}});
     }
   auto pick = [&](int i) -> Encoded& {
     const bool portrait = i % 4 == 3;
@@ -94,15 +103,15 @@ BenchFolder MakeBenchFolder(const std::string& folder, const BenchFolderOptions&
       WriteFile(path, image.Bytes);
       if (image.MasterPath.empty()) image.MasterPath = path;
     }
-    result.Pictures.push_back(
-        {name, kind, image.Width, image.Height, image.Bytes.size(), image.HasExif});
+    result.Pictures.push_back({name, kind, image.Width, image.Height, image.StoredWidth,
+                               image.Bytes.size(), image.HasExif});
   };
 
   for (int i = 0; i < options.JpegCount; ++i)
     place(pick(i), NumberedName("IMG", i + 1, "JPG", options.UpperCaseNames), PictureKind::Jpeg);
 
-  std::vector<Encoded> bitmaps{{MakeBmp(1024, 768, 24), 1024, 768, false, {}},
-                               {MakeBmp(600, 800, 8), 600, 800, false, {}}};
+  std::vector<Encoded> bitmaps{{MakeBmp(1024, 768, 24), 1024, 768, 1024, false, {}},
+                               {MakeBmp(600, 800, 8), 600, 800, 600, false, {}}};
   for (int i = 0; i < options.BitmapCount; ++i)
     place(bitmaps[static_cast<std::size_t>(i % 2)],
           NumberedName("SCAN", i + 1, "BMP", options.UpperCaseNames), PictureKind::Bitmap);

@@ -1,6 +1,8 @@
 // A picture folder for benchmarks: many camera-like JPEGs (2 megapixels,
 // quality 90, six in ten with a 30-50 KB EXIF block), a few bitmaps, and a
-// description file with one record per picture.
+// description file with one record per picture. The EXIF blocks carry an
+// orientation: 1 for the landscape pictures, 6 for the portrait ones, which
+// are stored sideways as phones store them.
 #pragma once
 
 #include <cstdint>
@@ -22,8 +24,9 @@ struct BenchFolderOptions {
 struct BenchPicture {
   std::string Name;  // as on disk
   PictureKind Kind;
-  int Width;
+  int Width;  // as shown, turned upright
   int Height;
+  int StoredWidth;  // as the frame header gives it
   std::uint64_t Bytes;
   bool HasExif;
 };

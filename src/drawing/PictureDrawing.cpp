@@ -78,6 +78,7 @@ QImage RenderPicture(PictureKind kind, const std::string& bytes, QSize target,
       JpegDecodeOptions options;
       options.MinimumSize = target;
       options.QuantizeColors = QuantizeJpeg(screen);
+      options.Upright = true;
       return FillTarget(DecodeJpegImage(bytes, options).Image, target, false);
     }
     case PictureKind::Icon:
@@ -137,6 +138,7 @@ void DrawnPicture::Decode(QSize target, const ScreenMetrics& screen) {
         JpegDecodeOptions options;
         options.MinimumSize = target;
         options.QuantizeColors = quantize;
+        options.Upright = true;
         JpegDecodeResult decoded = DecodeJpegImage(Bytes, options);
         Source = std::move(decoded.Image);
         JpegScale = decoded.ScaleDenominator;

@@ -4,10 +4,12 @@
 // The result for a rectangle of size `target` is an image of exactly that size
 // (or a null image when there is nothing to draw), to be drawn at the
 // rectangle's top-left corner:
-// - bitmaps and JPEG pictures fill it exactly; they are scaled by dropping or
-//   repeating whole pixels, except on a screen of at most 8 bits per pixel
-//   showing a bitmap of more colour bits than the screen, which is scaled with
-//   smoothing (the nearest Qt has to half-toning). Opaque (Format_RGB32).
+// - bitmaps and JPEG pictures fill it exactly (a JPEG turned upright as its
+//   EXIF orientation says, the size measuring gives); they are scaled by
+//   dropping or repeating whole pixels, except on a screen of at most 8 bits
+//   per pixel showing a bitmap of more colour bits than the screen, which is
+//   scaled with smoothing (the nearest Qt has to half-toning). Opaque
+//   (Format_RGB32).
 // - an icon is drawn at the screen's icon size with its top-left corner at the
 //   rectangle's, not scaled to the rectangle; the rest of the image is
 //   transparent (Format_ARGB32_Premultiplied).

@@ -1,6 +1,7 @@
 // Writes the picture files of the browser test's album folders. Reads one
 // picture a line from standard input:
 //   jpeg WIDTH HEIGHT PATH
+//   jpeg-exif ORIENTATION WIDTH HEIGHT PATH  (EXIF orientation 1-8, stored size)
 //   bmp WIDTH HEIGHT PATH
 //   ico PATH
 // PATH is the rest of the line, so it may hold blanks. Identical pictures
@@ -32,7 +33,7 @@ bool WriteFile(const std::string& path, const std::string& bytes) {
 }  // namespace
 
 int main() {
-  std::map<std::tuple<std::string, int, int>, std::string> made;
+  std::map<std::tuple<std::string, int, int, int>, std::string> made;
   std::string line;
   int lineNumber = 0;
   while (std::getline(std::cin, line)) {
@@ -40,19 +41,22 @@ int main() {
     if (line.empty()) continue;
     std::istringstream in(line);
     std::string kind;
-    int width = 0, height = 0;
+    int width = 0, height = 0, orientation = 0;
     in >> kind;
-    if (kind == "jpeg" || kind == "bmp") in >> width >> height;
+    if (kind == "jpeg-exif") in >> orientation;
+    if (kind == "jpeg" || kind == "jpeg-exif" || kind == "bmp") in >> width >> height;
     const std::string path = RestOfLine(in);
-    const bool known = kind == "jpeg" || kind == "bmp" || kind == "ico";
+    const bool known = kind == "jpeg" || kind == "jpeg-exif" || kind == "bmp" || kind == "ico";
     if (!in || !known || path.empty() || (kind != "ico" && (width <= 0 || height <= 0))) {
       std::cerr << "line " << lineNumber << ": cannot read \"" << line << "\"\n";
       return 2;
     }
-    std::string& bytes = made[{kind, width, height}];
+    std::string& bytes = made[{kind, width, height, orientation}];
     if (bytes.empty()) {
       if (kind == "jpeg")
         bytes = MakeJpeg(width, height, 80);
+      else if (kind == "jpeg-exif")
+        bytes = WithExif(MakeJpeg(width, height, 80), orientation);
       else if (kind == "bmp")
         bytes = MakeBmp(width, height);
       else

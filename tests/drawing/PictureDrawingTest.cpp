@@ -3,8 +3,13 @@
 
 #include <QPainter>
 
+#include <array>
+#include <tuple>
+
 #include "drawing/PictureDrawing.h"
+#include "drawing/decode/JpegDecoder.h"
 #include "support/DrawingFixtures.h"
+#include "support/PictureFixtures.h"
 
 using namespace drawfx;
 
@@ -14,6 +19,7 @@ const QRgb Red = qRgb(255, 0, 0);
 const QRgb Blue = qRgb(0, 0, 255);
 const QRgb Green = qRgb(0, 255, 0);
 const QRgb Clear = qRgba(0, 0, 0, 0);
+const QRgb Yellow = qRgb(255, 255, 0);
 
 ScreenMetrics Screen(int bits = 24) {
   return ScreenMetrics{96, bits, 32, 32};
@@ -31,6 +37,29 @@ std::string FullFrameEmf() {
       .Select(0x80000008u)
       .Rectangle(0, 0, 100, 100)
       .Finish();
+}
+
+// A photo-like picture with a solid square in each corner, a quarter of the
+// width and height: red top left, green top right, blue bottom left, yellow
+// bottom right.
+QImage CornerPicture(int width, int height) {
+  QImage image = NoisyGradient(width, height);
+  QPainter painter(&image);
+  const int w = width / 4, h = height / 4;
+  for (const auto& [x, y, color] : {std::tuple{0, 0, Red},
+                                    {width - w, 0, Green},
+                                    {0, height - h, Blue},
+                                    {width - w, height - h, Yellow}})
+    painter.fillRect(x, y, w, h, QColor(color));
+  return image;
+}
+
+// True when the image's corners show these colours: top left, top right,
+// bottom left, bottom right.
+bool ShowsCorners(const QImage& image, const std::array<QRgb, 4>& colors) {
+  const int l = image.width() / 8, r = l * 7, t = image.height() / 8, b = t * 7;
+  return Near(image.pixel(l, t), colors[0], 40) && Near(image.pixel(r, t), colors[1], 40) &&
+         Near(image.pixel(l, b), colors[2], 40) && Near(image.pixel(r, b), colors[3], 40);
 }
 
 }  // namespace
@@ -219,4 +248,35 @@ TEST(PictureDrawingTest, DrawnPictureOfEveryKind) {
   DrawnPicture damaged(PictureKind::Jpeg, "\xFF\xD8\xFF");
   EXPECT_TRUE(damaged.Render(QSize(10, 10), Screen()).isNull());
   EXPECT_TRUE(damaged.Render(QSize(20, 10), Screen()).isNull());
+}
+
+// A CornerPicture stored with each EXIF orientation is drawn as browsers
+// show it: turned or mirrored, at its upright size (5 to 8 swap width and
+// height), at full scale, at reduced DCT scales and decoded in bands.
+TEST(PictureDrawingTest, JpegIsDrawnUprightForEveryExifOrientation) {
+  const std::array<QRgb, 4> shown[] = {{Red, Green, Blue, Yellow}, {Green, Red, Yellow, Blue},
+                                       {Yellow, Blue, Green, Red}, {Blue, Yellow, Red, Green},
+                                       {Red, Blue, Green, Yellow}, {Blue, Red, Yellow, Green},
+                                       {Yellow, Green, Blue, Red}, {Green, Yellow, Red, Blue}};
+  const std::string small = EncodeJpeg(CornerPicture(96, 64));
+  JpegOptions fine;
+  fine.Quality = 98;
+  fine.RestartRows = 1;
+  const std::string large = EncodeJpeg(CornerPicture(1600, 1200), fine);
+  ASSERT_GE(large.size(), 512u * 1024);  // decoded in bands
+  for (int o = 1; o <= 8; ++o) {
+    SCOPED_TRACE(o);
+    const QSize upright = o >= 5 ? QSize(64, 96) : QSize(96, 64);
+    const std::string file = WithExif(small, o);
+    EXPECT_TRUE(
+        ShowsCorners(RenderPicture(PictureKind::Jpeg, file, upright, Screen()), shown[o - 1]));
+    EXPECT_TRUE(ShowsCorners(DrawnPicture(PictureKind::Jpeg, file).Render(upright / 2, Screen()),
+                             shown[o - 1]));
+    JpegDecodeOptions quarter;
+    quarter.MinimumSize = o >= 5 ? QSize(300, 400) : QSize(400, 300);  // 1600 x 1200 / 4
+    quarter.Upright = true;
+    const JpegDecodeResult banded = DecodeJpegImage(WithExif(large, o), quarter);
+    EXPECT_EQ(banded.Image.size(), quarter.MinimumSize);
+    EXPECT_TRUE(ShowsCorners(banded.Image, shown[o - 1]));
+  }
 }

@@ -93,6 +93,36 @@ std::string MakeJpeg(int w, int h, int quality, std::size_t exifBytes, bool gray
   return jpeg;
 }
 
+std::string WithExif(const std::string& jpeg, int orientation, bool bigEndian, std::size_t size,
+                     std::size_t cutTo) {
+  std::string exif("Exif\0\0", 6);
+  auto put = [&](std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+      exif += static_cast<char>(value >> 8 * (bigEndian ? bytes - 1 - i : i));
+  };
+  auto entry = [&](std::uint32_t tag, std::uint32_t type, std::uint32_t count,
+                   std::uint32_t value) {
+    put(tag, 2);
+    put(type, 2);
+    put(count, 4);
+    put(type == 3 && bigEndian ? value << 16 : value, 4);  // a SHORT fills the first half
+  };
+  const std::uint32_t entries = orientation != 0 ? 2 : 1;
+  exif += bigEndian ? "MM" : "II";
+  put(42, 2);
+  put(8, 4);  // IFD0 right after the TIFF header
+  put(entries, 2);
+  entry(0x010F, 2, 9, 8 + 2 + 12 * entries + 4);  // Make, ASCII, after IFD0
+  if (orientation != 0) entry(0x0112, 3, 1, static_cast<std::uint32_t>(orientation));
+  put(0, 4);  // no next IFD
+  exif += std::string("Ambrelin", 9);
+  exif.resize(std::max(exif.size(), size), 'z');
+  if (cutTo != 0) exif.resize(std::min(exif.size(), cutTo));
+  const std::size_t length = exif.size() + 2;
+  return jpeg.substr(0, 2) + "\xFF\xE1" + static_cast<char>(length >> 8) +
+         static_cast<char>(length & 0xFF) + exif + jpeg.substr(2);
+}
+
 std::string MakeBmp(const BmpFields& fields) {
   const bool core = fields.HeaderSize == 12;
   std::uint64_t colours = fields.ColoursUsed;

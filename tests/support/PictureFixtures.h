@@ -12,6 +12,14 @@
 std::string MakeJpeg(int w, int h, int quality = 75, std::size_t exifBytes = 0,
                      bool grayscale = false, bool progressive = false);
 
+// The JPEG with an APP1 segment right after its start-of-image marker that
+// holds an EXIF block as cameras write it: "Exif\0\0", the TIFF header
+// ("MM" order when bigEndian), IFD0 with a Make entry and an Orientation
+// entry (none for orientation 0), the Make text, then filler up to `size`
+// bytes. A cutTo other than 0 ends the segment after that many bytes.
+std::string WithExif(const std::string& jpeg, int orientation, bool bigEndian = false,
+                     std::size_t size = 0, std::size_t cutTo = 0);
+
 // Every field of a bitmap file that the tests vary.
 struct BmpFields {
   std::int32_t Width = 4;

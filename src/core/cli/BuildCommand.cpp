@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <optional>
 #include <ostream>
 
@@ -9,6 +10,7 @@
 #include "core/Main/ImageTable.h"
 #include "core/Main/Settings.h"
 #include "core/Main/album/AlbumBuild.h"
+#include "core/Main/album/LowerCaseNames.h"
 #include "core/app/VersionInfo.h"
 #include "core/pictures/FileFormats.h"
 #include "core/platform/Errors.h"
@@ -17,15 +19,18 @@
 namespace {
 const char* const Usage =
     "Usage: ambrelin-build [--title TEXT] [--index NAME] [--filenames | --no-filenames] "
-    "FOLDER...\n"
+    "[--lowercase-names] FOLDER...\n"
     "Builds the album page of each picture folder, as \"Create Album\" does.\n"
     "Options not given are taken from the folder's AmbrelinDir.INI.\n"
+    "--lowercase-names first renames pictures with capital letters to the\n"
+    "lower-case names the page links them by.\n"
     "--help shows this text, --version the program's version.\n";
 
 struct Options {
   std::optional<std::string> Title;
   std::optional<std::string> Index;
   std::optional<bool> IncludeFileNames;
+  bool LowerCaseNames = false;
   std::vector<std::string> Folders;
 };
 
@@ -72,6 +77,8 @@ bool ParseArguments(const std::vector<std::string>& args, Options& options, std:
       options.IncludeFileNames = true;
     } else if (arg == "--no-filenames") {
       options.IncludeFileNames = false;
+    } else if (arg == "--lowercase-names") {
+      options.LowerCaseNames = true;
     } else {
       problem = "unknown option " + arg;
       return false;
@@ -104,6 +111,19 @@ int BuildFolder(const std::string& folderArg, const Options& options, const Vers
     input.IncludeFileNames = options.IncludeFileNames.value_or(stored.IncludeFileNames);
     input.PictureFiles = ListPictureFiles(folder, PictureFileMask());
 
+    // Renamed before the build, so the page's lower-cased links find them.
+    std::vector<LowerCaseRename> renames;
+    if (options.LowerCaseNames) {
+      renames = RenamePicturesToLowerCase(folder, input.PictureFiles);
+      try {
+        RenameDescriptionRecordsOf(folder, renames);
+      } catch (const Exception& e) {
+        // The records still match their pictures, by name ignoring case.
+        err << "ambrelin-build: warning: " << ErrorLine(e) << '\n';
+      }
+      input.PictureFiles = ListPictureFiles(folder, PictureFileMask());
+    }
+
     ImageTable table;
     AlbumEnvironment env(folder, table, version, messages);
     env.DateTime = DateTimeSettingsFromLocale(QLocale::system());
@@ -111,6 +131,12 @@ int BuildFolder(const std::string& folderArg, const Options& options, const Vers
     AlbumBuildState state;
     if (!CreateAlbum(state, input, env)) return InputRefused;
     out << ResolvePath(folder, PageFileName(state.AlbumBaseName)) << '\n';
+    for (const std::string& name : PicturesMissedByLowerCaseLinks(folder, input.PictureFiles)) {
+      const auto rename =
+          std::find_if(renames.begin(), renames.end(),
+                       [&name](const LowerCaseRename& r) { return r.Name == name; });
+      err << LowerCaseWarning(folder, name, rename == renames.end() ? nullptr : &*rename) << '\n';
+    }
     return BuildSucceeded;
   } catch (const Exception& e) {
     messages.ShowErrorMessage(e);

@@ -7,6 +7,12 @@
 // instance) are never read. Both give the decoder the same byte stream and
 // so the same result and the same errors.
 //
+// Of an EXIF segment only the first part is read: the TIFF header and the
+// entries of its first directory up to the Orientation tag (a few dozen
+// bytes, which lie in the chunk at hand); the rest is skipped like any other
+// segment. Orientations 5 to 8 show the picture with width and height
+// swapped, and the header reports the size as shown.
+//
 // libjpeg reports errors through a callback that must not return. It leaves
 // the decoder by longjmp back to DecodeHeader, never by a C++ exception
 // (which would unwind through the library's C frames); the exception is
@@ -19,6 +25,9 @@
 #include <jpeglib.h>
 
 #include "core/pictures/PictureReaders.h"
+#include "core/pictures/formats/ByteReader.h"
+#include "core/pictures/formats/Exif.h"
+#include "core/pictures/formats/Jpeg.h"
 #include "core/platform/Errors.h"
 
 namespace {
@@ -42,9 +51,10 @@ struct JpegReadState {
   PictureSource* File;
   const unsigned char* Memory;  // the whole file when it is in memory
   std::uint64_t Size;
-  std::uint64_t Next;  // file offset of the next byte to hand over
-  int ErrorCode;       // the decoder's message code of its failure
-  bool ReadFailed;     // the file could not be read
+  std::uint64_t Next;     // file offset of the next byte to hand over
+  int ErrorCode;          // the decoder's message code of its failure
+  bool ReadFailed;        // the file could not be read
+  bool OrientationFound;  // an EXIF segment has decided the orientation
   PictureHeader Result;
   JOCTET Buffer[ReadChunkSize];
 };
@@ -111,6 +121,70 @@ void SkipInputData(j_decompress_ptr info, long count) {
   state.Source.bytes_in_buffer = 0;
 }
 
+// The next byte from the decoder's source. The source never suspends: at
+// the end of the file it hands over an end-of-image marker, so a byte always
+// comes.
+unsigned char NextByte(j_decompress_ptr info) {
+  jpeg_source_mgr& source = *info->src;
+  if (source.bytes_in_buffer == 0) source.fill_input_buffer(info);
+  --source.bytes_in_buffer;
+  return *source.next_input_byte++;
+}
+
+// A segment's payload as the decoder's source hands it over: Part() passes
+// over the bytes up to the offset asked for and copies the few bytes asked
+// for; SkipRest() passes over the rest. Plain data, like the state above.
+class StreamedSegment {
+ public:
+  // Reads the segment's length, which counts itself.
+  explicit StreamedSegment(j_decompress_ptr info) : Info(info) {
+    const unsigned high = NextByte(info);
+    const unsigned length = high << 8 | NextByte(info);
+    Length = length > jpeg::Segment::LengthSize ? length - jpeg::Segment::LengthSize : 0;
+  }
+
+  std::size_t Size() const { return Length; }
+
+  ByteReader Part(std::size_t offset, std::size_t count) {
+    if (offset < Position || offset > Length || count > Length - offset || count > sizeof Bytes)
+      return ByteReader();
+    PassOver(offset - Position);
+    for (std::size_t i = 0; i < count; ++i) Bytes[i] = NextByte(Info);
+    Position = offset + count;
+    return ByteReader(Bytes, count);
+  }
+
+  void SkipRest() {
+    PassOver(Length - Position);
+    Position = Length;
+  }
+
+ private:
+  void PassOver(std::size_t count) {
+    if (count > 0) Info->src->skip_input_data(Info, static_cast<long>(count));
+  }
+
+  j_decompress_ptr Info;
+  std::size_t Length = 0;
+  std::size_t Position = 0;
+  unsigned char Bytes[exif::LongestPart];
+};
+
+// The decoder's handler of APP1 segments, which it would otherwise skip
+// whole: the first EXIF segment with an Orientation entry sets the
+// orientation.
+boolean ReadApp1Segment(j_decompress_ptr info) {
+  JpegReadState& state = StateOf(info);
+  StreamedSegment payload(info);
+  if (!state.OrientationFound) {
+    const exif::OrientationEntry entry = exif::FindOrientation(payload);
+    state.OrientationFound = entry.Found;
+    state.Result.Orientation = entry.Value;
+  }
+  payload.SkipRest();
+  return TRUE;
+}
+
 // Reads the header into state.Result; false when the decoder failed
 // (state.ErrorCode) or the file could not be read (state.ReadFailed).
 bool DecodeHeader(JpegReadState& state) {
@@ -130,9 +204,13 @@ bool DecodeHeader(JpegReadState& state) {
   state.Source.resync_to_restart = jpeg_resync_to_restart;
   state.Source.term_source = TermSource;
   state.Info.src = &state.Source;
+  jpeg_set_marker_processor(&state.Info, JPEG_APP0 + 1, ReadApp1Segment);
   jpeg_read_header(&state.Info, TRUE);  // an image is required: tables alone fail
-  state.Result.Width = static_cast<int>(state.Info.image_width);
-  state.Result.Height = static_cast<int>(state.Info.image_height);
+  const int width = static_cast<int>(state.Info.image_width);
+  const int height = static_cast<int>(state.Info.image_height);
+  const bool swapped = exif::SwapsWidthAndHeight(state.Result.Orientation);
+  state.Result.Width = swapped ? height : width;
+  state.Result.Height = swapped ? width : height;
   state.Result.Grayscale = state.Info.jpeg_color_space == JCS_GRAYSCALE;
   state.Result.Progressive = state.Info.progressive_mode != 0;
   jpeg_destroy_decompress(&state.Info);

@@ -33,7 +33,9 @@ class Picture {
   // or height is not positive (an empty file, for instance).
   bool Empty() const { return !Loaded || Header.Width <= 0 || Header.Height <= 0; }
 
-  // Size in screen pixels; 0 x 0 without an image.
+  // Size in screen pixels as the picture is shown, upright (a JPEG whose
+  // EXIF orientation turns it by 90 degrees gives its stored height as the
+  // width); 0 x 0 without an image.
   int Width() const { return Header.Width; }
   int Height() const { return Header.Height; }
   // The kind of the image held; meaningful only while HasImage().

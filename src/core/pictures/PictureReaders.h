@@ -10,10 +10,14 @@
 
 // What a reader learns from a picture file's headers.
 struct PictureHeader {
-  int Width = 0;  // screen pixels; may be 0 (an empty picture) or less
+  int Width = 0;  // screen pixels as shown upright; may be 0 (an empty picture) or less
   int Height = 0;
   bool Grayscale = false;    // JPEG only: one colour component
   bool Progressive = false;  // JPEG only: progressive coding
+  // JPEG only: the EXIF orientation (1 to 8, 1 without one). Width and
+  // Height already follow it: for 5 to 8 they are the stored height and
+  // width.
+  int Orientation = 1;
 };
 
 // Runs the reader of the given kind over the whole source.
@@ -33,6 +37,7 @@ PictureHeader ReadIconHeader(PictureSource& source, const ScreenMetrics& screen)
 PictureHeader ReadMetafileHeader(PictureSource& source, const ScreenMetrics& screen);
 
 // JPEG: an empty file is an empty picture; otherwise libjpeg reads the
-// markers up to the start of the first scan. Decoder errors raise EJPEG
-// with the decoder's message code; decoder warnings are ignored.
+// markers up to the start of the first scan, and the first part of an EXIF
+// segment for its orientation. Decoder errors raise EJPEG with the decoder's
+// message code; decoder warnings and damaged EXIF blocks are ignored.
 PictureHeader ReadJpegHeader(PictureSource& source);

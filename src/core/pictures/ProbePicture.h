@@ -16,7 +16,9 @@ struct PictureProbe {
 // in dir ignoring letter case) as a load of it would, with the same checks
 // and the same errors, but reading only the headers. On success: a picture
 // whose width and height are both positive gives that size, any other gives
-// 0 x 0; Landscape is false only when the height exceeds the width. On
+// 0 x 0; Landscape is false only when the height exceeds the width. The size
+// is the one shown upright: a JPEG whose EXIF orientation is 5 to 8 gives
+// its stored height as the width and its stored width as the height. On
 // failure the error passes on and probe keeps its previous values.
 void ProbePicture(PictureProbe& probe, const std::string& dir, const std::string& fileName,
                   const ScreenMetrics& screen);

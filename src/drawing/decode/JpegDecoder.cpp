@@ -1,5 +1,6 @@
 #include "drawing/decode/JpegDecoder.h"
 
+#include <QTransform>
 #include <QtGlobal>
 
 #include <algorithm>
@@ -10,6 +11,8 @@
 #include <thread>
 #include <vector>
 
+#include "core/pictures/formats/ByteReader.h"
+#include "core/pictures/formats/Exif.h"
 #include "drawing/decode/JpegRestartDecoder.h"
 
 // jpeglib.h needs FILE and size_t declared first.
@@ -313,10 +316,8 @@ JpegDecodeResult DecodeBands(const std::vector<JpegBand>& bands, const JpegDecod
   return result;
 }
 
-}  // namespace
-
-JpegDecodeResult DecodeJpegImage(const std::string& bytes, const JpegDecodeOptions& options) {
-  if (bytes.empty()) return {};
+// Decodes the stored pixels, not turned.
+JpegDecodeResult DecodeStored(const std::string& bytes, const JpegDecodeOptions& options) {
   // Several cores decode the bands between restart markers side by side. The
   // colour quantiser needs the whole picture for its palette.
   const unsigned cores = std::thread::hardware_concurrency();
@@ -329,6 +330,51 @@ JpegDecodeResult DecodeJpegImage(const std::string& bytes, const JpegDecodeOptio
     }
   }
   return DecodeWhole(bytes, options, 0);
+}
+
+}  // namespace
+
+QImage UprightImage(const QImage& stored, int orientation) {
+  if (stored.isNull()) return stored;
+  // Exact turns by whole quarters (no smoothing); QTransform's y axis points
+  // down, so positive angles turn clockwise.
+  const auto turned = [&stored](int degrees) {
+    return stored.transformed(QTransform().rotate(degrees), Qt::FastTransformation);
+  };
+  switch (orientation) {
+    case exif::Mirrored:
+      return stored.mirrored(true, false);
+    case exif::UpsideDown:
+      return stored.mirrored(true, true);
+    case exif::Flipped:
+      return stored.mirrored(false, true);
+    case exif::Transposed:
+      return turned(90).mirrored(true, false);
+    case exif::Clockwise:
+      return turned(90);
+    case exif::Transversed:
+      return turned(90).mirrored(false, true);
+    case exif::Anticlockwise:
+      return turned(270);
+    default:
+      return stored;
+  }
+}
+
+JpegDecodeResult DecodeJpegImage(const std::string& bytes, const JpegDecodeOptions& options) {
+  if (bytes.empty()) return {};
+  const int orientation =
+      options.Upright ? exif::JpegOrientation(ByteReader(bytes)) : exif::Upright;
+  if (orientation == exif::Upright) return DecodeStored(bytes, options);
+  // The reduced scale is chosen for the stored picture.
+  JpegDecodeOptions stored = options;
+  if (exif::SwapsWidthAndHeight(orientation)) stored.MinimumSize.transpose();
+  JpegDecodeResult result = DecodeStored(bytes, stored);
+  if (result.Image.isNull()) return result;
+  result.Image = UprightImage(result.Image, orientation);
+  if (exif::SwapsWidthAndHeight(orientation)) result.FullSize.transpose();
+  result.Orientation = orientation;
+  return result;
 }
 
 QImage DecodeJpeg(const std::string& bytes, QSize target, bool smooth) {

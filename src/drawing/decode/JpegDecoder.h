@@ -6,7 +6,9 @@
 // palette of at most 236 colours by the decoder's colour quantiser. When the
 // picture is going to be shown at half its size or less, it is decoded at a
 // reduced DCT scale (1/2, 1/4 or 1/8), which is several times faster and gives
-// the same pixels after scaling down.
+// the same pixels after scaling down. On request the picture is turned
+// upright as its EXIF orientation says, after decoding (and after joining the
+// bands of a picture decoded on several cores).
 #pragma once
 
 #include <QImage>
@@ -30,6 +32,9 @@ struct JpegDecodeOptions {
   // Decode the bands between restart markers on several cores at once, when
   // the file has such markers and the machine several cores.
   bool UseThreads = true;
+  // Turn the picture as its EXIF orientation says (how browsers show it).
+  // MinimumSize is then a size of the turned picture.
+  bool Upright = false;
 };
 
 struct JpegDecodeResult {
@@ -43,14 +48,22 @@ struct JpegDecodeResult {
   // (rounded up).
   int ScaleDenominator = 1;
   // The picture's full size from its frame header (valid when the header
-  // could be read).
+  // could be read); turned like the image.
   QSize FullSize;
+  // The EXIF orientation the image was turned by (1: not turned).
+  int Orientation = 1;
 };
 
 // Decodes a whole JPEG file held in memory. Never throws; decoder errors are
 // caught inside the decoder's own frames (setjmp/longjmp) and reported in the
 // result.
 JpegDecodeResult DecodeJpegImage(const std::string& bytes, const JpegDecodeOptions& options);
+
+// The stored pixels of a picture turned for showing as an EXIF orientation
+// (1 to 8) says: mirrored, turned by 180 degrees, or turned by 90 degrees
+// (5 to 8, which swap width and height) and possibly mirrored. Any other
+// value gives the image as it is.
+QImage UprightImage(const QImage& stored, int orientation);
 
 // The DCT scale denominator (1, 2, 4 or 8) that DecodeJpegImage uses for a
 // picture of fullSize when it must give at least minimumSize.

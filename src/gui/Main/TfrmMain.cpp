@@ -7,11 +7,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <algorithm>
 #include <optional>
 #include <vector>
 
 #include "core/Main/DescriptionFile.h"
+#include "core/Main/album/LowerCaseNames.h"
 #include "core/pictures/FileFormats.h"
 #include "core/platform/LocalText.h"
 #include "gui/Main/DirectoryListBox.h"
@@ -65,10 +67,19 @@ TfrmMain::TfrmMain(MainState& state, QWidget* parent)
       {ui->Label1, ui->DCB1, ui->DLB1, ui->FLB1, ui->Label2, ui->Label3, ui->Label4, ui->Edit1,
        ui->Label5, ui->Edit2, ui->cb1, ui->btnEditDesc, ui->btnCreate, ui->btnAbout, ui->btnExit},
       scaling);
-  resize(scaling.Size(DesignClientSize));
+  // The captions that are not of fixed size grow to their texts where the
+  // installed font draws them wider than designed.
+  for (QLabel* caption : {ui->Label2, ui->Label4, ui->Label5}) {
+    caption->setMinimumWidth(caption->width());
+    SizeToText(caption);
+  }
+  resize(EnclosingClientSize(scaling.Size(DesignClientSize), *this));
+  setMinimumSize(ControlsExtent(*this));
   move(DesignPosition);
   ui->DLB1->SetRowHeight(scaling.Length(ListRowHeight));
   ui->FLB1->SetRowHeight(scaling.Length(ListRowHeight));
+  KeepFrameOnWholePixels(ui->DLB1);
+  KeepFrameOnWholePixels(ui->FLB1);
 
   // The folder controls: drive box -> folder list -> file list, and the
   // folder list tells the drive box which volume it shows.
@@ -151,13 +162,20 @@ void TfrmMain::ShowStartFolder() {
   }
 }
 
+// Shows the file count. After the description editor renamed a picture
+// the folder is listed again first: the file list, the count, the buttons
+// and the image table then hold the new names, so a build finds the files.
+// The boxes keep what the user typed: the folder did not change.
 void TfrmMain::FormActivate() {
-  Guard.Run([&] { SetFileCount(); });
+  Guard.Run([&] {
+    if (State.PictureRenamed) RereadFileList();
+    SetFileCount();
+  });
 }
 
 void TfrmMain::SetFileCount() {
   ui->Label3->setText(QString::number(ui->FLB1->Count()));
-  ui->Label3->resize(ui->Label3->sizeHint().width(), ui->Label3->height());
+  SizeToText(ui->Label3);
 }
 
 // The folder handling, after every change of the shown folder. A refused
@@ -174,7 +192,7 @@ void TfrmMain::DLB1Change() {
     try {
       RememberPictureDirectory(State.ProgramSettings, State.PictureDirectory);
     } catch (const Exception& error) {
-      if (!StartupPicDirPathRefused) refused.emplace(error.ClassName(), error.Message());
+      if (!StartupPicDirPathRefused) refused.emplace(error);
     }
     State.DescriptionFile = DescriptionFilePath(State.PictureDirectory);
     ShowOptions(LoadAlbumOptions(State.FolderSettings, State.PictureDirectory));
@@ -199,9 +217,13 @@ AlbumOptions TfrmMain::BoxOptions() const {
 
 void TfrmMain::btnEditDescClick() {
   Guard.Run([&] {
-    LoadDescriptions(State.Table, State.DescriptionFile);
+    NamingPath(State.DescriptionFile,
+               [&] { LoadDescriptions(State.Table, State.DescriptionFile); });
     if (Editor) Editor(State);
   });
+  // The editor has closed and this window is the active one again, also
+  // where no window manager hands the activation back to it.
+  if (State.PictureRenamed) FormActivate();
 }
 
 void TfrmMain::btnCreateClick() {
@@ -223,8 +245,35 @@ void TfrmMain::btnCreateClick() {
       ui->Edit2->setText(FromLocal(input.IndexName));
       Probe = env.Probe;
     });
-    CreateAlbum(Build, input, env);
+    if (CreateAlbum(Build, input, env)) OfferLowerCaseNames(input.PictureFiles);
   });
+}
+
+// After a build: pictures with capital letters that the page, linking them
+// in lower case, does not find on this file system may be renamed to lower
+// case. The page needs no new build, its links were lower-case already.
+void TfrmMain::OfferLowerCaseNames(const std::vector<std::string>& pictures) {
+  const std::vector<std::string> missed =
+      PicturesMissedByLowerCaseLinks(State.PictureDirectory, pictures);
+  if (missed.empty() || !State.Messages.AskQuestion(LowerCaseQuestion(missed))) return;
+  const std::vector<LowerCaseRename> renames =
+      RenamePicturesToLowerCase(State.PictureDirectory, missed);
+  RereadFileList();
+  const std::string note = LowerCaseNotRenamedNote(renames);
+  if (!note.empty()) State.Messages.ShowPlainMessage(note);
+  RenameDescriptionRecordsOf(State.PictureDirectory, renames);
+}
+
+// Lists the shown folder again after its files were renamed: the file list,
+// the file count, the buttons and the image table, whose descriptions stay
+// with the names still listed.
+void TfrmMain::RereadFileList() {
+  State.PictureRenamed = false;
+  ui->FLB1->SetFolder(ui->DLB1->Directory());
+  SetFileCount();
+  ui->btnCreate->setEnabled(ui->FLB1->Count() >= 1);
+  ui->btnEditDesc->setEnabled(ui->btnCreate->isEnabled());
+  RebuildImageTable(State.Table, ui->FLB1->Lines());
 }
 
 void TfrmMain::btnAboutClick() {
@@ -235,6 +284,13 @@ void TfrmMain::btnAboutClick() {
 
 void TfrmMain::btnExitClick() {
   close();
+}
+
+// The focused control shows its focus from the first showing on, not only
+// after a Tab (showing a window clears the mark that lets the style draw it).
+void TfrmMain::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  setAttribute(Qt::WA_KeyboardFocusChange);
 }
 
 void TfrmMain::changeEvent(QEvent* event) {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/Main/MainState.h"
 #include "core/Main/Settings.h"
@@ -64,6 +65,7 @@ class TfrmMain : public QWidget {
   int FolderChanges() const { return FolderChangeCount; }
 
  protected:
+  void showEvent(QShowEvent* event) override;
   void changeEvent(QEvent* event) override;
 
  private:
@@ -72,6 +74,8 @@ class TfrmMain : public QWidget {
   void ShowOptions(const AlbumOptions& options);
   AlbumOptions BoxOptions() const;
   void SetFileCount();
+  void OfferLowerCaseNames(const std::vector<std::string>& pictures);
+  void RereadFileList();
 
   MainState& State;
   EventGuard Guard;

@@ -150,6 +150,23 @@ struct Row {
   Outcome Expected;
 };
 
+// Every EXIF orientation over a landscape and a portrait picture: 5 to 8
+// swap width and height. Blocks that tell nothing leave the stored size.
+std::vector<Row> OrientationRows() {
+  const std::string landscape = MakeJpeg(640, 480), portrait = MakeJpeg(480, 640);
+  std::vector<Row> rows = {
+      {"BigEndianIn40KBlock", "r.jpg", WithExif(landscape, 6, true, 40000), Measures(480, 640)},
+      {"TagMissing", "r.jpg", WithExif(landscape, 0), Measures(640, 480)},
+      {"BlockCutInTheTag", "r.jpg", WithExif(landscape, 6, false, 0, 34), Measures(640, 480)}};
+  for (int o = 1; o <= 8; ++o) {
+    rows.push_back({std::to_string(o) + "Landscape", "r.jpg", WithExif(landscape, o),
+                    o < 5 ? Measures(640, 480) : Measures(480, 640)});
+    rows.push_back({std::to_string(o) + "Portrait", "r.jpg", WithExif(portrait, o),
+                    o < 5 ? Measures(480, 640) : Measures(640, 480)});
+  }
+  return rows;
+}
+
 std::vector<Row> Rows() {
   const std::string jpeg640x480 = MakeJpeg(640, 480);
   const std::string placeable = MakePlaceableWmf(0, 0, 1440, 720, 1440);
@@ -325,6 +342,10 @@ TEST_P(ProbePictureTable, MeasuresAsLoadingDoes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, ProbePictureTable, ::testing::ValuesIn(Rows()),
+                         [](const ::testing::TestParamInfo<Row>& info) {
+                           return info.param.Label;
+                         });
+INSTANTIATE_TEST_SUITE_P(Orientation, ProbePictureTable, ::testing::ValuesIn(OrientationRows()),
                          [](const ::testing::TestParamInfo<Row>& info) {
                            return info.param.Label;
                          });

@@ -13,6 +13,8 @@
 #include "gui/Main/DirectoryListBox.h"
 #include "gui/Main/DriveComboBox.h"
 #include "gui/Main/FileListBox.h"
+#include "gui/PicDesc/TMemo.h"
+#include "gui/PicDesc/TfrmPicDesc.h"
 #include "support/PictureFixtures.h"
 
 namespace {
@@ -201,10 +203,13 @@ TEST_F(MainWindowTest, FolderThatCannotBeEnteredShowsTheErrorAndKeepsThePrevious
   ASSERT_EQ(lines.back().Kind, FolderLine::Subfolder);
   std::filesystem::remove(Start.File("sub"));
 
+  // The user picks the line (the highlight goes there) and opens it.
+  dlb->setCurrentRow(static_cast<int>(lines.size()) - 1);
   dlb->ActivateLine(static_cast<int>(lines.size()) - 1);
-  EXPECT_EQ(ErrorTexts(), (std::vector<std::string>{"File not found."}));
+  EXPECT_EQ(ErrorTexts(), (std::vector<std::string>{"File not found.\n" + StartPath() + "/sub"}));
   EXPECT_EQ(dlb->Directory(), StartPath());
   EXPECT_EQ(dlb->Lines(), lines);
+  EXPECT_EQ(dlb->currentRow(), static_cast<int>(CurrentLineIndex(lines)));
   EXPECT_EQ(ProcessDirectory(), StartPath());
   EXPECT_EQ(State->PictureDirectory, StartPath());
   EXPECT_EQ(Find<TFileListBox>("FLB1")->Lines(), (std::vector<std::string>{"a.jpg"}));
@@ -224,7 +229,14 @@ TEST_F(MainWindowTest, CreateAlbumWritesTheAlbumThenStoresTheOptions) {
   Find<QLineEdit>("Edit1")->setText(QStringLiteral("Summer"));
   Find<QPushButton>("btnCreate")->click();
 
-  EXPECT_EQ(Messages.Boxes, (std::vector<Box>{{Box::Plain, "Ambrelin created!"}}));
+  // The page links A.jpg and c.JPG in lower case, which this folder does
+  // not have: the question comes after the build, and No renames nothing.
+  const std::string question =
+      "2 pictures have capital letters in their names, and the page links them in lower case, "
+      "which this folder does not find: A.jpg, c.JPG.\n\nRename them to lower case?";
+  EXPECT_EQ(Messages.Boxes,
+            (std::vector<Box>{{Box::Plain, "Ambrelin created!"}, {Box::Question, question}}));
+  EXPECT_TRUE(Start.Exists("A.jpg"));
   for (const char* name : {"album.html", "album.SRC", "TN.INC", "Pics.INC", "DLM.INC"})
     EXPECT_TRUE(Start.Exists(name)) << name;
   const std::string page = Start.Read("album.html");
@@ -239,6 +251,15 @@ TEST_F(MainWindowTest, CreateAlbumWritesTheAlbumThenStoresTheOptions) {
   EXPECT_EQ(Window->LastBuild().AlbumPictureCount, 3);
   EXPECT_EQ(Window->LastBuild().AlbumBaseName, "album");
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+  // Yes renames them and the file list shows the new names; the page's
+  // links find them without a new build.
+  Messages.QuestionAnswer = true;
+  Find<QPushButton>("btnCreate")->click();
+  EXPECT_EQ(Messages.Boxes.size(), 4u);
+  EXPECT_EQ(Find<TFileListBox>("FLB1")->Lines(),
+            (std::vector<std::string>{"a.jpg", "b.jpg", "c.jpg"}));
+  EXPECT_EQ(State->Table.Entries[2].NameText(), "c.jpg");
 }
 
 TEST_F(MainWindowTest, EmptyTitleShowsTheInformationDialogAndWritesNothing) {
@@ -265,6 +286,7 @@ TEST_F(MainWindowTest, DamagedPictureShowsItsErrorAndTheNextClickWorks) {
   ASSERT_EQ(Messages.Boxes.size(), 1u);
   EXPECT_EQ(Messages.Boxes[0].Kind, Box::Error);
   EXPECT_EQ(Messages.Boxes[0].Text.rfind("JPEG error #", 0), 0u) << Messages.Boxes[0].Text;
+  EXPECT_TRUE(Messages.Boxes[0].Text.ends_with(".\n" + StartPath() + "/x.jpg"));
   EXPECT_FALSE(Start.Exists("album.html"));
   EXPECT_EQ(Start.Read("AmbrelinDir.INI"), Crlf({"[Options]", "WebPageTitle=My Ambrelin",
                                                  "FileName=album.html", "PicHeadings=1"}));
@@ -283,12 +305,14 @@ TEST_F(MainWindowTest, CursorFileNamedIcoAndShortIconShowTheirErrorTexts) {
   Start.Write("cursor.ico", MakeIcon(2));
   Create();
   Find<QPushButton>("btnCreate")->click();
-  EXPECT_EQ(ErrorTexts(), (std::vector<std::string>{"Icon image is not valid."}));
+  // The box's second line names the picture.
+  const std::string picture = StartPath() + "/cursor.ico";
+  EXPECT_EQ(ErrorTexts(), (std::vector<std::string>{"Icon image is not valid.\n" + picture}));
 
   Start.Write("cursor.ico", "abc");
   Messages.Boxes.clear();
   Find<QPushButton>("btnCreate")->click();
-  EXPECT_EQ(ErrorTexts(), (std::vector<std::string>{"Stream read error."}));
+  EXPECT_EQ(ErrorTexts(), (std::vector<std::string>{"Stream read error.\n" + picture}));
 }
 
 TEST_F(MainWindowTest, EditDescriptionsLoadsTheDescriptionsAndOpensTheEditor) {
@@ -323,6 +347,34 @@ TEST_F(MainWindowTest, EditDescriptionsWithoutEditorOnlyLoadsThem) {
   Create();
   Find<QPushButton>("btnEditDesc")->click();
   EXPECT_EQ(State->Table.Entries.at(0).DescriptionText(), "Dune");
+}
+
+// A picture renamed in the editor, and described, is built under its new
+// name: the main window lists the folder again when the editor has closed.
+TEST_F(MainWindowTest, APictureRenamedInTheEditorIsBuiltUnderItsNewName) {
+  Start.Write("a.jpg", MakeJpeg(4, 4));
+  Start.Write("camera_exif6.jpg", MakeJpeg(6, 4));
+  Create();
+  PicDescState editorState;
+  TfrmPicDesc editor(editorState, State->Screen, Messages);
+  Window->SetDescriptionEditor([&](MainState& main) {
+    editor.Bind(main);
+    editor.show();
+    editor.btnPgDnClick();
+    editor.findChild<QLineEdit*>(QStringLiteral("txtFileName"))->setText(QStringLiteral("beach"));
+    editor.txtFileNameExit();
+    editor.findChild<TMemo*>(QStringLiteral("memDesc"))->setPlainText(QStringLiteral("Dunes"));
+    editor.btnExitClick();
+  });
+  Find<QPushButton>("btnEditDesc")->click();
+  EXPECT_EQ(Find<TFileListBox>("FLB1")->Lines(), (std::vector<std::string>{"a.jpg", "beach.JPG"}));
+  Find<QPushButton>("btnCreate")->click();
+  // The page links beach.jpg, so the offer to rename beach.JPG follows.
+  ASSERT_EQ(Messages.Boxes.size(), 2u);
+  EXPECT_EQ(Messages.Boxes[0], (Box{Box::Plain, "Ambrelin created!"}));
+  EXPECT_EQ(Messages.Boxes[1].Kind, Box::Question);
+  EXPECT_NE(Start.Read("album.html").find("beach.jpg"), std::string::npos);
+  EXPECT_NE(Start.Read("Pics.INC").find("Dunes"), std::string::npos);
 }
 
 TEST_F(MainWindowTest, OldDescriptionFileIsRenamedAtStartUp) {

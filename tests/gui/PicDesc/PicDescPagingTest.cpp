@@ -27,6 +27,8 @@ TEST_F(PicDescPagingTest, PicturesAreFittedIntoTheirArea) {
       {"500x500", MakeBmp(500, 500), "b.bmp", {500, 500}, false},
       {"1024x768", MakeJpeg(1024, 768), "c.jpg", {500, 375}, true},
       {"800x1000", MakeJpeg(800, 1000), "d.jpeg", {400, 500}, true},
+      // Stored sideways with EXIF orientation 6: shown upright as 768 x 1024.
+      {"1024x768 turned", WithExif(MakeJpeg(1024, 768), 6), "r.jpg", {375, 500}, true},
       {"300x900", MakeBmp(300, 900), "e.bmp", {166, 500}, true},
       {"501x10", MakeJpeg(501, 10), "f.jpg", {500, 9}, true},
       {"icon", MakeIcon(), "g.ico", {32, 32}, false},
@@ -87,7 +89,8 @@ TEST_F(PicDescPagingTest, AFileThatCannotBeOpenedEndsTheDisplayWithAnErrorBox) {
   Open({"a.jpg", "b.jpg"});
   std::remove(Folder.File("b.jpg").c_str());
   Window->btnPgDnClick();
-  EXPECT_EQ(TakeBoxes(), (std::vector<Box>{{Box::Error, "Cannot open file b.jpg."}}));
+  EXPECT_EQ(TakeBoxes(),
+            (std::vector<Box>{{Box::Error, "Cannot open file b.jpg.\n" + Folder.File("b.jpg")}}));
   // The counters and the name show picture 2, the picture and the memo
   // still picture 1.
   EXPECT_EQ(Counters(), "2 of 2");
@@ -210,10 +213,11 @@ TEST_F(PicDescPagingTest, ExitWithoutChangesWritesNothing) {
 }
 
 // Showing a picture puts its description into the memo; that is no edit.
+// A record of the earlier Windows program (Windows-1252) is shown as such.
 TEST_F(PicDescPagingTest, ShowingDescribedPicturesDoesNotRewriteTheFile) {
   Folder.Write("!.KVD", DescriptionRecord("picture01.jpg", "One") +
                             DescriptionRecord("picture02.jpg", "Two") +
-                            DescriptionRecord("picture03.jpg", "Three"));
+                            DescriptionRecord("picture03.jpg", "Caf\xE9 \x80"));
   Open(NumberedNames(3));
   EXPECT_EQ(Memo()->StoredText(), "One");
   // Were the file written, it would appear again.
@@ -222,7 +226,7 @@ TEST_F(PicDescPagingTest, ShowingDescribedPicturesDoesNotRewriteTheFile) {
   Window->btnPgDnClick();
   EXPECT_EQ(Memo()->StoredText(), "Two");
   Window->btnPgDnClick();
-  EXPECT_EQ(Memo()->StoredText(), "Three");
+  EXPECT_EQ(Memo()->StoredText(), "Café €");
   Window->btnPgUpClick();
   EXPECT_FALSE(PicDesc.DescriptionsDirty);
   Window->btnExitClick();
@@ -237,13 +241,15 @@ TEST_F(PicDescPagingTest, AFailingSaveKeepsThePictureTheTextAndTheWindow) {
   EXPECT_EQ(Memo()->StoredText(), "One");
   TypeDescription("One, changed");
   Window->btnPgDnClick();
-  EXPECT_EQ(TakeBoxes(), (std::vector<Box>{{Box::Error, "File access denied."}}));
+  EXPECT_EQ(TakeBoxes(),
+            (std::vector<Box>{{Box::Error, "File access denied.\n" + Folder.File("!.KVD")}}));
   EXPECT_EQ(Counters(), "1 of 2");
   EXPECT_EQ(Memo()->StoredText(), "One, changed");
   EXPECT_TRUE(PicDesc.DescriptionsDirty);
 
   Window->btnExitClick();
-  EXPECT_EQ(TakeBoxes(), (std::vector<Box>{{Box::Error, "File access denied."}}));
+  EXPECT_EQ(TakeBoxes(),
+            (std::vector<Box>{{Box::Error, "File access denied.\n" + Folder.File("!.KVD")}}));
   EXPECT_TRUE(Window->isVisible());
   EXPECT_EQ(StoredRecords(DescriptionFileBytes()),
             (std::vector<StoredRecord>{{"picture01.jpg", "One"}}));
@@ -366,7 +372,8 @@ TEST_F(PicDescModalTest, ShowModalOpensMaximizedAndModalAndReturnsWhenClosed) {
   EXPECT_TRUE(maximized);
   EXPECT_TRUE(modal);
   EXPECT_FALSE(Window->isVisible());
-  EXPECT_EQ(TakeBoxes(), (std::vector<Box>{{Box::Error, "Cannot open file picture01.jpg."}}));
+  EXPECT_EQ(TakeBoxes(), (std::vector<Box>{{Box::Error, "Cannot open file picture01.jpg.\n" +
+                                                            Folder.File("picture01.jpg")}}));
   EXPECT_EQ(PicDesc.CurrentPicture, 1);
 }
 

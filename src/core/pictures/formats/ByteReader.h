@@ -1,7 +1,7 @@
 // The one reader of binary fields in picture files: a view over bytes it does
 // not own, read at offsets from the view's start. Numbers are little-endian
-// (every Windows header and record), with one big-endian read for the JPEG
-// markers.
+// (every Windows header and record), with big-endian reads for the JPEG
+// markers and for TIFF structures in "MM" byte order (EXIF blocks).
 //
 // Every read is bounds-checked: a field that does not lie wholly inside the
 // view reads as 0 (At gives nullptr, Part an empty view), so a reader that
@@ -58,6 +58,12 @@ class ByteReader {
   std::uint16_t U16BigEndian(std::size_t offset) const {
     if (!Has(offset, 2)) return 0;
     return static_cast<std::uint16_t>(Bytes[offset] << 8 | Bytes[offset + 1]);
+  }
+  // A big-endian 32-bit number (TIFF structures written in "MM" order).
+  std::uint32_t U32BigEndian(std::size_t offset) const {
+    if (!Has(offset, 4)) return 0;
+    return std::uint32_t{Bytes[offset]} << 24 | std::uint32_t{Bytes[offset + 1]} << 16 |
+           std::uint32_t{Bytes[offset + 2]} << 8 | std::uint32_t{Bytes[offset + 3]};
   }
 
   // The bytes at offset, or nullptr when `count` of them do not fit.

@@ -30,6 +30,9 @@ constexpr unsigned char Sos = 0xDA;  // start of scan
 constexpr unsigned char Dri = 0xDD;  // restart interval
 constexpr int RestartMarkers = 8;
 
+// Application segment 1, where cameras put their EXIF block (see Exif.h).
+constexpr unsigned char App1 = 0xE1;
+
 // A segment: marker, then a u16 length that counts itself but not the marker.
 struct Segment {
   static constexpr std::size_t CodeAt = 1;
