@@ -2,7 +2,8 @@
 // every page in headless Chromium from the file system, checking what a
 // visitor gets: every thumbnail and picture loads, every thumbnail leads to
 // the section of its own picture, every picture links to its file, and
-// descriptions, titles and templates render as the user wrote them.
+// descriptions, titles and templates render as the user wrote them. A camera
+// folder is also served over HTTP from 127.0.0.1 without a charset.
 //
 // node check-albums.mjs --builder PATH --pictures PATH --work DIR
 //   --builder   the ambrelin-build executable
@@ -13,6 +14,7 @@
 
 import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
+import http from 'node:http';
 import path from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
 
@@ -56,10 +58,11 @@ const crlf = (lines) => lines.map((line) => `${line}\r\n`).join('');
 
 // One record of the description file "!.KVD": 513 bytes, a length-prefixed
 // name at 0, a length-prefixed description at 256, the hidden flag at 512.
+// A Buffer is stored as it is (Windows-1252 of the earlier program).
 function descriptionRecord(name, description) {
   const record = Buffer.alloc(513);
   const nameBytes = Buffer.from(name, 'utf8');
-  const descriptionBytes = Buffer.from(description, 'utf8');
+  const descriptionBytes = Buffer.isBuffer(description) ? description : Buffer.from(description, 'utf8');
   if (nameBytes.length > 255 || descriptionBytes.length > 255) throw new Error('field too long');
   record[0] = nameBytes.length;
   nameBytes.copy(record, 1);
@@ -301,14 +304,64 @@ const cases = [
     },
   },
   {
-    // Not a check: the page names pictures by their lower-cased names, so on
+    // Not judged: the page names pictures by their lower-cased names, so on
     // a file system that tells letter case apart a picture stored as
-    // Photo.JPG is not found under photo.jpg. Reported, not judged.
+    // Photo.JPG is not found under photo.jpg. Reported, and warned about.
     name: 'upper-case-names',
     note: true,
+    warnings: ['Photo.JPG: the page links it as photo.jpg, which this folder does not have (--lowercase-names renames it)'],
     pictures: [jpeg('Photo.JPG', 64, 48), jpeg('lower.jpg', 64, 48)],
   },
+  {
+    // A folder as a camera or phone leaves it, built with --lowercase-names,
+    // opened from the disk and over HTTP without a charset.
+    name: 'camera-folder',
+    folder: 'Holiday',
+    args: ['--lowercase-names', '--filenames', '--title', 'Café — Zürich'],
+    http: true,
+    pictures: [
+      jpeg('DSC_0001.JPG', 1024, 768),
+      jpeg('IMG_0002.JPG', 600, 900),
+      jpeg('holiday.jpg', 2000, 500),
+      jpeg('café au lait.jpg', 300, 200),
+      jpeg('Scan0005.jpeg', 1275, 1650),
+      jpeg('PXL_20260807_101500.jpg', 640, 480, 6), // a phone's portrait, stored sideways
+    ],
+    files: {
+      '!.KVD': Buffer.concat([
+        descriptionRecord('DSC_0001.JPG', 'Lever de soleil à Sète — 6 h'),
+        descriptionRecord('IMG_0002.JPG', 'Zürich, Straße am See'),
+        descriptionRecord('café au lait.jpg', 'Un café au lait, s’il vous plaît'),
+        descriptionRecord('SCAN0005.JPEG', Buffer.from('Gr\xFC\xDFe aus K\xF6ln \x96 \x93Dom\x94 \x80', 'latin1')),
+      ]),
+    },
+    check(page, c, fail) {
+      const shown = JSON.stringify([page.title, page.h1Text, ...page.sections.map((s) => [s.heading, s.description?.shown])]);
+      const expected = JSON.stringify(['Café — Zürich', 'Café — Zürich', ['café au lait.jpg', 'Un café au lait, s’il vous plaît'],
+        ['dsc_0001.jpg', 'Lever de soleil à Sète — 6 h'], ['holiday.jpg', ''], ['img_0002.jpg', 'Zürich, Straße am See'],
+        ['pxl_20260807_101500.jpg', ''], ['scan0005.jpeg', 'Grüße aus Köln – “Dom” €']]);
+      if (shown !== expected) fail(`the page reads ${shown}`);
+      for (const img of page.images) {
+        const ratio = img.renderedWidth / img.renderedHeight / (img.naturalWidth / img.naturalHeight);
+        if (!img.complete || img.naturalWidth <= 0) fail(`image ${img.src} did not load`);
+        else if (Math.abs(ratio - 1) > 0.05) fail(`image ${img.src} is shown ${img.renderedWidth} x ${img.renderedHeight}, not in its own shape`);
+      }
+    },
+  },
 ];
+
+// Serves folder as a plain web server would: names looked up as they are
+// (letter case counts), the page as "text/html" without a charset.
+async function serveFolder(folder) {
+  const server = http.createServer((request, response) => {
+    const file = path.join(folder, decodeURIComponent(new URL(request.url, 'http://x').pathname));
+    const found = path.dirname(file) === folder && fs.existsSync(file) && fs.statSync(file).isFile();
+    response.writeHead(found ? 200 : 404, { 'Content-Type': file.endsWith('.html') ? 'text/html' : 'image/jpeg' });
+    response.end(found ? fs.readFileSync(file) : '');
+  });
+  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+  return server;
+}
 
 // Checks of every default-template album: the e-mail marker without a file
 // stays as an invisible comment, and the footer is there.
@@ -420,6 +473,7 @@ function gatherPage() {
     title: document.title,
     backgroundUrl: background ? new URL(background, document.baseURI).href.split('#')[0] : null,
     h1Italic: document.querySelector('h1 i')?.textContent ?? null,
+    h1Text: document.querySelector('h1')?.innerText ?? null,
     boldElements: document.querySelectorAll('h3 b, small b').length,
     images: Array.from(document.images).map(imageInfo),
     anchorCounts,
@@ -571,6 +625,9 @@ async function main() {
       const problems = [];
       const fail = (text) => problems.push(text);
       const built = run(options.builder, [...(c.args ?? []), c.dir], { env: buildEnv });
+      // Standard error holds the case warnings this folder expects, nothing else.
+      const warnings = (c.warnings ?? []).map((text) => `ambrelin-build: warning: ${text}\n`).join('');
+      if (built.status === 0 && built.stderr !== warnings) fail(`standard error reads ${JSON.stringify(built.stderr)}`);
       const pageLine = built.stdout.trim().split('\n').pop();
       if (built.status !== 0 || !pageLine || !fs.existsSync(pageLine)) {
         fail(`ambrelin-build exited ${built.status}: ${built.stderr.trim()}`);
@@ -587,11 +644,19 @@ async function main() {
             `note - ${c.name}: ${broken.length} of ${shown.images.length} images do not load ` +
               `(${[...new Set(broken.map((img) => img.src))].join(', ')})`,
           );
-          continue;
+        } else {
+          commonChecks(shown, c, c.dir, failedRequests, fail);
+          defaultTemplateChecks(shown, c, fail);
+          c.check?.(shown, c, fail);
         }
-        commonChecks(shown, c, c.dir, failedRequests, fail);
-        defaultTemplateChecks(shown, c, fail);
-        c.check?.(shown, c, fail);
+        if (c.http) {
+          const server = await serveFolder(c.dir);
+          const served = await context.newPage();
+          await served.goto(`http://127.0.0.1:${server.address().port}/${path.basename(pageLine)}`, { waitUntil: 'load' });
+          c.check(await served.evaluate(gatherPage), c, (text) => fail(`over HTTP: ${text}`));
+          await served.close();
+          server.close();
+        }
       }
       if (problems.length === 0) {
         passed++;

@@ -86,6 +86,36 @@ void SaveDescriptions(ImageTable& table, const std::string& descriptionFile,
   if (failure) throw EInOutError(InOutCodeFromErrno(failure.Errno));
 }
 
+void RenameDescriptionRecords(const std::string& descriptionFile,
+                              const std::vector<std::pair<std::string, std::string>>& renames) {
+  const std::string path = ResolvePath(std::string(), descriptionFile);
+  NamingPath(path, [&] {
+    std::string bytes;
+    if (const int err = ReadWholeFile(path, bytes)) {
+      if (err == ENOENT) return;
+      throw EInOutError(InOutCodeFromErrno(err));
+    }
+    bool changed = false;
+    const std::size_t whole = bytes.size() / PictureEntry::RecordSize;
+    for (std::size_t r = 0; r < whole; ++r) {
+      char* at = bytes.data() + r * PictureEntry::RecordSize;
+      PictureEntry record;
+      std::memcpy(&record, at, PictureEntry::RecordSize);
+      for (const auto& [oldName, newName] : renames) {
+        if (!EqualIgnoringAsciiCase(record.NameText(), oldName) || record.NameText() == newName)
+          continue;
+        record.SetName(newName);
+        std::memcpy(at, &record, PictureEntry::RecordSize);
+        changed = true;
+        break;
+      }
+    }
+    if (!changed) return;
+    if (const WriteFailure failure = WriteFileSafely(path, bytes))
+      throw EInOutError(InOutCodeFromErrno(failure.Errno));
+  });
+}
+
 void RenameOldDescriptionFile(const std::string& pictureDirectory) {
   const std::string oldName = FindNameIgnoringCase(pictureDirectory, OldDescriptionFileName);
   const std::string oldPath = JoinPath(pictureDirectory, oldName);

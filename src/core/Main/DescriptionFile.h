@@ -3,6 +3,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/Main/ImageTable.h"
 
@@ -25,6 +27,14 @@ void LoadDescriptions(ImageTable& table, const std::string& descriptionFile);
 // records are written; a failure raises EInOutError and leaves it as it was.
 void SaveDescriptions(ImageTable& table, const std::string& descriptionFile,
                       const std::string& memoText, int currentPicture);
+
+// Gives the records of renamed pictures their new names: every whole record
+// whose Name equals a renames[i].first ignoring ASCII case is given the name
+// renames[i].second. The file is rewritten safely, and only when a record
+// changed; a file that does not exist is left so, and bytes after the last
+// whole record are kept. A failure raises EInOutError naming the file.
+void RenameDescriptionRecords(const std::string& descriptionFile,
+                              const std::vector<std::pair<std::string, std::string>>& renames);
 
 // Gives an old-named "@.KVD" of the folder the name "!.KVD", unless that
 // exists already. Nothing is reported.

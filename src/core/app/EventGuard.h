@@ -28,6 +28,7 @@ class EventGuard {
       return true;
     } catch (const Exception& error) {
       failure.emplace(error.ClassName(), error.Message());
+      failure->SetPath(error.Path());  // the box names the file on its second line
     } catch (const std::bad_alloc&) {
       failure.emplace("EOutOfMemory", "Out of memory");
     } catch (const std::exception& error) {

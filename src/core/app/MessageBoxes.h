@@ -16,4 +16,11 @@ class MessageBoxes {
   // The error box: caption "Ambrelin", stop icon, OK; the text is the
   // error's message with the period rule (ErrorBoxText).
   virtual void ShowErrorMessage(const Exception& error) = 0;
+  // The question box: caption "Ambrelin", question icon, Yes and No, No the
+  // default and the answer of Escape. True when the user answered Yes.
+  // Where no one can be asked, the answer is the default, No.
+  virtual bool AskQuestion(const std::string& text) {
+    static_cast<void>(text);
+    return false;
+  }
 };

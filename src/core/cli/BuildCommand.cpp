@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <optional>
 #include <ostream>
 
@@ -9,6 +10,7 @@
 #include "core/Main/ImageTable.h"
 #include "core/Main/Settings.h"
 #include "core/Main/album/AlbumBuild.h"
+#include "core/Main/album/LowerCaseNames.h"
 #include "core/app/VersionInfo.h"
 #include "core/pictures/FileFormats.h"
 #include "core/platform/Errors.h"
@@ -18,11 +20,13 @@
 namespace {
 const char* const Usage =
     "Usage: ambrelin-build [--title TEXT] [--index NAME] [--filenames | --no-filenames] "
-    "FOLDER...\n"
+    "[--lowercase-names] FOLDER...\n"
     "       ambrelin-build [--title TEXT] [--index NAME] [--filenames | --no-filenames]\n"
-    "                      --publish DIR [--max-size PX] FOLDER\n"
+    "                      [--lowercase-names] --publish DIR [--max-size PX] FOLDER\n"
     "Builds the album page of each picture folder, as \"Create Album\" does.\n"
     "Options not given are taken from the folder's AmbrelinDir.INI.\n"
+    "--lowercase-names first renames pictures with capital letters to the\n"
+    "lower-case names the page links them by.\n"
     "--publish then copies the album to DIR (outside FOLDER) for the web: the page\n"
     "and each picture under its lower-cased name, JPEGs fitted within PX x PX\n"
     "(default 2048, 0 keeps the size), upright and without metadata.\n"
@@ -32,6 +36,7 @@ struct Options {
   std::optional<std::string> Title;
   std::optional<std::string> Index;
   std::optional<bool> IncludeFileNames;
+  bool LowerCaseNames = false;
   std::optional<std::string> PublishTarget;
   std::optional<std::string> MaxSize;
   std::vector<std::string> Folders;
@@ -88,6 +93,8 @@ bool ParseArguments(const std::vector<std::string>& args, Options& options, std:
       options.IncludeFileNames = true;
     } else if (arg == "--no-filenames") {
       options.IncludeFileNames = false;
+    } else if (arg == "--lowercase-names") {
+      options.LowerCaseNames = true;
     } else if (arg == "--publish") {
       if (!value(options.PublishTarget)) return false;
     } else if (arg.rfind("--publish=", 0) == 0) {
@@ -151,6 +158,19 @@ int BuildFolder(const std::string& folderArg, const Options& options, const Vers
     input.IncludeFileNames = options.IncludeFileNames.value_or(stored.IncludeFileNames);
     input.PictureFiles = ListPictureFiles(folder, PictureFileMask());
 
+    // Renamed before the build, so the page's lower-cased links find them.
+    std::vector<LowerCaseRename> renames;
+    if (options.LowerCaseNames) {
+      renames = RenamePicturesToLowerCase(folder, input.PictureFiles);
+      try {
+        RenameDescriptionRecordsOf(folder, renames);
+      } catch (const Exception& e) {
+        // The records still match their pictures, by name ignoring case.
+        err << "ambrelin-build: warning: " << ErrorLine(e) << '\n';
+      }
+      input.PictureFiles = ListPictureFiles(folder, PictureFileMask());
+    }
+
     ImageTable table;
     AlbumEnvironment env(folder, table, version, messages);
     env.DateTime = DateTimeSettingsFromLocale(QLocale::system());
@@ -158,6 +178,12 @@ int BuildFolder(const std::string& folderArg, const Options& options, const Vers
     AlbumBuildState state;
     if (!CreateAlbum(state, input, env)) return InputRefused;
     out << ResolvePath(folder, PageFileName(state.AlbumBaseName)) << '\n';
+    for (const std::string& name : PicturesMissedByLowerCaseLinks(folder, input.PictureFiles)) {
+      const auto rename =
+          std::find_if(renames.begin(), renames.end(),
+                       [&name](const LowerCaseRename& r) { return r.Name == name; });
+      err << LowerCaseWarning(folder, name, rename == renames.end() ? nullptr : &*rename) << '\n';
+    }
     if (!options.PublishTarget) return BuildSucceeded;
     int maxSize = DefaultPublishMaxSize;
     if (options.MaxSize) ParseMaxSize(*options.MaxSize, maxSize);

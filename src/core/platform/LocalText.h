@@ -8,3 +8,8 @@
 
 std::string ToLocal(const QString& text);
 QString FromLocal(std::string_view text);
+
+// A stored text (a description) for showing: UTF-8 where it is valid, and
+// Windows-1252 for every other byte, as the earlier Windows program wrote
+// it. Not for file names, whose bytes must come back unchanged.
+QString FromStoredText(std::string_view text);

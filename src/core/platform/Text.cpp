@@ -1,5 +1,7 @@
 #include "core/platform/Text.h"
 
+#include "core/platform/StoredText.h"
+
 namespace {
 char UpperChar(char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
@@ -37,9 +39,14 @@ std::string TrimControl(std::string_view text) {
 
 std::string CutUtf8(std::string_view text, std::size_t maxBytes) {
   if (text.size() <= maxBytes) return std::string(text);
-  std::size_t end = maxBytes;
   // Step back over continuation bytes to the start of the character that
-  // would be cut, and drop it whole.
-  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  // would be cut, and drop it whole. Bytes that are no valid UTF-8 (a
+  // Windows-1252 text) are characters of their own and are cut anywhere.
+  std::size_t start = maxBytes;
+  while (start > 0 && maxBytes - start < 3 &&
+         (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80)
+    --start;
+  const std::size_t length = Utf8SequenceLength(text, start);
+  const std::size_t end = start < maxBytes && start + length > maxBytes ? start : maxBytes;
   return std::string(text.substr(0, end));
 }

@@ -13,5 +13,6 @@ bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b);
 std::string TrimControl(std::string_view text);
 
 // The first at most maxBytes bytes of text, shortened further so that a
-// multi-byte UTF-8 character is never cut in two.
+// multi-byte UTF-8 character is never cut in two. Bytes that are not valid
+// UTF-8 count as characters of one byte each.
 std::string CutUtf8(std::string_view text, std::size_t maxBytes);

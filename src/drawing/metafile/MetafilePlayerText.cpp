@@ -1,6 +1,7 @@
 // Inside the metafile player: text. The records' 8-bit text, fonts made
 // from the selected logical font, and text runs placed as the device places
 // them (alignment, advances, escapement, opaque and clipped rectangles).
+#include "core/platform/StoredText.h"
 #include "drawing/metafile/MetafilePlayerDevice.h"
 
 #include <QFontMetricsF>
@@ -26,22 +27,12 @@ double AxisLength(const QTransform& t, double x, double y) {
 }  // namespace
 
 QString AnsiText(const unsigned char* data, std::size_t size) {
-  // Windows-1252 at 0x80..0x9F; the rest is Latin-1. Undefined codes stay as
-  // their C1 control characters.
-  static const char16_t HighCodes[32] = {
-      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-      0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
   QString text;
   text.reserve(qsizetype(size));
   for (std::size_t i = 0; i < size; ++i) {
     const unsigned char c = data[i];
-    if (c == 0)
-      text.append(QChar(u' '));
-    else if (c >= 0x80 && c < 0xA0)
-      text.append(QChar(HighCodes[c - 0x80]));
-    else
-      text.append(QChar(char16_t(c)));
+    // A NUL inside a record's string is drawn as a blank.
+    text.append(c == 0 ? QChar(u' ') : QChar(char16_t(Windows1252CodePoint(c))));
   }
   return text;
 }

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "core/Main/DescriptionFile.h"
+#include "core/Main/album/LowerCaseNames.h"
 #include "core/pictures/FileFormats.h"
 #include "core/platform/LocalText.h"
 #include "gui/Main/DirectoryListBox.h"
@@ -246,7 +247,36 @@ bool TfrmMain::CreateAlbumFromBoxes() {
     ui->Edit2->setText(FromLocal(input.IndexName));
     Probe = env.Probe;
   });
-  return CreateAlbum(Build, input, env);
+  if (!CreateAlbum(Build, input, env)) return false;
+  AlbumPictures = AlbumPictureNames(Build, State.Table);
+  OfferLowerCaseNames(input.PictureFiles);
+  return true;
+}
+
+// After a build: pictures with capital letters that the page, linking them
+// in lower case, does not find on this file system may be renamed to lower
+// case. The page needs no new build, its links were lower-case already.
+void TfrmMain::OfferLowerCaseNames(const std::vector<std::string>& pictures) {
+  const std::vector<std::string> missed =
+      PicturesMissedByLowerCaseLinks(State.PictureDirectory, pictures);
+  if (missed.empty() || !State.Messages.AskQuestion(LowerCaseQuestion(missed))) return;
+  const std::vector<LowerCaseRename> renames =
+      RenamePicturesToLowerCase(State.PictureDirectory, missed);
+  RereadFileList();
+  const std::string note = LowerCaseNotRenamedNote(renames);
+  if (!note.empty()) State.Messages.ShowPlainMessage(note);
+  RenameDescriptionRecordsOf(State.PictureDirectory, renames);
+}
+
+// Lists the shown folder again after its files were renamed: the file list,
+// the file count, the buttons and the image table.
+void TfrmMain::RereadFileList() {
+  ui->FLB1->SetFolder(ui->DLB1->Directory());
+  SetFileCount();
+  ui->btnCreate->setEnabled(ui->FLB1->Count() >= 1);
+  ui->btnEditDesc->setEnabled(ui->btnCreate->isEnabled());
+  ui->btnPublish->setEnabled(ui->btnCreate->isEnabled());
+  BuildImageTable(State.Table, ui->FLB1->Lines());
 }
 
 void TfrmMain::btnAboutClick() {
@@ -284,7 +314,7 @@ void TfrmMain::btnPublishClick() {
     if (!CreateAlbumFromBoxes()) return;
     PublishRequest request;
     request.PictureDirectory = State.PictureDirectory;
-    request.Pictures = AlbumPictureNames(Build, State.Table);
+    request.Pictures = AlbumPictures;
     request.PageName = PageFileName(Build.AlbumBaseName);
     request.Target = target;
     const PublishResult result = PublishWithProgress(std::move(request));

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/Main/MainState.h"
 #include "core/Main/Settings.h"
@@ -94,13 +95,18 @@ class TfrmMain : public QWidget {
   void ShowOptions(const AlbumOptions& options);
   AlbumOptions BoxOptions() const;
   void SetFileCount();
+  void OfferLowerCaseNames(const std::vector<std::string>& pictures);
+  void RereadFileList();
 
   MainState& State;
   EventGuard Guard;
   std::unique_ptr<Ui::TfrmMain> ui;
   AboutBoxShower ShowAbout;
   AlbumBuildState Build;  // the last album build
-  PictureProbe Probe;     // the last picture measured by a build
+  // Its pictures as the page names them (a later rename to lower case
+  // changes the table, not the page).
+  std::vector<std::string> AlbumPictures;
+  PictureProbe Probe;  // the last picture measured by a build
   DescriptionEditor Editor;
   FolderChooser ChooseFolder;
   std::function<void()> PublishHook;

@@ -58,7 +58,9 @@ std::string TMemo::StoredText() const {
 }
 
 void TMemo::SetStoredText(const std::string& text) {
-  QString shown = FromLocal(text);
+  // Descriptions written by the earlier Windows program are Windows-1252;
+  // they are stored as UTF-8 once edited.
+  QString shown = FromStoredText(text);
   shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   if (Limit > 0) shown.truncate(FittingPrefix(shown, Limit));
   setPlainText(shown);

@@ -19,7 +19,8 @@ class TMemo : public QPlainTextEdit {
 
   // The text with its lines joined by CR LF, in the locale's encoding.
   std::string StoredText() const;
-  // Shows text whose line breaks are CR LF pairs.
+  // Shows a stored text whose line breaks are CR LF pairs: UTF-8, or
+  // Windows-1252 where its bytes are not valid UTF-8.
   void SetStoredText(const std::string& text);
 
   // The number of bytes text takes when stored.

@@ -76,6 +76,15 @@ std::unique_ptr<QMessageBox> MakeErrorMessageBox(const Exception& error) {
   return MakeBox(QMessageBox::Critical, QString::fromLatin1(ApplicationTitle), ErrorBoxText(error));
 }
 
+std::unique_ptr<QMessageBox> MakeQuestionBox(const std::string& text) {
+  auto box = MakeBox(QMessageBox::Question, QString::fromLatin1(ApplicationTitle), text);
+  box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+  box->setDefaultButton(QMessageBox::No);
+  box->setEscapeButton(QMessageBox::No);
+  for (QAbstractButton* button : box->buttons()) button->setIcon(QIcon());
+  return box;
+}
+
 void QtMessageBoxes::ShowPlainMessage(const std::string& text) {
   Show(*MakePlainMessageBox(text));
 }
@@ -86,4 +95,10 @@ void QtMessageBoxes::ShowInformationDialog(const std::string& text) {
 
 void QtMessageBoxes::ShowErrorMessage(const Exception& error) {
   Show(*MakeErrorMessageBox(error));
+}
+
+bool QtMessageBoxes::AskQuestion(const std::string& text) {
+  const auto box = MakeQuestionBox(text);
+  Show(*box);
+  return box->clickedButton() == box->button(QMessageBox::Yes);
 }

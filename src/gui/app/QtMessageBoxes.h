@@ -19,6 +19,7 @@ class QtMessageBoxes : public MessageBoxes {
   void ShowPlainMessage(const std::string& text) override;
   void ShowInformationDialog(const std::string& text) override;
   void ShowErrorMessage(const Exception& error) override;
+  bool AskQuestion(const std::string& text) override;
 };
 
 // The boxes as they are shown, built but not yet shown (the tests look at
@@ -26,3 +27,5 @@ class QtMessageBoxes : public MessageBoxes {
 std::unique_ptr<QMessageBox> MakePlainMessageBox(const std::string& text);
 std::unique_ptr<QMessageBox> MakeInformationDialog(const std::string& text);
 std::unique_ptr<QMessageBox> MakeErrorMessageBox(const Exception& error);
+// Yes and No, No the default and Escape's answer.
+std::unique_ptr<QMessageBox> MakeQuestionBox(const std::string& text);

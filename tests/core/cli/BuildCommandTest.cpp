@@ -54,7 +54,9 @@ TEST(BuildCommandTest, ThreePictureFolderBuildsTheWholeAlbum) {
   const CliResult r = RunCli({"--title", "Holiday", dir.Path()});
   ASSERT_EQ(r.Status, 0) << r.Err;
   EXPECT_EQ(r.Out, "Ambrelin created!\n" + dir.File("album.html") + "\n");
-  EXPECT_EQ(r.Err, "");
+  EXPECT_EQ(r.Err,
+            "ambrelin-build: warning: A.JPG: the page links it as a.jpg, which this folder does "
+            "not have (--lowercase-names renames it)\n");
   const TextLines page = SplitTextLines(dir.Read("album.html"));
   ASSERT_EQ(page.size(), 64u);
   EXPECT_EQ(page[4], "<Title>Holiday</Title>");
@@ -86,6 +88,33 @@ TEST(BuildCommandTest, ThreePictureFolderBuildsTheWholeAlbum) {
             "[Options]\r\nWebPageTitle=Trip\r\nFileName=album\r\nPicHeadings=0\r\n");
 }
 
+// On a file system that tells letter case apart (the test's temporary
+// folder), the page's lower-cased links miss pictures with capitals.
+TEST(BuildCommandTest, CapitalLettersAreReportedAndRenamedOnRequest) {
+  TempDir dir;
+  dir.Write("DSC_0001.JPG", MakeJpeg(40, 30));
+  dir.Write("IMG_0002.JPG", MakeJpeg(30, 40));
+  dir.Write("img_0002.jpg", MakeJpeg(20, 20));  // takes IMG_0002.JPG's link
+  dir.Write("!.KVD", Record("DSC_0001.JPG", "First") + Record("gone.jpg", "Sea"));
+  const std::string img =
+      "ambrelin-build: warning: IMG_0002.JPG: the page links it as "
+      "img_0002.jpg, which is another file in this folder";
+  const CliResult plain = RunCli({"--title", "Holiday", dir.Path()});
+  EXPECT_EQ(plain.Err,
+            "ambrelin-build: warning: DSC_0001.JPG: the page links it as dsc_0001.jpg, "
+            "which this folder does not have (--lowercase-names renames it)\n" +
+                img + "\n");
+  const std::string pageBefore = dir.Read("album.html");
+  const CliResult renamed = RunCli({"--lowercase-names", dir.Path()});
+  EXPECT_EQ(renamed.Status, 0);
+  EXPECT_EQ(renamed.Err, img + " (not renamed)\n");
+  EXPECT_FALSE(dir.Exists("DSC_0001.JPG"));
+  EXPECT_EQ(dir.Read("dsc_0001.jpg") + dir.Read("IMG_0002.JPG") + dir.Read("img_0002.jpg"),
+            MakeJpeg(40, 30) + MakeJpeg(30, 40) + MakeJpeg(20, 20));
+  EXPECT_EQ(dir.Read("!.KVD"), Record("dsc_0001.jpg", "First") + Record("gone.jpg", "Sea"));
+  EXPECT_EQ(dir.Read("album.html"), pageBefore);  // the links were lower-case already
+}
+
 TEST(BuildCommandTest, ReproducibleWithTheSameSourceDateEpoch) {
   TempDir dir;
   MakeThreePictureFolder(dir);
@@ -115,7 +144,10 @@ TEST(BuildCommandTest, RefusedInputAndFailures) {
   damaged.Write("b.ico", MakeIcon(2));
   const CliResult bad = RunCli({damaged.Path(), dir.Path()});
   EXPECT_EQ(bad.Status, 1);
-  EXPECT_EQ(bad.Err, "Icon image is not valid.\n");
+  EXPECT_EQ(bad.Err, damaged.File("b.ico") +
+                         ": Icon image is not valid.\n"
+                         "ambrelin-build: warning: A.JPG: the page links it as a.jpg, which this "
+                         "folder does not have (--lowercase-names renames it)\n");
   EXPECT_FALSE(damaged.Exists("album.html"));
   EXPECT_TRUE(dir.Exists("album.html"));  // the next folder is still built
 

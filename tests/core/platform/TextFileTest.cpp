@@ -85,6 +85,7 @@ TEST(TextHelpersTest, CaseTrimAndCut) {
   EXPECT_EQ(CutUtf8(s + "ä", 255), s);  // the two-byte character is not split
   EXPECT_EQ(CutUtf8(s + "ab", 255), s + "a");
   EXPECT_EQ(CutUtf8("short", 255), "short");
+  EXPECT_EQ(CutUtf8(s + "\x93\x94", 255), s + "\x93");  // Windows-1252: one byte each
 }
 
 TEST(ErrorsTest, MessagesAndPeriodRule) {

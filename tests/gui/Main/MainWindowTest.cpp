@@ -266,7 +266,14 @@ TEST_F(MainWindowTest, CreateAlbumWritesTheAlbumThenStoresTheOptions) {
   Find<QLineEdit>("Edit1")->setText(QStringLiteral("Summer"));
   Find<QPushButton>("btnCreate")->click();
 
-  EXPECT_EQ(Messages.Boxes, (std::vector<Box>{{Box::Plain, "Ambrelin created!"}}));
+  // The page links A.jpg and c.JPG in lower case, which this folder does
+  // not have: the question comes after the build, and No renames nothing.
+  const std::string question =
+      "2 pictures have capital letters in their names, and the page links them in lower case, "
+      "which this folder does not find: A.jpg, c.JPG.\n\nRename them to lower case?";
+  EXPECT_EQ(Messages.Boxes,
+            (std::vector<Box>{{Box::Plain, "Ambrelin created!"}, {Box::Question, question}}));
+  EXPECT_TRUE(Start.Exists("A.jpg"));
   for (const char* name : {"album.html", "album.SRC", "TN.INC", "Pics.INC", "DLM.INC"})
     EXPECT_TRUE(Start.Exists(name)) << name;
   const std::string page = Start.Read("album.html");
@@ -281,10 +288,19 @@ TEST_F(MainWindowTest, CreateAlbumWritesTheAlbumThenStoresTheOptions) {
   EXPECT_EQ(Window->LastBuild().AlbumPictureCount, 3);
   EXPECT_EQ(Window->LastBuild().AlbumBaseName, "album");
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+  // Yes renames them and the file list shows the new names; the page's
+  // links find them without a new build.
+  Messages.QuestionAnswer = true;
+  Find<QPushButton>("btnCreate")->click();
+  EXPECT_EQ(Messages.Boxes.size(), 4u);
+  EXPECT_EQ(Find<TFileListBox>("FLB1")->Lines(),
+            (std::vector<std::string>{"a.jpg", "b.jpg", "c.jpg"}));
+  EXPECT_EQ(State->Table.Entries[2].NameText(), "c.jpg");
 }
 
 TEST_F(MainWindowTest, PublishBuildsThenPublishesWithProgressCancelAndClose) {
-  Start.Write("A.JPG", MakeJpeg(64, 48));
+  Start.Write("a.jpg", MakeJpeg(64, 48));
   Start.Write("b.bmp", MakeBmp(8, 6));
   Create();
   const std::string web = RealFolderPath(Other.Path()) + "/web";
@@ -320,7 +336,7 @@ TEST_F(MainWindowTest, PublishBuildsThenPublishesWithProgressCancelAndClose) {
   Messages.Boxes.clear();
   gate = std::make_shared<Gate>();
   Find<QCheckBox>("cb1")->setChecked(false);  // another page
-  Start.Write("A.JPG", MakeJpeg(64, 48, 90));
+  Start.Write("a.jpg", MakeJpeg(64, 48, 90));
   WhenProgressShows(Window.get(), [&](QProgressDialog& dialog) {
     dialog.findChild<QPushButton*>()->click();
     gate->Release();
@@ -374,6 +390,7 @@ TEST_F(MainWindowTest, DamagedPictureShowsItsErrorAndTheNextClickWorks) {
   ASSERT_EQ(Messages.Boxes.size(), 1u);
   EXPECT_EQ(Messages.Boxes[0].Kind, Box::Error);
   EXPECT_EQ(Messages.Boxes[0].Text.rfind("JPEG error #", 0), 0u) << Messages.Boxes[0].Text;
+  EXPECT_TRUE(Messages.Boxes[0].Text.ends_with(".\n" + StartPath() + "/x.jpg"));
   EXPECT_FALSE(Start.Exists("album.html"));
   EXPECT_EQ(Start.Read("AmbrelinDir.INI"), Crlf({"[Options]", "WebPageTitle=My Ambrelin",
                                                  "FileName=album.html", "PicHeadings=1"}));
@@ -392,12 +409,14 @@ TEST_F(MainWindowTest, CursorFileNamedIcoAndShortIconShowTheirErrorTexts) {
   Start.Write("cursor.ico", MakeIcon(2));
   Create();
   Find<QPushButton>("btnCreate")->click();
-  EXPECT_EQ(ErrorTexts(), (std::vector<std::string>{"Icon image is not valid."}));
+  // The box's second line names the picture.
+  const std::string picture = StartPath() + "/cursor.ico";
+  EXPECT_EQ(ErrorTexts(), (std::vector<std::string>{"Icon image is not valid.\n" + picture}));
 
   Start.Write("cursor.ico", "abc");
   Messages.Boxes.clear();
   Find<QPushButton>("btnCreate")->click();
-  EXPECT_EQ(ErrorTexts(), (std::vector<std::string>{"Stream read error."}));
+  EXPECT_EQ(ErrorTexts(), (std::vector<std::string>{"Stream read error.\n" + picture}));
 }
 
 TEST_F(MainWindowTest, EditDescriptionsLoadsTheDescriptionsAndOpensTheEditor) {

@@ -55,6 +55,15 @@ TEST(QtMessageBoxesTest, ErrorBoxAddsThePeriodOnlyAfterLettersAndDigits) {
   EXPECT_EQ(Text(MakeErrorMessageBox(EInOutError(21))->text()), "I/O error 21.");
 }
 
+TEST(QtMessageBoxesTest, QuestionBoxAnswersNoUnlessYesIsPressed) {
+  const auto box = MakeQuestionBox("Rename them to lower case?");
+  EXPECT_EQ(Text(box->windowTitle()), "Ambrelin");
+  EXPECT_EQ(box->icon(), QMessageBox::Question);
+  EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+  EXPECT_EQ(static_cast<QAbstractButton*>(box->defaultButton()), box->button(QMessageBox::No));
+  EXPECT_EQ(box->escapeButton(), box->button(QMessageBox::No));
+}
+
 TEST(QtMessageBoxesTest, TextsAreShownAsTheyAre) {
   const auto box = MakeErrorMessageBox(EFOpenError("<b>&amp;.jpg"));
   EXPECT_EQ(Text(box->text()), "Cannot open file <b>&amp;.jpg.");

@@ -1,5 +1,8 @@
 #include "core/Main/album/HtmlNames.h"
 
+#include <cstdint>
+
+#include "core/platform/StoredText.h"
 #include "core/platform/Text.h"
 
 namespace {
@@ -61,6 +64,18 @@ std::string PageTextName(std::string_view fileName) {
       default:
         out += ch;
     }
+  }
+  return PageText(out);
+}
+
+std::string PageText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char32_t c : DecodeStoredText(text)) {
+    if (c < 0x80)
+      out += static_cast<char>(c);
+    else
+      out += "&#" + std::to_string(static_cast<std::uint32_t>(c)) + ";";
   }
   return out;
 }

@@ -1,5 +1,7 @@
-// Picture file names as they stand in the page: lower-cased, and made safe
-// for an unquoted URL attribute or for visible text.
+// Texts as they stand in the page: picture file names lower-cased and made
+// safe for an unquoted URL attribute or for visible text, and the user's
+// texts with every character outside ASCII written as a character reference,
+// so the page reads the same whatever charset a server or browser assumes.
 #pragma once
 
 #include <string>
@@ -10,5 +12,13 @@
 // < > = ` # % ? & : \, control characters and bytes of 128 and above).
 std::string PageUrlName(std::string_view fileName);
 
-// Lower-cases ASCII letters and writes & < > as character references.
+// Lower-cases ASCII letters, writes & < > as character references and every
+// character outside ASCII as PageText does.
 std::string PageTextName(std::string_view fileName);
+
+// A user's text (title, description) for the page: ASCII bytes unchanged, so
+// the HTML the user wrote stays HTML; every character outside ASCII as a
+// decimal reference "&#N;", read as UTF-8 where the bytes are valid UTF-8
+// and as Windows-1252 byte by byte where they are not ("Caf&#233;" from
+// "Caf\xC3\xA9" and from "Caf\xE9").
+std::string PageText(std::string_view text);

@@ -1,4 +1,5 @@
 #include "core/Main/album/AlbumBuild.h"
+#include "core/Main/album/HtmlNames.h"
 #include "core/platform/FileSystem.h"
 #include "core/platform/Text.h"
 
@@ -7,10 +8,13 @@ std::string PageFileName(const std::string& albumBaseName) {
 }
 
 void BuildFooterFragment(AlbumBuildState& state, const AlbumEnvironment& env) {
+  // The locale's date and time may hold letters outside ASCII (the
+  // designators of some languages): written as references like every text.
   state.FooterLines = {
       "<Font size=1>",
       "Page created using Ambrelin by Orvane, vers " + env.Version.MajorVersion + "." +
-          env.Version.MinorVersion + ", on " + state.BuildDate + " at " + state.BuildTime + ".<BR>",
+          env.Version.MinorVersion + ", on " + PageText(state.BuildDate) + " at " +
+          PageText(state.BuildTime) + ".<BR>",
       "</Font>",
   };
   WriteTextFile(env.PictureDirectory, FooterFileName, state.FooterLines);

@@ -2,10 +2,15 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <QString>
+#include <algorithm>
+
+#include "core/Main/DescriptionFile.h"
 #include "core/Main/album/HtmlNames.h"
 #include "core/platform/Errors.h"
 #include "support/AlbumTestSupport.h"
 #include "support/FailureInjection.h"
+#include "support/PictureFixtures.h"
 
 using Box = RecordingMessageBoxes::Box;
 
@@ -215,7 +220,9 @@ TEST(HtmlNamesTest, UrlsAreEncodedAndTextIsEscaped) {
       {"My Pic.JPG", "my%20pic.jpg", "my pic.jpg"},
       {"a#1%2.jpg", "a%231%252.jpg", "a#1%2.jpg"},
       {"<b>&'\"=`?.jpg", "%3Cb%3E%26%27%22%3D%60%3F.jpg", "&lt;b&gt;&amp;'\"=`?.jpg"},
-      {"Bäume.JPG", "b%C3%A4ume.jpg", "bäume.jpg"},
+      {"Bäume.JPG", "b%C3%A4ume.jpg", "b&#228;ume.jpg"},
+      {"Caf\xE9 \x80.JPG", "caf%E9%20%80.jpg", "caf&#233; &#8364;.jpg"},  // Windows-1252
+      {"日本.jpg", "%E6%97%A5%E6%9C%AC.jpg", "&#26085;&#26412;.jpg"},
       {"tab\there.jpg", "tab%09here.jpg", "tab\there.jpg"},
       {"note:1.jpg", "note%3A1.jpg", "note:1.jpg"},
       {"back\\slash.jpg", "back%5Cslash.jpg", "back\\slash.jpg"},
@@ -226,4 +233,36 @@ TEST(HtmlNamesTest, UrlsAreEncodedAndTextIsEscaped) {
     EXPECT_EQ(PageUrlName(c.name), c.url);
     EXPECT_EQ(PageTextName(c.name), c.text);
   }
+}
+
+// A UTF-8 file name, title and description and a Windows-1252 record (as
+// the earlier Windows program wrote them): the page is ASCII, whatever
+// charset a browser assumes, and its references give the characters.
+TEST(AlbumBuildTest, PageOfUtf8AndWindows1252TextsIsAllAscii) {
+  AlbumFixture f;
+  f.Dir.Write("café au lait.jpg", MakeJpeg(40, 30));
+  f.Dir.Write("old.jpg", MakeJpeg(30, 40));
+  f.UseTable({"café au lait.jpg", "old.jpg"});
+  f.Table.Entries[1].SetDescription("Caf\xE9 \x80, \x93quoted\x94");
+  SaveDescriptions(f.Table, DescriptionFilePath(f.Dir.Path()), "Crème <b>brûlée</b> — Zürich", 1);
+  f.Input.Title = "Café — Zürich";
+  ASSERT_TRUE(CreateAlbum(f.State, f.Input, f.Env));
+  const std::string page = f.Dir.Read("album.html");
+  EXPECT_TRUE(std::all_of(page.begin(), page.end(), [](unsigned char c) { return c < 128; }));
+  EXPECT_NE(page.find("<Title>Caf&#233; &#8212; Z&#252;rich</Title>"), std::string::npos);
+  std::string decoded;  // each reference as the character's UTF-8 bytes
+  for (std::size_t i = 0, end; i < page.size(); ++i) {
+    if (page.compare(i, 2, "&#") != 0 || (end = page.find(';', i)) == std::string::npos) {
+      decoded += page[i];
+      continue;
+    }
+    const auto c = static_cast<char32_t>(std::stoul(page.substr(i + 2, end - i - 2)));
+    decoded += QString::fromUcs4(&c, 1).toStdString();
+    i = end;
+  }
+  for (const std::string line :
+       {"<Center> <H1>Café — Zürich</Center>", "      <BR><Small>café au lait.jpg</small>",
+        "<Center><H3>café au lait.jpg</H3></Center>", "<A HRef=caf%C3%A9%20au%20lait.jpg>",
+        "<Center>Crème <b>brûlée</b> — Zürich</Center>", "<Center>Café €, “quoted”</Center>"})
+    EXPECT_NE(decoded.find("\r\n" + line + "\r\n"), std::string::npos) << line;
 }

@@ -24,6 +24,9 @@ TEST(PictureFragmentTest, FittingIntoTheDisplayBounds) {
       {0, 0, 0, 0},
       // H x 768 exceeds 32 bits: the result is still the true quotient.
       {10000, 3000000, 1, 400},
+      // A side never rounds down to 0: the picture stays visible.
+      {65500, 1, 768, 1},
+      {1, 65500, 1, 400},
   };
   for (const auto& c : cases) {
     const DisplaySize size = FitDisplaySize(c.w, c.h);
@@ -89,16 +92,15 @@ TEST(PictureFragmentTest, ThreePicturesWithAndWithoutNames) {
   }
 }
 
-TEST(PictureFragmentTest, SquareIsLandscapeAndLongDescriptionIsWrittenWhole) {
+TEST(PictureFragmentTest, SquareIsLandscapeAndLongDescriptionLineIsCutAt255Bytes) {
   AlbumFixture f;
   f.Dir.Write("sq.jpg", MakeJpeg(500, 500));
   f.UseTable({"sq.jpg"});
-  const std::string description(255, 'd');
-  f.Table.Entries[0].SetDescription(description);
+  f.Table.Entries[0].SetDescription(std::string(255, 'd'));
   BuildPictureFragment(f.State, f.Input, f.Env);
   EXPECT_EQ(f.State.PictureLines[5],
             "  <Center><IMG src=sq.jpg Width=400 Height=400></Center></A>");
-  EXPECT_EQ(f.State.PictureLines[6], "<Center>" + description + "</Center>");
+  EXPECT_EQ(f.State.PictureLines[6], "<Center>" + std::string(247, 'd'));
   EXPECT_EQ(f.State.PictureLines.size(), 10u);  // no <BR Clear = Left>
 }
 
@@ -175,6 +177,9 @@ TEST(AlbumBuildTest, DamagedSecondPictureEndsTheBuildKeepingPreviousFiles) {
     FAIL() << "no error";
   } catch (const EJPEG& e) {
     EXPECT_EQ(e.ClassName(), "EJPEG");
+    // The box's first line as before; the picture named as on disk.
+    EXPECT_EQ(ErrorBoxText(e), "JPEG error #53.\n" + f.Dir.File("b.jpg"));
+    EXPECT_EQ(ErrorLine(e), f.Dir.File("b.jpg") + ": JPEG error #53.");
   }
   EXPECT_EQ(f.Dir.Read("Pics.INC"), "previous\r\n");
   EXPECT_TRUE(f.Dir.Exists("TN.INC"));
