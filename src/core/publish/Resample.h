@@ -5,16 +5,16 @@
 #include <cstdint>
 #include <vector>
 
-// A separable Lanczos-3 shrink, fed row by row as a decoder hands the rows
-// over. Each input row is first filtered across (to the output width, kept
-// with 6 bits more than 8 and the negative lobes unclipped); the output
-// rows are filtered down from a ring of the last few such rows as soon as
-// their rows have all come, so memory stays at the output image plus a
-// dozen rows. The filter is stretched by the shrink factor (its support is
-// 3 input pixels times the factor), weights are fixed-point with 14 bits
-// and, at the edges, only the taps inside the image count (renormalised).
-// Enlarging works too (the filter then keeps its own width), though the
-// web copies never enlarge.
+// A separable Catmull-Rom shrink, fed row by row as a decoder hands the
+// rows over. Each input row is first filtered across (to the output width,
+// kept with 6 bits more than 8 and the negative lobes unclipped); the
+// output rows are filtered down from a ring of the last few such rows as
+// soon as their rows have all come, so memory stays at the output image
+// plus a few rows. The filter is stretched by the shrink factor (its
+// support is 2 input pixels times the factor), weights are fixed-point
+// with 14 bits and, at the edges, only the taps inside the image count
+// (renormalised). Enlarging works too (the filter then keeps its own
+// width), though the web copies never enlarge.
 class Resampler {
  public:
   // out receives outWidth x outHeight pixels, rows top to bottom, tightly
