@@ -9,7 +9,8 @@ cd "$(dirname "$0")/.."
 packages=(
   g++ cmake make pkg-config
   qt6-base-dev libjpeg62-turbo-dev libturbojpeg0-dev libgtest-dev
-  xvfb xauth fonts-dejavu-core
+  # fonts-liberation2: the narrow sans serif the windows' texts fit with
+  xvfb xauth fonts-liberation2 fonts-dejavu-core
   clang libclang-rt-14-dev clang-format
   # the checks of the installed desktop entry, metadata and manual pages
   desktop-file-utils appstream groff-base

@@ -1,6 +1,7 @@
 #include "core/Main/ImageTable.h"
 
 #include <cstring>
+#include <unordered_map>
 
 #include "core/platform/Text.h"
 
@@ -14,4 +15,15 @@ void PictureEntry::SetField(std::uint8_t (&field)[256], std::string_view text) {
 void BuildImageTable(ImageTable& table, const std::vector<std::string>& fileNames) {
   table.Entries.assign(fileNames.size(), PictureEntry{});
   for (std::size_t i = 0; i < fileNames.size(); ++i) table.Entries[i].SetName(fileNames[i]);
+}
+
+void RebuildImageTable(ImageTable& table, const std::vector<std::string>& fileNames) {
+  std::unordered_map<std::string, std::string> descriptions;
+  for (const PictureEntry& entry : table.Entries)
+    descriptions.emplace(entry.NameText(), entry.DescriptionText());
+  BuildImageTable(table, fileNames);
+  for (PictureEntry& entry : table.Entries) {
+    const auto kept = descriptions.find(entry.NameText());
+    if (kept != descriptions.end()) entry.SetDescription(kept->second);
+  }
 }

@@ -44,3 +44,8 @@ class ImageTable {
 
 // One entry per listed file, in list order, with empty descriptions.
 void BuildImageTable(ImageTable& table, const std::vector<std::string>& fileNames);
+
+// The same for the shown folder listed again (after the description editor
+// renamed a picture): an entry whose name the table held already keeps its
+// description, loaded or typed; a new name starts with an empty one.
+void RebuildImageTable(ImageTable& table, const std::vector<std::string>& fileNames);

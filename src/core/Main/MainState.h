@@ -30,4 +30,8 @@ struct MainState {
   TIniFile ProgramSettings;      // ProgramDirectory's "Ambrelin.INI"
   TIniFile FolderSettings;       // PictureDirectory's "AmbrelinDir.INI"
   ImageTable Table;              // the shown folder's pictures
+  // Set by the description editor when it has renamed a picture file, so
+  // the file list no longer holds the folder's names: the main window
+  // lists the folder again when it becomes active, and clears it.
+  bool PictureRenamed = false;
 };

@@ -41,7 +41,7 @@ void PrepareRename(PicDescState& state, const std::string& pictureDirectory,
 }
 
 bool IsPlainFileName(const std::string& name) {
-  if (name.empty() || name == "." || name == "..") return false;
+  if (name.empty() || name.front() == '.') return false;
   return name.find('/') == std::string::npos && name.find('\0') == std::string::npos;
 }
 

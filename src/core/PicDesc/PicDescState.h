@@ -52,10 +52,12 @@ FittedSize FitPicture(int w, int h);
 void PrepareRename(PicDescState& state, const std::string& pictureDirectory,
                    const std::string& currentName, const std::string& typedName);
 
-// True when name can only stand for an entry of the picture folder itself:
-// not empty, not "." or "..", and without "/" or NUL. Other names are
-// refused as bad path names before the file system is asked, so a rename
-// never moves a picture into another folder.
+// True when name can stand for a listed picture of the picture folder
+// itself: not empty, not beginning with "." and without "/" or NUL. Other
+// names are refused as bad path names before the file system is asked, so
+// a rename never moves a picture into another folder, nor hides it (a name
+// beginning with "." is a hidden entry, left out of the file list and so
+// of the album).
 bool IsPlainFileName(const std::string& name);
 
 // The rename error code of a new name that IsPlainFileName refuses.

@@ -12,6 +12,7 @@
 
 #include "core/app/EventGuard.h"
 #include "core/platform/Errors.h"
+#include "core/platform/FileSystem.h"
 #include "core/platform/LocalText.h"
 #include "gui/Main/DriveComboBox.h"
 #include "gui/Main/FileListBox.h"
@@ -93,15 +94,20 @@ TDirectoryListBox::TDirectoryListBox(QWidget* parent)
 bool TDirectoryListBox::ShowFolder(const std::string& path) {
   if (path.empty() || path == Folder) return false;
   const std::string base = Folder.empty() ? CurrentDirectoryPath() : Folder;
-  const std::string target = EnterFolder(path, base);
+  // A folder that cannot be entered or read is named in the error box.
+  const std::string target =
+      NamingPath(JoinPath(base, path), [&] { return EnterFolder(path, base); });
   if (target == Folder) return false;
 
   // Everything that can fail comes first, so a failure leaves the lists,
   // the shown folder and the current directory as they were.
-  std::vector<std::string> subfolders = ListSubfolders(target);
+  std::vector<std::string> subfolders;
   std::vector<std::string> files;
-  if (FileList) files = FileList->ListFolder(target);
-  if (::chdir(target.c_str()) != 0) throw EInOutError(InOutCodeFromErrno(errno));
+  NamingPath(target, [&] {
+    subfolders = ListSubfolders(target);
+    if (FileList) files = FileList->ListFolder(target);
+    if (::chdir(target.c_str()) != 0) throw EInOutError(InOutCodeFromErrno(errno));
+  });
 
   Folder = target;
   FolderLinesShown = FolderLines(target, subfolders);
@@ -115,7 +121,17 @@ bool TDirectoryListBox::ShowFolder(const std::string& path) {
 void TDirectoryListBox::ActivateLine(int row) {
   if (row < 0 || row >= static_cast<int>(FolderLinesShown.size())) return;
   const std::string path = FolderLinesShown[static_cast<std::size_t>(row)].Path;
-  RunGuarded(Guard, [&] { ShowFolder(path); });
+  RunGuarded(Guard, [&] {
+    try {
+      ShowFolder(path);
+    } catch (...) {
+      // The list stays on the folder it shows: so does its highlight,
+      // before the error is shown.
+      if (!FolderLinesShown.empty())
+        setCurrentRow(static_cast<int>(CurrentLineIndex(FolderLinesShown)));
+      throw;
+    }
+  });
 }
 
 void TDirectoryListBox::SetRowHeight(int height) {

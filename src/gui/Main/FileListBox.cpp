@@ -4,6 +4,7 @@
 #include <QCursor>
 
 #include "core/Main/FolderListing.h"
+#include "core/platform/Errors.h"
 #include "core/platform/LocalText.h"
 #include "gui/Main/ListRowDelegate.h"
 
@@ -57,7 +58,7 @@ void TFileListBox::ShowListing(const std::string& folder, std::vector<std::strin
 }
 
 void TFileListBox::SetFolder(const std::string& folder) {
-  std::vector<std::string> names = ListFolder(folder);
+  std::vector<std::string> names = NamingPath(folder, [&] { return ListFolder(folder); });
   ShowListing(folder, std::move(names));
 }
 

@@ -1,6 +1,7 @@
 // Rows of a fixed height for the folder list and the file list, with the
 // glyph and text of a row moved right by the row's indentation (the folder
-// list shows each level a step further in).
+// list shows each level a step further in), and the current row of the
+// focused list marked so that the focus shows on its highlight.
 #pragma once
 
 #include <QStyledItemDelegate>

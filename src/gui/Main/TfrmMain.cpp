@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QTimer>
 #include <algorithm>
 #include <atomic>
@@ -74,10 +75,19 @@ TfrmMain::TfrmMain(MainState& state, QWidget* parent)
                  ui->Edit1, ui->Label5, ui->Edit2, ui->cb1, ui->btnEditDesc, ui->btnCreate,
                  ui->btnAbout, ui->btnExit, ui->btnPublish},
                 scaling);
-  resize(scaling.Size(DesignClientSize));
+  // The captions that are not of fixed size grow to their texts where the
+  // installed font draws them wider than designed.
+  for (QLabel* caption : {ui->Label2, ui->Label4, ui->Label5}) {
+    caption->setMinimumWidth(caption->width());
+    SizeToText(caption);
+  }
+  resize(EnclosingClientSize(scaling.Size(DesignClientSize), *this));
+  setMinimumSize(ControlsExtent(*this));
   move(DesignPosition);
   ui->DLB1->SetRowHeight(scaling.Length(ListRowHeight));
   ui->FLB1->SetRowHeight(scaling.Length(ListRowHeight));
+  KeepFrameOnWholePixels(ui->DLB1);
+  KeepFrameOnWholePixels(ui->FLB1);
 
   // The folder controls: drive box -> folder list -> file list, and the
   // folder list tells the drive box which volume it shows.
@@ -169,13 +179,20 @@ void TfrmMain::ShowStartFolder() {
   }
 }
 
+// Shows the file count. After the description editor renamed a picture
+// the folder is listed again first: the file list, the count, the buttons
+// and the image table then hold the new names, so a build finds the files.
+// The boxes keep what the user typed: the folder did not change.
 void TfrmMain::FormActivate() {
-  Guard.Run([&] { SetFileCount(); });
+  Guard.Run([&] {
+    if (State.PictureRenamed) RereadFileList();
+    SetFileCount();
+  });
 }
 
 void TfrmMain::SetFileCount() {
   ui->Label3->setText(QString::number(ui->FLB1->Count()));
-  ui->Label3->resize(ui->Label3->sizeHint().width(), ui->Label3->height());
+  SizeToText(ui->Label3);
 }
 
 // The folder handling, after every change of the shown folder. A refused
@@ -193,7 +210,7 @@ void TfrmMain::DLB1Change() {
     try {
       RememberPictureDirectory(State.ProgramSettings, State.PictureDirectory);
     } catch (const Exception& error) {
-      if (!StartupPicDirPathRefused) refused.emplace(error.ClassName(), error.Message());
+      if (!StartupPicDirPathRefused) refused.emplace(error);
     }
     State.DescriptionFile = DescriptionFilePath(State.PictureDirectory);
     ShowOptions(LoadAlbumOptions(State.FolderSettings, State.PictureDirectory));
@@ -218,9 +235,13 @@ AlbumOptions TfrmMain::BoxOptions() const {
 
 void TfrmMain::btnEditDescClick() {
   Guard.Run([&] {
-    LoadDescriptions(State.Table, State.DescriptionFile);
+    NamingPath(State.DescriptionFile,
+               [&] { LoadDescriptions(State.Table, State.DescriptionFile); });
     if (Editor) Editor(State);
   });
+  // The editor has closed and this window is the active one again, also
+  // where no window manager hands the activation back to it.
+  if (State.PictureRenamed) FormActivate();
 }
 
 void TfrmMain::btnCreateClick() {
@@ -269,14 +290,16 @@ void TfrmMain::OfferLowerCaseNames(const std::vector<std::string>& pictures) {
 }
 
 // Lists the shown folder again after its files were renamed: the file list,
-// the file count, the buttons and the image table.
+// the file count, the buttons and the image table, whose descriptions stay
+// with the names still listed.
 void TfrmMain::RereadFileList() {
+  State.PictureRenamed = false;
   ui->FLB1->SetFolder(ui->DLB1->Directory());
   SetFileCount();
   ui->btnCreate->setEnabled(ui->FLB1->Count() >= 1);
   ui->btnEditDesc->setEnabled(ui->btnCreate->isEnabled());
   ui->btnPublish->setEnabled(ui->btnCreate->isEnabled());
-  BuildImageTable(State.Table, ui->FLB1->Lines());
+  RebuildImageTable(State.Table, ui->FLB1->Lines());
 }
 
 void TfrmMain::btnAboutClick() {
@@ -394,6 +417,13 @@ void TfrmMain::StopPublishing() {
 void TfrmMain::closeEvent(QCloseEvent* event) {
   StopPublishing();
   QWidget::closeEvent(event);
+}
+
+// The focused control shows its focus from the first showing on, not only
+// after a Tab (showing a window clears the mark that lets the style draw it).
+void TfrmMain::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  setAttribute(Qt::WA_KeyboardFocusChange);
 }
 
 void TfrmMain::changeEvent(QEvent* event) {

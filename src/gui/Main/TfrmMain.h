@@ -81,6 +81,7 @@ class TfrmMain : public QWidget {
   int FolderChanges() const { return FolderChangeCount; }
 
  protected:
+  void showEvent(QShowEvent* event) override;
   void changeEvent(QEvent* event) override;
   // A publish still running is cancelled and its threads joined first.
   void closeEvent(QCloseEvent* event) override;

@@ -75,8 +75,18 @@ TfrmPicDesc::TfrmPicDesc(PicDescState& state, const ScreenMetrics& screen, Messa
       {ui->img1, ui->Label2, ui->lblPicNo, ui->Label4, ui->lblPicTot, ui->txtFileName, ui->Label3,
        ui->txtDimens, ui->memDesc, ui->Label1, ui->bntSave, ui->btnPgUp, ui->btnPgDn, ui->btnExit},
       scaling);
-  resize(scaling.Size(DesignClientSize));
+  // The captions and the counters are not of fixed size: each grows to its
+  // text, never below its designed width.
+  for (QLabel* label : {ui->Label2, ui->lblPicNo, ui->Label4, ui->lblPicTot, ui->Label3}) {
+    label->setMinimumWidth(label->width());
+    SizeToText(label);
+  }
+  // Designed smaller than its controls (the window is normally shown
+  // maximized): restored, it shows them all, the picture area included.
+  resize(EnclosingClientSize(scaling.Size(DesignClientSize), *this));
+  setMinimumSize(ControlsExtent(*this));
   move(DesignPosition);
+  KeepFrameOnWholePixels(ui->memDesc);
 
   ui->img1->SetScreen(Screen);
   ui->memDesc->SetMaxBytes(MaxDescriptionBytes);
@@ -151,6 +161,8 @@ bool TfrmPicDesc::HavePicture() const {
 void TfrmPicDesc::ClearDisplay() {
   ui->lblPicNo->clear();
   ui->lblPicTot->clear();
+  SizeToText(ui->lblPicNo);
+  SizeToText(ui->lblPicTot);
   ui->txtFileName->clear();
   ui->img1->Clear();
   ui->img1->resize(0, 0);
@@ -169,13 +181,17 @@ void TfrmPicDesc::ShowPicture(int n) {
 
   ui->lblPicNo->setText(QString::number(n));
   ui->lblPicTot->setText(QString::number(Main->Table.PictureCount()));
+  SizeToText(ui->lblPicNo);
+  SizeToText(ui->lblPicTot);
   ui->txtFileName->setText(FromLocal(entry.NameText()));
 
   // img1 keeps its own copy of the file's bytes: a load that fails with
-  // another error leaves it showing the previous picture.
+  // another error leaves it showing the previous picture. The error box
+  // names the file.
   Picture picture;
   try {
-    picture.LoadFromFile(Main->PictureDirectory, entry.NameText(), Screen);
+    NamingPath(JoinPath(Main->PictureDirectory, entry.NameText()),
+               [&] { picture.LoadFromFile(Main->PictureDirectory, entry.NameText(), Screen); });
   } catch (const EInvalidGraphic&) {
     picture.Clear();
   }
@@ -201,8 +217,10 @@ void TfrmPicDesc::ShowPicture(int n) {
 void TfrmPicDesc::SaveDescriptions() {
   // Never from an empty table: the rewrite would erase the folder's file.
   if (!HavePicture()) return;
-  ::SaveDescriptions(Main->Table, Main->DescriptionFile, ui->memDesc->StoredText(),
-                     PicDesc.CurrentPicture);
+  NamingPath(Main->DescriptionFile, [&] {
+    ::SaveDescriptions(Main->Table, Main->DescriptionFile, ui->memDesc->StoredText(),
+                       PicDesc.CurrentPicture);
+  });
   PicDesc.DescriptionsDirty = false;
 }
 
@@ -240,6 +258,8 @@ void TfrmPicDesc::ApplyPendingRename() {
   const RenameOutcome outcome = ::ApplyPendingRename(PicDesc, Main->Table, Main->PictureDirectory);
   if (outcome.Result == RenameOutcome::Renamed) {
     ui->txtFileName->setText(FromLocal(PicDesc.RenameToName));
+    // The main window's file list still holds the old name.
+    Main->PictureRenamed = true;
   } else if (outcome.Result == RenameOutcome::Failed) {
     Guard.Boxes().ShowPlainMessage(outcome.Message);
     ui->txtFileName->setFocus(Qt::OtherFocusReason);
@@ -341,6 +361,9 @@ bool TfrmPicDesc::eventFilter(QObject* watched, QEvent* event) {
 
 void TfrmPicDesc::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
+  // The focused control shows its focus from the start, not only after a
+  // Tab (showing a window clears the mark that lets the style draw it).
+  setAttribute(Qt::WA_KeyboardFocusChange);
   if (event->spontaneous()) return;  // restored from minimized: no new opening
   qApp->installEventFilter(KeyPreview.get());
   FormShow();

@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCursor>
+#include <QDialogButtonBox>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
@@ -21,10 +22,19 @@ QRect ScreenArea(const QWidget* near) {
   return screen ? screen->availableGeometry() : QRect(0, 0, 800, 600);
 }
 
-// A message box placed at the centre of the screen once it has its size.
+// A message box placed at the centre of the screen once it has its size,
+// with its text centred in the text area and its button centred in the
+// button row.
 class CentredMessageBox : public QMessageBox {
  public:
-  using QMessageBox::QMessageBox;
+  // The box belongs to the application; the active window, its parent, only
+  // keeps it above the program's windows.
+  CentredMessageBox(Icon icon, const QString& caption, const QString& text)
+      : QMessageBox(icon, caption, text, QMessageBox::Ok, QApplication::activeWindow()) {
+    if (auto* label = findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
+      label->setAlignment(Qt::AlignCenter);
+    CentreButtons();
+  }
 
  protected:
   void showEvent(QShowEvent* event) override {
@@ -32,14 +42,23 @@ class CentredMessageBox : public QMessageBox {
     const QRect area = ScreenArea(this);
     move(area.center() - QPoint(width() / 2, height() / 2));
   }
+
+  // A change of style (a style sheet is one) puts the buttons back where
+  // the style places them.
+  void changeEvent(QEvent* event) override {
+    QMessageBox::changeEvent(event);
+    if (event->type() == QEvent::StyleChange) CentreButtons();
+  }
+
+ private:
+  void CentreButtons() {
+    if (auto* buttons = findChild<QDialogButtonBox*>()) buttons->setCenterButtons(true);
+  }
 };
 
 std::unique_ptr<QMessageBox> MakeBox(QMessageBox::Icon icon, const QString& caption,
                                      const std::string& text) {
-  // The box belongs to the application; the active window only keeps it
-  // above the program's windows.
-  auto box = std::make_unique<CentredMessageBox>(icon, caption, FromLocal(text), QMessageBox::Ok,
-                                                 QApplication::activeWindow());
+  auto box = std::make_unique<CentredMessageBox>(icon, caption, FromLocal(text));
   box->setWindowModality(Qt::ApplicationModal);
   // Texts are shown as they are: file names may hold "<" and "&".
   box->setTextFormat(Qt::PlainText);

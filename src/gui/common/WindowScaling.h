@@ -13,6 +13,7 @@
 
 #include "core/platform/IntegerMath.h"
 
+class QLabel;
 class QWidget;
 
 // The main window and the description editor are designed at 96 pixels per
@@ -46,8 +47,36 @@ class WindowScaling {
 // current geometry), relative to its parent.
 void ScaleGeometry(std::initializer_list<QWidget*> controls, const WindowScaling& scaling);
 
+// The smallest client area that shows every control of the window whole:
+// up to the right and bottom edges of its shown controls as they stand.
+QSize ControlsExtent(const QWidget& window);
+
+// The window's normal client size: its designed size, made larger where
+// that does not enclose the controls, to the controls' extent plus the
+// margin they keep at the top left.
+QSize EnclosingClientSize(const QSize& designed, const QWidget& window);
+
+// A label that is not of fixed size grows to its text: it becomes as wide
+// as its text, never narrower than its minimum width (a caption given its
+// designed width as minimum only grows). It keeps the edge its alignment
+// holds it by (the right edge of a right-aligned label, the centre of a
+// centred one, else the left edge) and its height.
+void SizeToText(QLabel* label);
+
+// Under a fractional device pixel ratio (Qt's own scaling at 144 dots per
+// inch gives 1.5) a control may start half a device pixel into a pixel;
+// the style's one-pixel frame of a scroll area then falls on the pixel
+// that the control's clip leaves out and is not drawn at all. This makes
+// the control draw its frame half a pixel further in under such a ratio,
+// on pixels of its own; at whole ratios it is drawn as the style draws it.
+void KeepFrameOnWholePixels(QWidget* control);
+
 // The font families tried, in order, for a family the program was designed
-// with: the family itself, then the installed look-alikes.
+// with: the family itself, then the installed look-alikes. Among those of
+// the sans serif, Liberation Sans (fonts-liberation2, which scripts/setup.sh
+// installs) comes first after the designed font's own successor: it has
+// Arial's metrics, narrow enough for the designed widths, where DejaVu Sans
+// (the system's default sans serif) is too wide for them.
 QStringList FamiliesFor(const QString& family);
 
 // The named family, or the nearest installed one, at a pixel height.

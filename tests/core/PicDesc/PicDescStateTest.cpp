@@ -87,11 +87,13 @@ TEST(PicDescPrepareRenameTest, PreparingAgainReplacesTheEarlierRename) {
 }
 
 TEST(PicDescPlainFileNameTest, OnlyNamesOfTheFolderItselfArePlain) {
-  for (const char* name : {"beach.JPG", ".JPG", "a b.jpg", "...", "ä.jpg"})
+  for (const char* name : {"beach.JPG", "a b.jpg", "a...", "ä.jpg", "beach.JPG."})
     EXPECT_TRUE(IsPlainFileName(name)) << name;
+  // Names beginning with "." are hidden entries: the picture would leave the list.
   for (const std::string& name :
-       {std::string(), std::string("."), std::string(".."), std::string("a/b.JPG"),
-        std::string("/etc/x"), std::string("sub/"), std::string("a\0b", 3)})
+       {std::string(), std::string("."), std::string(".."), std::string(".JPG"), std::string("..."),
+        std::string(".beach.jpg"), std::string("a/b.JPG"), std::string("/etc/x"),
+        std::string("sub/"), std::string("a\0b", 3)})
     EXPECT_FALSE(IsPlainFileName(name)) << name;
 }
 

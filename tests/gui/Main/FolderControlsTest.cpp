@@ -228,7 +228,7 @@ TEST_F(FolderControlsTest, DriveWhoseFolderCannotBeEnteredStaysChosenWhileTheLis
 
   Drives.ChooseLine(1);
   ASSERT_EQ(Messages.Boxes.size(), 1u);
-  EXPECT_EQ(Messages.Boxes[0].Text, "File not found.");
+  EXPECT_EQ(Messages.Boxes[0].Text, "File not found.\n" + stickPath + "/trip");
   EXPECT_EQ(Folders.Directory(), Path());
   EXPECT_EQ(ProcessDirectory(), Path());
   EXPECT_EQ(Drives.currentIndex(), 1);

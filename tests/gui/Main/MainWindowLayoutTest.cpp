@@ -5,12 +5,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyleOptionButton>
 #include <vector>
 
 #include "MainWindowFixture.h"
 #include "gui/Main/DirectoryListBox.h"
 #include "gui/Main/DriveComboBox.h"
 #include "gui/Main/FileListBox.h"
+#include "gui/PicDesc/TfrmPicDesc.h"
+#include "gui/app/QtMessageBoxes.h"
+#include "support/PictureFixtures.h"
 
 namespace {
 
@@ -35,7 +39,70 @@ const std::vector<Placement>& DesignLayout() {
 
 using MainWindowLayoutTest = MainWindowTest;
 
+// Adds the labels, buttons and check boxes of window whose text does not
+// fit where they draw it: a line advances no wider than that area and has
+// its glyphs within the area's height; several lines fit it as laid out.
+void AddMisfits(const QWidget& window, std::vector<std::string>& misfits) {
+  for (QWidget* control : window.findChildren<QWidget*>()) {
+    auto* label = qobject_cast<QLabel*>(control);
+    auto* button = qobject_cast<QAbstractButton*>(control);
+    if ((!label && !button) || !control->isVisibleTo(&window)) continue;
+    const bool push = qobject_cast<QPushButton*>(control) != nullptr;
+    QStyleOptionButton option;
+    option.initFrom(control);
+    const QRect area = label ? label->contentsRect()
+                             : control->style()->subElementRect(push ? QStyle::SE_PushButtonContents
+                                                                     : QStyle::SE_CheckBoxContents,
+                                                                &option, control);
+    const QString text = label ? label->text() : button->text().remove(QLatin1Char('&'));
+    const Qt::Alignment align = label  ? label->alignment()
+                                : push ? Qt::AlignCenter
+                                       : Qt::AlignLeft | Qt::AlignVCenter;
+    const QFontMetrics fm = control->fontMetrics();
+    const QRect line = QStyle::alignedRect(Qt::LeftToRight, align,
+                                           QSize(fm.horizontalAdvance(text), fm.height()), area);
+    const QRect ink = fm.tightBoundingRect(text).translated(0, line.top() + fm.ascent());
+    if (text.contains(QLatin1Char('\n'))
+            ? !area.contains(fm.boundingRect(area, align, text))
+            : line.width() > area.width() || ink.top() < area.top() || ink.bottom() > area.bottom())
+      misfits.push_back(control->objectName().toStdString() + ": " + text.toStdString());
+  }
+}
+
 }  // namespace
+
+// The three windows and the message boxes with the fonts a fresh set-up
+// has, at 96 and 144 dots per inch; the editor's counters read 1999 of 2000.
+TEST_F(MainWindowLayoutTest, EveryTextFitsItsControl) {
+  Start.Write("a.jpg", MakeJpeg(8, 6));
+  for (const int dpi : {96, 144}) {
+    Create(dpi);
+    BuildImageTable(State->Table, std::vector<std::string>(2000, "a.jpg"));
+    PicDescState editorState;
+    TfrmPicDesc editor(editorState, State->Screen, Messages);
+    editor.Bind(*State);
+    editor.ShowPicture(1999);
+    AboutBox->SetVersionText("Version: 3.1.0.2");
+    Exception denied("EInOutError", "File access denied");
+    denied.SetPath(Start.File("!.KVD"));
+    const std::unique_ptr<QMessageBox> boxes[] = {
+        MakePlainMessageBox("Ambrelin created!"), MakeInformationDialog("We are at the last image"),
+        MakeErrorMessageBox(denied), MakeQuestionBox("Rename them to lower case?")};
+    std::vector<std::string> misfits;
+    QFont font = QApplication::font();  // the boxes: the system's font at this density
+    font.setPointSizeF(font.pointSizeF() * dpi / 96);
+    for (const auto& box : boxes) {
+      box->setFont(font);
+      box->show();
+      AddMisfits(*box, misfits);
+    }
+    for (const QWidget* window :
+         std::initializer_list<const QWidget*>{Window.get(), &editor, AboutBox.get()})
+      AddMisfits(*window, misfits);
+    EXPECT_EQ(misfits, std::vector<std::string>{}) << dpi << " dots per inch";
+    TearDown();
+  }
+}
 
 TEST_F(MainWindowLayoutTest, ControlsStandWhereTheyWereDesignedAt96PixelsPerInch) {
   Create(96);

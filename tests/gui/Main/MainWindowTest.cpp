@@ -20,6 +20,8 @@
 #include "gui/Main/DirectoryListBox.h"
 #include "gui/Main/DriveComboBox.h"
 #include "gui/Main/FileListBox.h"
+#include "gui/PicDesc/TMemo.h"
+#include "gui/PicDesc/TfrmPicDesc.h"
 #include "support/PictureFixtures.h"
 
 namespace {
@@ -243,10 +245,13 @@ TEST_F(MainWindowTest, FolderThatCannotBeEnteredShowsTheErrorAndKeepsThePrevious
   ASSERT_EQ(lines.back().Kind, FolderLine::Subfolder);
   std::filesystem::remove(Start.File("sub"));
 
+  // The user picks the line (the highlight goes there) and opens it.
+  dlb->setCurrentRow(static_cast<int>(lines.size()) - 1);
   dlb->ActivateLine(static_cast<int>(lines.size()) - 1);
-  EXPECT_EQ(ErrorTexts(), (std::vector<std::string>{"File not found."}));
+  EXPECT_EQ(ErrorTexts(), (std::vector<std::string>{"File not found.\n" + StartPath() + "/sub"}));
   EXPECT_EQ(dlb->Directory(), StartPath());
   EXPECT_EQ(dlb->Lines(), lines);
+  EXPECT_EQ(dlb->currentRow(), static_cast<int>(CurrentLineIndex(lines)));
   EXPECT_EQ(ProcessDirectory(), StartPath());
   EXPECT_EQ(State->PictureDirectory, StartPath());
   EXPECT_EQ(Find<TFileListBox>("FLB1")->Lines(), (std::vector<std::string>{"a.jpg"}));
@@ -451,6 +456,34 @@ TEST_F(MainWindowTest, EditDescriptionsWithoutEditorOnlyLoadsThem) {
   Create();
   Find<QPushButton>("btnEditDesc")->click();
   EXPECT_EQ(State->Table.Entries.at(0).DescriptionText(), "Dune");
+}
+
+// A picture renamed in the editor, and described, is built under its new
+// name: the main window lists the folder again when the editor has closed.
+TEST_F(MainWindowTest, APictureRenamedInTheEditorIsBuiltUnderItsNewName) {
+  Start.Write("a.jpg", MakeJpeg(4, 4));
+  Start.Write("camera_exif6.jpg", MakeJpeg(6, 4));
+  Create();
+  PicDescState editorState;
+  TfrmPicDesc editor(editorState, State->Screen, Messages);
+  Window->SetDescriptionEditor([&](MainState& main) {
+    editor.Bind(main);
+    editor.show();
+    editor.btnPgDnClick();
+    editor.findChild<QLineEdit*>(QStringLiteral("txtFileName"))->setText(QStringLiteral("beach"));
+    editor.txtFileNameExit();
+    editor.findChild<TMemo*>(QStringLiteral("memDesc"))->setPlainText(QStringLiteral("Dunes"));
+    editor.btnExitClick();
+  });
+  Find<QPushButton>("btnEditDesc")->click();
+  EXPECT_EQ(Find<TFileListBox>("FLB1")->Lines(), (std::vector<std::string>{"a.jpg", "beach.JPG"}));
+  Find<QPushButton>("btnCreate")->click();
+  // The page links beach.jpg, so the offer to rename beach.JPG follows.
+  ASSERT_EQ(Messages.Boxes.size(), 2u);
+  EXPECT_EQ(Messages.Boxes[0], (Box{Box::Plain, "Ambrelin created!"}));
+  EXPECT_EQ(Messages.Boxes[1].Kind, Box::Question);
+  EXPECT_NE(Start.Read("album.html").find("beach.jpg"), std::string::npos);
+  EXPECT_NE(Start.Read("Pics.INC").find("Dunes"), std::string::npos);
 }
 
 TEST_F(MainWindowTest, OldDescriptionFileIsRenamedAtStartUp) {

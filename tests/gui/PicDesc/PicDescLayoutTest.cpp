@@ -32,7 +32,8 @@ TEST_F(PicDescLayoutTest, ControlsStandWhereTheyWereDesignedAt96PixelsPerInch) {
   Create({});
   for (const Placement& placement : DesignLayout())
     EXPECT_EQ(Find<QWidget>(placement.Name)->geometry(), placement.Geometry) << placement.Name;
-  EXPECT_EQ(Window->size(), QSize(741, 447));
+  EXPECT_EQ(Window->size(), QSize(787, 544));  // 741 x 447 as designed cuts controls
+  EXPECT_EQ(Window->minimumSize(), QSize(774, 537));
   EXPECT_EQ(Window->pos(), QPoint(11, 137));
   EXPECT_EQ(Window->objectName(), QStringLiteral("frmPicDesc"));
   EXPECT_TRUE(Window->isWindow());
@@ -66,6 +67,12 @@ TEST_F(PicDescLayoutTest, CaptionsFontsAndLooks) {
   EXPECT_EQ(Memo()->MaxBytes(), 255);
   EXPECT_GE(Find<QLineEdit>("txtFileName")->maxLength(), 32767);
   EXPECT_TRUE(Find<QLabel>("txtDimens")->isHidden());
+
+  // Drawn at a device pixel ratio of 1.5, the memo keeps its frame.
+  QImage shot(Window->size() * 3 / 2, QImage::Format_RGB32);
+  shot.setDevicePixelRatio(1.5);
+  Window->render(&shot);
+  EXPECT_NE(shot.pixelColor(565 * 3 / 2 + 1, 200), Window->palette().color(QPalette::Window));
 }
 
 TEST_F(PicDescLayoutTest, LayoutIsScaledOnAScreenOf120PixelsPerInch) {
@@ -73,7 +80,7 @@ TEST_F(PicDescLayoutTest, LayoutIsScaledOnAScreenOf120PixelsPerInch) {
   Create({}, 120);
   EXPECT_EQ(Find<QWidget>("memDesc")->geometry(), QRect(695, 134, 257, 144));
   EXPECT_EQ(Find<QWidget>("btnExit")->geometry(), QRect(778, 602, 121, 41));
-  EXPECT_EQ(Window->size(), QSize(912, 550));
+  EXPECT_EQ(Window->size(), QSize(968, 670));
   EXPECT_EQ(Find<QWidget>("memDesc")->font().pixelSize(), 16);
   EXPECT_EQ(Find<QWidget>("btnExit")->font().pixelSize(), 19);
   EXPECT_EQ(Window->font().pixelSize(), 13);

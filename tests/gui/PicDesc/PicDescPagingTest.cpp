@@ -89,7 +89,8 @@ TEST_F(PicDescPagingTest, AFileThatCannotBeOpenedEndsTheDisplayWithAnErrorBox) {
   Open({"a.jpg", "b.jpg"});
   std::remove(Folder.File("b.jpg").c_str());
   Window->btnPgDnClick();
-  EXPECT_EQ(TakeBoxes(), (std::vector<Box>{{Box::Error, "Cannot open file b.jpg."}}));
+  EXPECT_EQ(TakeBoxes(),
+            (std::vector<Box>{{Box::Error, "Cannot open file b.jpg.\n" + Folder.File("b.jpg")}}));
   // The counters and the name show picture 2, the picture and the memo
   // still picture 1.
   EXPECT_EQ(Counters(), "2 of 2");
@@ -240,13 +241,15 @@ TEST_F(PicDescPagingTest, AFailingSaveKeepsThePictureTheTextAndTheWindow) {
   EXPECT_EQ(Memo()->StoredText(), "One");
   TypeDescription("One, changed");
   Window->btnPgDnClick();
-  EXPECT_EQ(TakeBoxes(), (std::vector<Box>{{Box::Error, "File access denied."}}));
+  EXPECT_EQ(TakeBoxes(),
+            (std::vector<Box>{{Box::Error, "File access denied.\n" + Folder.File("!.KVD")}}));
   EXPECT_EQ(Counters(), "1 of 2");
   EXPECT_EQ(Memo()->StoredText(), "One, changed");
   EXPECT_TRUE(PicDesc.DescriptionsDirty);
 
   Window->btnExitClick();
-  EXPECT_EQ(TakeBoxes(), (std::vector<Box>{{Box::Error, "File access denied."}}));
+  EXPECT_EQ(TakeBoxes(),
+            (std::vector<Box>{{Box::Error, "File access denied.\n" + Folder.File("!.KVD")}}));
   EXPECT_TRUE(Window->isVisible());
   EXPECT_EQ(StoredRecords(DescriptionFileBytes()),
             (std::vector<StoredRecord>{{"picture01.jpg", "One"}}));
@@ -369,7 +372,8 @@ TEST_F(PicDescModalTest, ShowModalOpensMaximizedAndModalAndReturnsWhenClosed) {
   EXPECT_TRUE(maximized);
   EXPECT_TRUE(modal);
   EXPECT_FALSE(Window->isVisible());
-  EXPECT_EQ(TakeBoxes(), (std::vector<Box>{{Box::Error, "Cannot open file picture01.jpg."}}));
+  EXPECT_EQ(TakeBoxes(), (std::vector<Box>{{Box::Error, "Cannot open file picture01.jpg.\n" +
+                                                            Folder.File("picture01.jpg")}}));
   EXPECT_EQ(PicDesc.CurrentPicture, 1);
 }
 

@@ -24,7 +24,6 @@ TEST_F(PicDescRenameTest, TheNextMoveCarriesOutThePreparedRename) {
       {"photo.jpg", "beach.jpeg", "beach.jpeg.JPG"},
       {"photo.jpg", "BEACH.JPG", "BEACH.JPG"},
       {"photo.jpeg", "beach", "beach"},
-      {"photo.jpg", "", ".JPG"},
       {"photo.bmp", "dunes", "dunes.BMP"},
       {"photo.ico", "star.png", "star.png"},
       {"photo.jpg", "Strand am Meer", "Strand am Meer.JPG"},
@@ -152,6 +151,8 @@ TEST_F(PicDescRenameTest, AnExistingNameIsRefusedAndTheMoveGoesOn) {
   }
 }
 
+// Names outside the folder, and names beginning with "." (hidden: the
+// picture would leave the file list and the album).
 TEST_F(PicDescRenameTest, NamesOutsideTheFolderAreNotValidFileNames) {
   struct Case {
     const char* Current;
@@ -164,6 +165,8 @@ TEST_F(PicDescRenameTest, NamesOutsideTheFolderAreNotValidFileNames) {
       {"photo.jpeg", "..", "Error: .. is not a valid file name!"},
       {"photo.jpeg", ".", "Error: . is not a valid file name!"},
       {"photo.jpeg", "", "Error:  is not a valid file name!"},
+      {"photo.jpg", "", "Error: .JPG is not a valid file name!"},
+      {"photo.jpeg", ".beach.jpeg", "Error: .beach.jpeg is not a valid file name!"},
       {"photo.jpeg", "sub/", "Error: sub/ is not a valid file name!"},
       {"photo.jpg", std::string(300, 'n'),
        "Error: " + std::string(300, 'n') + ".JPG is not a valid file name!"},
