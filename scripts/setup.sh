@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 
 packages=(
   g++ cmake make pkg-config
-  qt6-base-dev libjpeg62-turbo-dev libgtest-dev
+  qt6-base-dev libjpeg62-turbo-dev libturbojpeg0-dev libgtest-dev
   # fonts-liberation2: the narrow sans serif the windows' texts fit with
   xvfb xauth fonts-liberation2 fonts-dejavu-core
   clang libclang-rt-14-dev clang-format

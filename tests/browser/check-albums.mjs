@@ -348,6 +348,42 @@ const cases = [
       }
     },
   },
+  {
+    // The web copy of a camera folder (ambrelin-build --publish DIR
+    // --max-size 400): opened from DIR and over HTTP, every picture loads in
+    // its own shape, upright, within 400 x 400, from its lower-cased copy.
+    name: 'published',
+    publishMaxSize: '400',
+    http: true,
+    warnings: [
+      'DSC_0001.JPG: the page links it as dsc_0001.jpg, which this folder does not have (--lowercase-names renames it)',
+      'IMG_0002.JPG: the page links it as img_0002.jpg, which this folder does not have (--lowercase-names renames it)',
+    ],
+    pictures: [
+      jpeg('DSC_0001.JPG', 1024, 768),
+      jpeg('IMG_0002.JPG', 640, 480, 6), // shown 480 x 640, published 300 x 400
+      jpeg('img_0003.jpg', 480, 320, 8),
+      jpeg('small.jpg', 200, 150, 3), // small enough, turned by 180 degrees
+      jpeg('tiny.jpg', 160, 128, 5),
+      bmp('scan.bmp', 300, 200),
+      ico('logo.ico'),
+    ],
+    check(page, c, fail) {
+      const expected = { 'dsc_0001.jpg': [400, 300], 'img_0002.jpg': [300, 400], 'img_0003.jpg': [267, 400],
+        'small.jpg': [200, 150], 'tiny.jpg': [128, 160], 'scan.bmp': [300, 200] };
+      for (const { file, picture: p } of page.sections) {
+        if (!p?.complete || !(p.naturalWidth > 0)) {
+          fail(`${file} did not load`);
+          continue;
+        }
+        const ratio = p.renderedWidth / p.renderedHeight / (p.naturalWidth / p.naturalHeight);
+        if (Math.abs(ratio - 1) > 0.05) fail(`${file} is shown ${p.renderedWidth} x ${p.renderedHeight}, not in its own shape`);
+        const size = expected[file];
+        if (size && (p.naturalWidth !== size[0] || p.naturalHeight !== size[1]))
+          fail(`${file} is ${p.naturalWidth} x ${p.naturalHeight}, expected ${size[0]} x ${size[1]}`);
+      }
+    },
+  },
 ];
 
 // Serves folder as a plain web server would: names looked up as they are
@@ -624,7 +660,11 @@ async function main() {
     for (const c of cases) {
       const problems = [];
       const fail = (text) => problems.push(text);
-      const built = run(options.builder, [...(c.args ?? []), c.dir], { env: buildEnv });
+      // A published album is opened from the folder it was published to.
+      const published = c.publishMaxSize && path.join(options.work, `${c.name}-web`);
+      const publishArgs = published ? ['--publish', published, '--max-size', c.publishMaxSize] : [];
+      const built = run(options.builder, [...(c.args ?? []), ...publishArgs, c.dir], { env: buildEnv });
+      const pageFolder = published || c.dir;
       // Standard error holds the case warnings this folder expects, nothing else.
       const warnings = (c.warnings ?? []).map((text) => `ambrelin-build: warning: ${text}\n`).join('');
       if (built.status === 0 && built.stderr !== warnings) fail(`standard error reads ${JSON.stringify(built.stderr)}`);
@@ -645,12 +685,12 @@ async function main() {
               `(${[...new Set(broken.map((img) => img.src))].join(', ')})`,
           );
         } else {
-          commonChecks(shown, c, c.dir, failedRequests, fail);
+          commonChecks(shown, c, pageFolder, failedRequests, fail);
           defaultTemplateChecks(shown, c, fail);
           c.check?.(shown, c, fail);
         }
         if (c.http) {
-          const server = await serveFolder(c.dir);
+          const server = await serveFolder(pageFolder);
           const served = await context.newPage();
           await served.goto(`http://127.0.0.1:${server.address().port}/${path.basename(pageLine)}`, { waitUntil: 'load' });
           c.check(await served.evaluate(gatherPage), c, (text) => fail(`over HTTP: ${text}`));

@@ -123,6 +123,164 @@ std::string WithExif(const std::string& jpeg, int orientation, bool bigEndian, s
          static_cast<char>(length & 0xFF) + exif + jpeg.substr(2);
 }
 
+std::string MakeQuadrantJpeg(int w, int h, int quality) {
+  jpeg_compress_struct info;
+  jpeg_error_mgr errors;
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&info);
+  unsigned char* out = nullptr;
+  unsigned long outSize = 0;
+  jpeg_mem_dest(&info, &out, &outSize);
+  info.image_width = static_cast<JDIMENSION>(w);
+  info.image_height = static_cast<JDIMENSION>(h);
+  info.input_components = 3;
+  info.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&info);
+  jpeg_set_quality(&info, quality, TRUE);
+  jpeg_start_compress(&info, TRUE);
+  std::vector<JSAMPLE> row(static_cast<std::size_t>(w) * 3);
+  static const JSAMPLE colours[4][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
+  while (info.next_scanline < info.image_height) {
+    const bool bottom = static_cast<int>(info.next_scanline) >= h / 2;
+    for (int x = 0; x < w; ++x) {
+      const JSAMPLE* colour = colours[(bottom ? 2 : 0) + (x >= w / 2 ? 1 : 0)];
+      std::copy(colour, colour + 3, row.begin() + x * 3);
+    }
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_write_scanlines(&info, rows, 1);
+  }
+  jpeg_finish_compress(&info);
+  std::string jpeg(reinterpret_cast<const char*>(out), outSize);
+  jpeg_destroy_compress(&info);
+  std::free(out);
+  return jpeg;
+}
+
+namespace {
+// An APP segment: marker, big-endian length, payload.
+std::string AppSegment(unsigned char code, const std::string& payload) {
+  const std::size_t length = payload.size() + 2;
+  return std::string("\xFF") + static_cast<char>(code) + static_cast<char>(length >> 8) +
+         static_cast<char>(length & 0xFF) + payload;
+}
+}  // namespace
+
+std::string WithCameraExif(const std::string& jpeg, int orientation, const std::string& thumbnail) {
+  // The directories one after the other, each followed by the values that
+  // do not fit into its entries.
+  struct Entry {
+    std::uint16_t Tag, Type;
+    std::uint32_t Count;
+    std::string Data;  // up to 4 bytes inline, else stored after the directory
+    bool PointsTo = false;
+    int Directory = 0;  // with PointsTo: the directory whose offset is the value
+  };
+  auto ascii = [](std::uint16_t tag, const std::string& text) {
+    return Entry{tag, 2, static_cast<std::uint32_t>(text.size() + 1), text + '\0'};
+  };
+  auto rationals = [](std::uint16_t tag, std::initializer_list<std::uint32_t> values) {
+    std::string data;
+    for (const std::uint32_t v : values) {
+      AppendU32(data, v);
+      AppendU32(data, 1000);
+    }
+    return Entry{tag, 5, static_cast<std::uint32_t>(values.size()), data};
+  };
+  auto u32 = [](std::uint32_t v) {
+    std::string data;
+    AppendU32(data, v);
+    return data;
+  };
+  std::vector<std::vector<Entry>> dirs(4);  // IFD0, EXIF, GPS, IFD1
+  dirs[0].push_back(ascii(0x010F, "Ambrelin Optics"));
+  dirs[0].push_back(ascii(0x0110, "Test Camera 12"));
+  if (orientation != 0) {
+    std::string value;
+    AppendU16(value, static_cast<std::uint16_t>(orientation));
+    AppendU16(value, 0);
+    dirs[0].push_back({0x0112, 3, 1, value});
+  }
+  dirs[0].push_back({0x8769, 4, 1, u32(0), true, 1});
+  dirs[0].push_back({0x8825, 4, 1, u32(0), true, 2});
+  dirs[1].push_back(ascii(0xA431, "SN-0042-7731"));
+  dirs[2].push_back({0x0001, 2, 2, std::string("N\0\0\0", 4)});
+  dirs[2].push_back(rationals(0x0002, {48000, 51000, 29000}));
+  dirs[2].push_back({0x0003, 2, 2, std::string("E\0\0\0", 4)});
+  dirs[2].push_back(rationals(0x0004, {2000, 21000, 3000}));
+  std::string exif("Exif\0\0II*\0", 10);
+  AppendU32(exif, 8);
+  const std::size_t tiffAt = 6;
+  std::vector<std::uint32_t> dirAt(4, 0);
+  // First pass: where each directory goes.
+  std::uint32_t at = 8;
+  const int dirCount = thumbnail.empty() ? 3 : 4;
+  std::uint32_t thumbnailAt = 0;
+  for (int d = 0; d < 4; ++d) {
+    if (d == 3 && thumbnail.empty()) break;
+    if (d == 3) {
+      dirs[3] = {{0x0103, 3, 1, std::string("\x06\0\0\0", 4)},
+                 {0x0201, 4, 1, u32(0)},
+                 {0x0202, 4, 1, u32(static_cast<std::uint32_t>(thumbnail.size()))}};
+    }
+    dirAt[d] = at;
+    at += 2 + 12 * static_cast<std::uint32_t>(dirs[d].size()) + 4;
+    for (const Entry& e : dirs[d])
+      if (e.Data.size() > 4) at += static_cast<std::uint32_t>(e.Data.size());
+  }
+  if (!thumbnail.empty()) {
+    thumbnailAt = at;
+    dirs[3][1].Data = u32(thumbnailAt);
+  }
+  // Second pass: the bytes.
+  for (int d = 0; d < dirCount; ++d) {
+    std::uint32_t valuesAt = dirAt[d] + 2 + 12 * static_cast<std::uint32_t>(dirs[d].size()) + 4;
+    std::string values;
+    AppendU16(exif, static_cast<std::uint16_t>(dirs[d].size()));
+    for (const Entry& e : dirs[d]) {
+      AppendU16(exif, e.Tag);
+      AppendU16(exif, e.Type);
+      AppendU32(exif, e.Count);
+      if (e.PointsTo) {
+        AppendU32(exif, dirAt[e.Directory]);
+      } else if (e.Data.size() <= 4) {
+        exif += e.Data + std::string(4 - e.Data.size(), '\0');
+      } else {
+        AppendU32(exif, valuesAt + static_cast<std::uint32_t>(values.size()));
+        values += e.Data;
+      }
+    }
+    AppendU32(exif, d == 0 && !thumbnail.empty() ? dirAt[3] : 0);  // IFD0 links to IFD1
+    exif += values;
+  }
+  exif += thumbnail;
+  if (exif.size() - tiffAt != at + thumbnail.size())
+    throw std::logic_error("EXIF layout out of step");
+  return jpeg.substr(0, 2) + AppSegment(0xE1, exif) + jpeg.substr(2);
+}
+
+std::string MakeIccProfile(std::size_t n) {
+  std::string profile(std::max<std::size_t>(n, 128), '\0');
+  for (std::size_t i = 128; i < profile.size(); ++i) profile[i] = static_cast<char>(i * 13 + 7);
+  const auto size = static_cast<std::uint32_t>(profile.size());
+  for (int i = 0; i < 4; ++i) profile[i] = static_cast<char>(size >> (24 - 8 * i));
+  profile.replace(36, 4, "acsp");
+  return profile;
+}
+
+std::string WithIccProfile(const std::string& jpeg, const std::string& profile) {
+  constexpr std::size_t MaxPart = 65519;  // 65533 less the 14-byte header of a part
+  const std::size_t parts = (profile.size() + MaxPart - 1) / MaxPart;
+  std::string segments;
+  for (std::size_t i = 0; i < parts; ++i) {
+    std::string payload("ICC_PROFILE\0", 12);
+    payload += static_cast<char>(i + 1);
+    payload += static_cast<char>(parts);
+    payload += profile.substr(i * MaxPart, MaxPart);
+    segments += AppSegment(0xE2, payload);
+  }
+  return jpeg.substr(0, 2) + segments + jpeg.substr(2);
+}
+
 std::string MakeBmp(const BmpFields& fields) {
   const bool core = fields.HeaderSize == 12;
   std::uint64_t colours = fields.ColoursUsed;

@@ -20,6 +20,25 @@ std::string MakeJpeg(int w, int h, int quality = 75, std::size_t exifBytes = 0,
 std::string WithExif(const std::string& jpeg, int orientation, bool bigEndian = false,
                      std::size_t size = 0, std::size_t cutTo = 0);
 
+// A w x h JPEG in four quadrants: red top left, green top right, blue bottom
+// left, white bottom right, so a copy shows which way it was turned.
+std::string MakeQuadrantJpeg(int w, int h, int quality = 90);
+
+// The JPEG with a camera's EXIF block in an APP1 segment right after its
+// start-of-image marker (little-endian TIFF): IFD0 with Make, Model, the
+// Orientation (none for 0), pointers to an EXIF directory holding the body
+// serial number and to a GPS directory holding latitude and longitude, and,
+// when a thumbnail is given, IFD1 with that JPEG embedded.
+std::string WithCameraExif(const std::string& jpeg, int orientation,
+                           const std::string& thumbnail = std::string());
+
+// A made-up ICC profile of n bytes (at least 128): the header's size field
+// and "acsp" signature, then a pattern.
+std::string MakeIccProfile(std::size_t n);
+// The JPEG with the profile in APP2 "ICC_PROFILE" segments (as many as it
+// needs) right after its start-of-image marker.
+std::string WithIccProfile(const std::string& jpeg, const std::string& profile);
+
 // Every field of a bitmap file that the tests vary.
 struct BmpFields {
   std::int32_t Width = 4;

@@ -60,3 +60,11 @@ void SaveAlbumOptions(const TIniFile& folderSettings, const AlbumOptions& option
   folderSettings.WriteString(OptionsSection, FileNameKey, options.FileName);
   folderSettings.WriteString(OptionsSection, PicHeadingsKey, options.IncludeFileNames ? "1" : "0");
 }
+
+std::string LoadPublishFolder(const TIniFile& folderSettings) {
+  return folderSettings.ReadString(OptionsSection, PublishFolderKey, "");
+}
+
+void SavePublishFolder(const TIniFile& folderSettings, const std::string& publishFolder) {
+  folderSettings.WriteString(OptionsSection, PublishFolderKey, publishFolder);
+}

@@ -18,6 +18,7 @@ inline constexpr char OptionsSection[] = "Options";
 inline constexpr char WebPageTitleKey[] = "WebPageTitle";
 inline constexpr char FileNameKey[] = "FileName";
 inline constexpr char PicHeadingsKey[] = "PicHeadings";
+inline constexpr char PublishFolderKey[] = "PublishFolder";
 inline constexpr char DefaultWebPageTitle[] = "My Ambrelin";
 inline constexpr char DefaultFileName[] = "album.html";
 inline constexpr char DefaultPicHeadings[] = "1";
@@ -69,3 +70,11 @@ AlbumOptions LoadAlbumOptions(TIniFile& folderSettings, const std::string& pictu
 // "PicHeadings" ("1" or "0") to "Options", in this order. The first refused
 // write raises EIniFileException; the values written before it stay.
 void SaveAlbumOptions(const TIniFile& folderSettings, const AlbumOptions& options);
+
+// The folder this picture folder's album was last published to, from
+// "PublishFolder" of "Options" ("" when it never was).
+std::string LoadPublishFolder(const TIniFile& folderSettings);
+
+// Writes "PublishFolder" of "Options" after a successful publish; the other
+// keys keep their lines. Raises EIniFileException when refused.
+void SavePublishFolder(const TIniFile& folderSettings, const std::string& publishFolder);

@@ -15,15 +15,21 @@
 #include "core/pictures/FileFormats.h"
 #include "core/platform/Errors.h"
 #include "core/platform/FileSystem.h"
+#include "core/publish/Publish.h"
 
 namespace {
 const char* const Usage =
     "Usage: ambrelin-build [--title TEXT] [--index NAME] [--filenames | --no-filenames] "
     "[--lowercase-names] FOLDER...\n"
+    "       ambrelin-build [--title TEXT] [--index NAME] [--filenames | --no-filenames]\n"
+    "                      [--lowercase-names] --publish DIR [--max-size PX] FOLDER\n"
     "Builds the album page of each picture folder, as \"Create Album\" does.\n"
     "Options not given are taken from the folder's AmbrelinDir.INI.\n"
     "--lowercase-names first renames pictures with capital letters to the\n"
     "lower-case names the page links them by.\n"
+    "--publish then copies the album to DIR (outside FOLDER) for the web: the page\n"
+    "and each picture under its lower-cased name, JPEGs fitted within PX x PX\n"
+    "(default 2048, 0 keeps the size), upright and without metadata.\n"
     "--help shows this text, --version the program's version.\n";
 
 struct Options {
@@ -31,8 +37,18 @@ struct Options {
   std::optional<std::string> Index;
   std::optional<bool> IncludeFileNames;
   bool LowerCaseNames = false;
+  std::optional<std::string> PublishTarget;
+  std::optional<std::string> MaxSize;
   std::vector<std::string> Folders;
 };
+
+// A largest side: decimal digits, 0 to the largest JPEG side.
+bool ParseMaxSize(const std::string& text, int& size) {
+  if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos)
+    return false;
+  size = std::stoi(text);
+  return size <= LargestJpegSide;
+}
 
 // Messages of a build: the information dialogs go to the error stream,
 // "Ambrelin created!" to the output stream.
@@ -79,6 +95,14 @@ bool ParseArguments(const std::vector<std::string>& args, Options& options, std:
       options.IncludeFileNames = false;
     } else if (arg == "--lowercase-names") {
       options.LowerCaseNames = true;
+    } else if (arg == "--publish") {
+      if (!value(options.PublishTarget)) return false;
+    } else if (arg.rfind("--publish=", 0) == 0) {
+      options.PublishTarget = arg.substr(10);
+    } else if (arg == "--max-size") {
+      if (!value(options.MaxSize)) return false;
+    } else if (arg.rfind("--max-size=", 0) == 0) {
+      options.MaxSize = arg.substr(11);
     } else {
       problem = "unknown option " + arg;
       return false;
@@ -86,6 +110,28 @@ bool ParseArguments(const std::vector<std::string>& args, Options& options, std:
   }
   if (options.Folders.empty()) {
     problem = "no FOLDER given";
+    return false;
+  }
+  if (options.MaxSize && !options.PublishTarget) {
+    problem = "--max-size needs --publish";
+    return false;
+  }
+  if (!options.PublishTarget) return true;
+  int size = 0;
+  if (options.MaxSize && !ParseMaxSize(*options.MaxSize, size)) {
+    problem = "--max-size needs a number of pixels from 0 to " + std::to_string(LargestJpegSide);
+    return false;
+  }
+  if (options.Folders.size() != 1) {
+    problem = "--publish takes exactly one FOLDER";
+    return false;
+  }
+  if (options.PublishTarget->empty()) {
+    problem = "--publish needs a folder";
+    return false;
+  }
+  if (PublishTargetInsideFolder(options.Folders[0], *options.PublishTarget)) {
+    problem = "DIR must not be FOLDER or lie inside it";
     return false;
   }
   return true;
@@ -97,9 +143,10 @@ std::string CurrentDirectory() {
   return buffer.c_str();
 }
 
-// Builds one folder's album; returns its exit status.
+// Builds one folder's album, and publishes it when asked; returns its exit
+// status.
 int BuildFolder(const std::string& folderArg, const Options& options, const VersionInfo& version,
-                std::ostream& out, std::ostream& err) {
+                const CommandProcess& process, std::ostream& out, std::ostream& err) {
   StreamMessages messages(out, err);
   try {
     const std::string folder = EnterFolder(folderArg, CurrentDirectory());
@@ -137,7 +184,11 @@ int BuildFolder(const std::string& folderArg, const Options& options, const Vers
                        [&name](const LowerCaseRename& r) { return r.Name == name; });
       err << LowerCaseWarning(folder, name, rename == renames.end() ? nullptr : &*rename) << '\n';
     }
-    return BuildSucceeded;
+    if (!options.PublishTarget) return BuildSucceeded;
+    int maxSize = DefaultPublishMaxSize;
+    if (options.MaxSize) ParseMaxSize(*options.MaxSize, maxSize);
+    return PublishBuiltAlbum(folder, state, table, {*options.PublishTarget, maxSize}, process, out,
+                             err);
   } catch (const Exception& e) {
     messages.ShowErrorMessage(e);
     return BuildFailed;
@@ -145,7 +196,8 @@ int BuildFolder(const std::string& folderArg, const Options& options, const Vers
 }
 }  // namespace
 
-int RunBuildCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunBuildCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                    const CommandProcess& process) {
   for (const auto& arg : args) {
     if (arg == "--") break;
     if (arg == "--help" || arg == "-h") {
@@ -169,7 +221,7 @@ int RunBuildCommand(const std::vector<std::string>& args, std::ostream& out, std
   ReadVersionInfo(version, &ProgramVersionRecord());
   int status = BuildSucceeded;
   for (const auto& folder : options.Folders) {
-    const int folderStatus = BuildFolder(folder, options, version, out, err);
+    const int folderStatus = BuildFolder(folder, options, version, process, out, err);
     status = std::max(status, folderStatus);
   }
   return status;

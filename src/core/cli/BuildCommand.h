@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "core/cli/PublishCommand.h"
+
 // Exit statuses.
 inline constexpr int BuildSucceeded = 0;
 inline constexpr int BuildFailed = 1;
@@ -13,4 +15,5 @@ inline constexpr int InputRefused = 2;
 
 // Runs the command with its arguments (without the program name); messages
 // go to out and err. Returns the exit status.
-int RunBuildCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunBuildCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                    const CommandProcess& process = CommandProcess());

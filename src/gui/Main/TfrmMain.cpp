@@ -2,14 +2,22 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QCursor>
 #include <QEvent>
+#include <QEventLoop>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QTimer>
 #include <algorithm>
+#include <atomic>
+#include <exception>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "core/Main/DescriptionFile.h"
@@ -63,10 +71,10 @@ TfrmMain::TfrmMain(MainState& state, QWidget* parent)
   const WindowScaling scaling(MainDesignPixelsPerInch, MainDesignTextHeight,
                               State.Screen.PixelsPerInch);
   ApplyFonts(State.Screen.PixelsPerInch);
-  ScaleGeometry(
-      {ui->Label1, ui->DCB1, ui->DLB1, ui->FLB1, ui->Label2, ui->Label3, ui->Label4, ui->Edit1,
-       ui->Label5, ui->Edit2, ui->cb1, ui->btnEditDesc, ui->btnCreate, ui->btnAbout, ui->btnExit},
-      scaling);
+  ScaleGeometry({ui->Label1, ui->DCB1, ui->DLB1, ui->FLB1, ui->Label2, ui->Label3, ui->Label4,
+                 ui->Edit1, ui->Label5, ui->Edit2, ui->cb1, ui->btnEditDesc, ui->btnCreate,
+                 ui->btnAbout, ui->btnExit, ui->btnPublish},
+                scaling);
   // The captions that are not of fixed size grow to their texts where the
   // installed font draws them wider than designed.
   for (QLabel* caption : {ui->Label2, ui->Label4, ui->Label5}) {
@@ -90,7 +98,8 @@ TfrmMain::TfrmMain(MainState& state, QWidget* parent)
   ui->DLB1->SetGuard(&Guard);
 
   // No default button: Enter and Escape in the boxes do nothing.
-  for (QPushButton* button : {ui->btnEditDesc, ui->btnCreate, ui->btnAbout, ui->btnExit}) {
+  for (QPushButton* button :
+       {ui->btnEditDesc, ui->btnCreate, ui->btnAbout, ui->btnExit, ui->btnPublish}) {
     button->setAutoDefault(false);
     button->setDefault(false);
   }
@@ -101,11 +110,18 @@ TfrmMain::TfrmMain(MainState& state, QWidget* parent)
   connect(ui->btnCreate, &QPushButton::clicked, this, [this] { btnCreateClick(); });
   connect(ui->btnAbout, &QPushButton::clicked, this, [this] { btnAboutClick(); });
   connect(ui->btnExit, &QPushButton::clicked, this, [this] { btnExitClick(); });
+  connect(ui->btnPublish, &QPushButton::clicked, this, [this] { btnPublishClick(); });
+  ChooseFolder = [this](const std::string& preselected) {
+    return ToLocal(QFileDialog::getExistingDirectory(this, QStringLiteral("Publish the album to"),
+                                                     FromLocal(preselected)));
+  };
 
   FormCreate();
 }
 
-TfrmMain::~TfrmMain() = default;
+TfrmMain::~TfrmMain() {
+  StopPublishing();
+}
 
 void TfrmMain::ApplyFonts(int pixelsPerInch) {
   const WindowScaling scaling(MainDesignPixelsPerInch, MainDesignTextHeight, pixelsPerInch);
@@ -114,7 +130,8 @@ void TfrmMain::ApplyFonts(int pixelsPerInch) {
   QPalette blue = ui->Label1->palette();
   blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
   ui->Label1->setPalette(blue);
-  for (QPushButton* button : {ui->btnEditDesc, ui->btnCreate, ui->btnAbout, ui->btnExit})
+  for (QPushButton* button :
+       {ui->btnEditDesc, ui->btnCreate, ui->btnAbout, ui->btnExit, ui->btnPublish})
     button->setFont(DesignFont(SansSerifFamily(), scaling.FontPixels(ButtonFontPixels)));
 }
 
@@ -187,6 +204,7 @@ void TfrmMain::DLB1Change() {
     SetFileCount();
     ui->btnCreate->setEnabled(ui->FLB1->Count() >= 1);
     ui->btnEditDesc->setEnabled(ui->btnCreate->isEnabled());
+    ui->btnPublish->setEnabled(ui->btnCreate->isEnabled());
     State.PictureDirectory = ui->DLB1->Directory();
     std::optional<Exception> refused;
     try {
@@ -227,26 +245,33 @@ void TfrmMain::btnEditDescClick() {
 }
 
 void TfrmMain::btnCreateClick() {
-  Guard.Run([&] {
-    const BusyPointer busy;
-    AlbumInput input;
-    input.Title = ToLocal(ui->Edit1->text());
-    input.IndexName = ToLocal(ui->Edit2->text());
-    input.IncludeFileNames = ui->cb1->isChecked();
-    input.PictureFiles = ui->FLB1->Lines();
-    AlbumEnvironment env(State.PictureDirectory, State.Table, State.Version, State.Messages);
-    env.Screen = State.Screen;
-    env.DateTime = State.DateTime;
-    env.Probe = Probe;
-    env.FolderSettings = &State.FolderSettings;
-    // The build may rewrite the index name (also when it refuses the input
-    // or fails later): the box shows what it made of it.
-    const OnScopeExit writeBack([&] {
-      ui->Edit2->setText(FromLocal(input.IndexName));
-      Probe = env.Probe;
-    });
-    if (CreateAlbum(Build, input, env)) OfferLowerCaseNames(input.PictureFiles);
+  Guard.Run([&] { CreateAlbumFromBoxes(); });
+}
+
+// The album build behind "&Create Album", from the boxes and the file list;
+// true when the album was written.
+bool TfrmMain::CreateAlbumFromBoxes() {
+  const BusyPointer busy;
+  AlbumInput input;
+  input.Title = ToLocal(ui->Edit1->text());
+  input.IndexName = ToLocal(ui->Edit2->text());
+  input.IncludeFileNames = ui->cb1->isChecked();
+  input.PictureFiles = ui->FLB1->Lines();
+  AlbumEnvironment env(State.PictureDirectory, State.Table, State.Version, State.Messages);
+  env.Screen = State.Screen;
+  env.DateTime = State.DateTime;
+  env.Probe = Probe;
+  env.FolderSettings = &State.FolderSettings;
+  // The build may rewrite the index name (also when it refuses the input
+  // or fails later): the box shows what it made of it.
+  const OnScopeExit writeBack([&] {
+    ui->Edit2->setText(FromLocal(input.IndexName));
+    Probe = env.Probe;
   });
+  if (!CreateAlbum(Build, input, env)) return false;
+  AlbumPictures = AlbumPictureNames(Build, State.Table);
+  OfferLowerCaseNames(input.PictureFiles);
+  return true;
 }
 
 // After a build: pictures with capital letters that the page, linking them
@@ -273,6 +298,7 @@ void TfrmMain::RereadFileList() {
   SetFileCount();
   ui->btnCreate->setEnabled(ui->FLB1->Count() >= 1);
   ui->btnEditDesc->setEnabled(ui->btnCreate->isEnabled());
+  ui->btnPublish->setEnabled(ui->btnCreate->isEnabled());
   RebuildImageTable(State.Table, ui->FLB1->Lines());
 }
 
@@ -284,6 +310,113 @@ void TfrmMain::btnAboutClick() {
 
 void TfrmMain::btnExitClick() {
   close();
+}
+
+// What a publish on its controlling thread shares with the window.
+struct TfrmMain::PublishRun {
+  std::atomic<bool> Cancel{false};
+  std::atomic<int> Done{0};
+  std::atomic<int> Total{0};
+  std::atomic<bool> Finished{false};
+  PublishResult Result;
+  std::exception_ptr Error;
+  std::thread Thread;
+};
+
+void TfrmMain::btnPublishClick() {
+  if (Run) return;  // one publish at a time
+  Guard.Run([&] {
+    if (!ChooseFolder) return;
+    const std::string target = ChooseFolder(LoadPublishFolder(State.FolderSettings));
+    if (target.empty()) return;
+    if (PublishTargetInsideFolder(State.PictureDirectory, target)) {
+      State.Messages.ShowInformationDialog(
+          "The publish folder must not be the picture folder or lie inside it!");
+      return;
+    }
+    if (!CreateAlbumFromBoxes()) return;
+    PublishRequest request;
+    request.PictureDirectory = State.PictureDirectory;
+    request.Pictures = AlbumPictures;
+    request.PageName = PageFileName(Build.AlbumBaseName);
+    request.Target = target;
+    const PublishResult result = PublishWithProgress(std::move(request));
+    if (result.Cancelled) return;
+    SavePublishFolder(State.FolderSettings, target);
+    State.Messages.ShowPlainMessage("Published " + std::to_string(result.Published) +
+                                    " pictures to " + target);
+  });
+}
+
+// Runs the publish on a thread of its own (which runs the workers) while
+// the progress dialog and the window go on handling events; the dialog's
+// Cancel stops the workers before their next picture. Errors of the
+// publish are raised here, on the window's thread.
+PublishResult TfrmMain::PublishWithProgress(PublishRequest request) {
+  Run = std::make_unique<PublishRun>();
+  PublishRun& run = *Run;
+  request.Cancel = &run.Cancel;
+  request.Progress = [&run](int done, int total) {
+    run.Total = total;
+    run.Done = done;
+  };
+  request.BeforeEachPicture = PublishHook;
+  run.Total = static_cast<int>(request.Pictures.size());
+  run.Thread = std::thread([&run, request = std::move(request)] {
+    try {
+      run.Result = PublishAlbum(request);
+    } catch (...) {
+      run.Error = std::current_exception();
+    }
+    run.Finished = true;
+  });
+  {
+    QProgressDialog progress(this);
+    progress.setObjectName(QStringLiteral("PublishProgress"));
+    progress.setWindowTitle(QStringLiteral("Ambrelin"));
+    progress.setCancelButtonText(QStringLiteral("Cancel"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(25);
+    auto update = [&] {
+      const int total = run.Total, done = run.Done;
+      progress.setMaximum(std::max(total, 1));
+      progress.setValue(std::min(done, std::max(total, 1)));
+      progress.setLabelText(QStringLiteral("Publishing %1/%2").arg(done).arg(total));
+      if (run.Finished) loop.quit();
+    };
+    connect(&poll, &QTimer::timeout, &loop, update);
+    connect(&progress, &QProgressDialog::canceled, &loop, [&run] { run.Cancel = true; });
+    update();
+    progress.show();
+    poll.start();
+    if (!run.Finished) loop.exec();  // also left when the application quits
+  }
+  if (run.Thread.joinable()) run.Thread.join();
+  const PublishResult result = run.Result;
+  const std::exception_ptr error = run.Error;
+  Run.reset();
+  if (error) std::rethrow_exception(error);
+  return result;
+}
+
+bool TfrmMain::Publishing() const {
+  return Run && Run->Thread.joinable();
+}
+
+void TfrmMain::StopPublishing() {
+  if (!Run) return;
+  Run->Cancel = true;
+  if (Run->Thread.joinable()) Run->Thread.join();
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+  StopPublishing();
+  QWidget::closeEvent(event);
 }
 
 // The focused control shows its focus from the first showing on, not only

@@ -14,6 +14,7 @@
 #include "core/Main/Settings.h"
 #include "core/Main/album/AlbumBuild.h"
 #include "core/app/EventGuard.h"
+#include "core/publish/Publish.h"
 
 namespace Ui {
 class TfrmMain;
@@ -33,6 +34,9 @@ using DescriptionEditor = std::function<void(MainState&)>;
 // Shows the About box without making it modal, with the given version line.
 using AboutBoxShower = std::function<void(const std::string& versionText)>;
 
+// Asks for a folder, the given one preselected; "" when the user cancels.
+using FolderChooser = std::function<std::string(const std::string& preselected)>;
+
 class TfrmMain : public QWidget {
   Q_OBJECT
 
@@ -47,6 +51,10 @@ class TfrmMain : public QWidget {
   void SetAboutBox(AboutBoxShower showAbout) { ShowAbout = std::move(showAbout); }
   // The editor that btnEditDesc opens; none: descriptions are only loaded.
   void SetDescriptionEditor(DescriptionEditor editor) { Editor = std::move(editor); }
+  // How btnPublish asks for the target folder (QFileDialog unless replaced).
+  void SetFolderChooser(FolderChooser chooser) { ChooseFolder = std::move(chooser); }
+  // Called on a publishing worker before each picture (tests hold them).
+  void SetPublishHook(std::function<void()> hook) { PublishHook = std::move(hook); }
 
   // The event handlers. Each runs its body through the guard: an error is
   // shown in the error box and ends the handler, never the program.
@@ -57,6 +65,14 @@ class TfrmMain : public QWidget {
   void btnCreateClick();
   void btnAboutClick();
   void btnExitClick();
+  // Asks for the target folder, builds the album as btnCreateClick does,
+  // then publishes it (core/publish/Publish.h) on worker threads while a
+  // progress dialog with a Cancel button runs; ends with "Published N
+  // pictures to DIR" and remembers the folder in the folder's settings.
+  void btnPublishClick();
+
+  // True while a publish's threads run.
+  bool Publishing() const;
 
   // The state of the last album build.
   const AlbumBuildState& LastBuild() const { return Build; }
@@ -67,8 +83,14 @@ class TfrmMain : public QWidget {
  protected:
   void showEvent(QShowEvent* event) override;
   void changeEvent(QEvent* event) override;
+  // A publish still running is cancelled and its threads joined first.
+  void closeEvent(QCloseEvent* event) override;
 
  private:
+  struct PublishRun;
+  bool CreateAlbumFromBoxes();
+  PublishResult PublishWithProgress(PublishRequest request);
+  void StopPublishing();
   void ApplyFonts(int pixelsPerInch);
   void ShowStartFolder();
   void ShowOptions(const AlbumOptions& options);
@@ -82,8 +104,14 @@ class TfrmMain : public QWidget {
   std::unique_ptr<Ui::TfrmMain> ui;
   AboutBoxShower ShowAbout;
   AlbumBuildState Build;  // the last album build
-  PictureProbe Probe;     // the last picture measured by a build
+  // Its pictures as the page names them (a later rename to lower case
+  // changes the table, not the page).
+  std::vector<std::string> AlbumPictures;
+  PictureProbe Probe;  // the last picture measured by a build
   DescriptionEditor Editor;
+  FolderChooser ChooseFolder;
+  std::function<void()> PublishHook;
+  std::unique_ptr<PublishRun> Run;  // the publish under way
   int FolderChangeCount = 0;
   // During start-up: the "PicDirPath" write was refused once already and is
   // not reported a second time by the folder handling.

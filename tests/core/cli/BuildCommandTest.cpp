@@ -160,6 +160,28 @@ TEST(BuildCommandTest, CommandLineErrorsAndHelp) {
   EXPECT_EQ(RunCli({}).Status, 2);
   EXPECT_EQ(RunCli({"--bogus", "x"}).Status, 2);
   EXPECT_EQ(RunCli({"--title"}).Status, 2);
+  // Publishing: one FOLDER, DIR outside it, a size of 0 to 65535 pixels.
+  TempDir dir;
+  dir.Write("a.jpg", MakeJpeg(20, 20));
+  const std::string web = dir.Path() + "-web";
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"--publish", web},
+                                             {"--publish", web, dir.Path(), dir.Path()},
+                                             {"--publish", dir.Path(), dir.Path()},
+                                             {"--publish", dir.File("web"), dir.Path()},
+                                             {"--publish", dir.Path() + "/./web/../", dir.Path()},
+                                             {"--publish=", dir.Path()},
+                                             {"--max-size", "100", dir.Path()},
+                                             {"--publish", web, "--max-size", "-1", dir.Path()},
+                                             {"--publish", web, "--max-size=65536", dir.Path()},
+                                             {"--publish", web, "--max-size", "12px", dir.Path()},
+                                             {dir.Path(), "--publish"}}) {
+    const CliResult wrong = RunCli(args);
+    EXPECT_EQ(wrong.Status, 2) << args[0] << " " << args[1];
+    EXPECT_NE(wrong.Err.find("Usage: ambrelin-build"), std::string::npos);
+  }
+  EXPECT_FALSE(dir.Exists("album.html"));
+  EXPECT_FALSE(dir.Exists("web"));
   const CliResult help = RunCli({"--help"});
   EXPECT_EQ(help.Status, 0);
   EXPECT_NE(help.Out.find("Usage: ambrelin-build"), std::string::npos);

@@ -32,6 +32,7 @@ const std::vector<Placement>& DesignLayout() {
       {"Edit2", {462, 128, 157, 24}},       {"cb1", {360, 154, 297, 31}},
       {"btnEditDesc", {438, 215, 163, 34}}, {"btnCreate", {373, 263, 116, 34}},
       {"btnAbout", {557, 263, 61, 34}},     {"btnExit", {491, 327, 61, 26}},
+      {"btnPublish", {373, 327, 110, 26}},
   };
   return layout;
 }
@@ -130,10 +131,11 @@ TEST_F(MainWindowLayoutTest, CaptionsAndFonts) {
   EXPECT_EQ(Text(Find<QPushButton>("btnCreate")->text()), "&Create Album");
   EXPECT_EQ(Text(Find<QPushButton>("btnAbout")->text()), "&About");
   EXPECT_EQ(Text(Find<QPushButton>("btnExit")->text()), "E&xit");
+  EXPECT_EQ(Text(Find<QPushButton>("btnPublish")->text()), "&Publish...");
   for (const char* name :
        {"DCB1", "DLB1", "FLB1", "Label2", "Label3", "Label4", "Edit1", "Label5", "Edit2", "cb1"})
     EXPECT_EQ(Find<QWidget>(name)->font().pixelSize(), 13) << name;
-  for (const char* name : {"btnEditDesc", "btnCreate", "btnAbout", "btnExit"})
+  for (const char* name : {"btnEditDesc", "btnCreate", "btnAbout", "btnExit", "btnPublish"})
     EXPECT_EQ(Find<QWidget>(name)->font().pixelSize(), 16) << name;
 }
 
@@ -150,8 +152,9 @@ TEST_F(MainWindowLayoutTest, LayoutIsScaledOnAScreenOf120PixelsPerInch) {
 
 TEST_F(MainWindowLayoutTest, TabOrderSkipsTheFileListAndNoButtonIsTheDefault) {
   Create(96);
-  const std::vector<std::string> expected = {
-      "DCB1", "DLB1", "btnCreate", "btnAbout", "btnExit", "btnEditDesc", "Edit1", "Edit2", "cb1"};
+  const std::vector<std::string> expected = {"DCB1",    "DLB1",       "btnCreate",   "btnAbout",
+                                             "btnExit", "btnPublish", "btnEditDesc", "Edit1",
+                                             "Edit2",   "cb1"};
   // The focus chain from the drive box round to it again, keeping the
   // window's own controls that the Tab key stops at.
   std::vector<std::string> order;
@@ -166,7 +169,7 @@ TEST_F(MainWindowLayoutTest, TabOrderSkipsTheFileListAndNoButtonIsTheDefault) {
   EXPECT_EQ(order, expected);
   EXPECT_FALSE(Find<QWidget>("FLB1")->focusPolicy() & Qt::TabFocus);
   EXPECT_TRUE(Find<QWidget>("FLB1")->focusPolicy() & Qt::ClickFocus);
-  for (const char* name : {"btnEditDesc", "btnCreate", "btnAbout", "btnExit"}) {
+  for (const char* name : {"btnEditDesc", "btnCreate", "btnAbout", "btnExit", "btnPublish"}) {
     EXPECT_FALSE(Find<QPushButton>(name)->isDefault()) << name;
     EXPECT_FALSE(Find<QPushButton>(name)->autoDefault()) << name;
   }

@@ -5,8 +5,15 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QTimer>
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
+#include <functional>
+#include <mutex>
+#include <thread>
 
 #include "MainWindowFixture.h"
 #include "core/Main/DescriptionFile.h"
@@ -25,6 +32,39 @@ std::string Crlf(std::initializer_list<std::string> lines) {
   std::string text;
   for (const std::string& line : lines) text += line + "\r\n";
   return text;
+}
+
+// Holds the publishing workers at their first picture until released.
+class Gate {
+ public:
+  void Wait() {
+    std::unique_lock lock(Mutex);
+    Opened.wait_for(lock, std::chrono::seconds(20), [this] { return Open; });
+  }
+  void Release() {
+    {
+      const std::lock_guard lock(Mutex);
+      Open = true;
+    }
+    Opened.notify_all();
+  }
+
+ private:
+  std::mutex Mutex;
+  std::condition_variable Opened;
+  bool Open = false;
+};
+
+// Runs act on the publish's progress dialog once it shows (from the event
+// loop that runs while the publish does).
+void WhenProgressShows(QWidget* window, std::function<void(QProgressDialog&)> act) {
+  QTimer::singleShot(10, window, [window, act] {
+    auto* dialog = window->findChild<QProgressDialog*>(QStringLiteral("PublishProgress"));
+    if (dialog && dialog->isVisible())
+      act(*dialog);
+    else
+      WhenProgressShows(window, act);
+  });
 }
 
 }  // namespace
@@ -62,6 +102,7 @@ TEST_F(MainWindowTest, FolderWithoutPicturesShowsZeroAndDisablesBothButtons) {
   EXPECT_EQ(Text(Find<QLabel>("Label3")->text()), "0");
   EXPECT_FALSE(Find<QPushButton>("btnCreate")->isEnabled());
   EXPECT_FALSE(Find<QPushButton>("btnEditDesc")->isEnabled());
+  EXPECT_FALSE(Find<QPushButton>("btnPublish")->isEnabled());
   EXPECT_EQ(State->Table.PictureCount(), 0);
 }
 
@@ -74,6 +115,7 @@ TEST_F(MainWindowTest, JpegAndEmfPicturesAloneEnableBothButtons) {
   EXPECT_EQ(Text(Find<QLabel>("Label3")->text()), "2");
   EXPECT_TRUE(Find<QPushButton>("btnCreate")->isEnabled());
   EXPECT_TRUE(Find<QPushButton>("btnEditDesc")->isEnabled());
+  EXPECT_TRUE(Find<QPushButton>("btnPublish")->isEnabled());
   ASSERT_EQ(State->Table.PictureCount(), 2);
   EXPECT_EQ(State->Table.Entries[1].NameText(), "b.EMF");
   EXPECT_EQ(Find<TFileListBox>("FLB1")->Mask(), "*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf");
@@ -260,6 +302,73 @@ TEST_F(MainWindowTest, CreateAlbumWritesTheAlbumThenStoresTheOptions) {
   EXPECT_EQ(Find<TFileListBox>("FLB1")->Lines(),
             (std::vector<std::string>{"a.jpg", "b.jpg", "c.jpg"}));
   EXPECT_EQ(State->Table.Entries[2].NameText(), "c.jpg");
+}
+
+TEST_F(MainWindowTest, PublishBuildsThenPublishesWithProgressCancelAndClose) {
+  Start.Write("a.jpg", MakeJpeg(64, 48));
+  Start.Write("b.bmp", MakeBmp(8, 6));
+  Create();
+  const std::string web = RealFolderPath(Other.Path()) + "/web";
+  std::vector<std::string> preselected;
+  Window->SetFolderChooser([&](const std::string& folder) {
+    preselected.push_back(folder);
+    return web;
+  });
+  auto gate = std::make_shared<Gate>();
+  Window->SetPublishHook([&gate] { gate->Wait(); });
+  auto* publish = Find<QPushButton>("btnPublish");
+
+  // The build, then the copies while the progress dialog shows.
+  std::string label;
+  WhenProgressShows(Window.get(), [&](QProgressDialog& dialog) {
+    label = Text(dialog.labelText());
+    gate->Release();
+  });
+  publish->click();
+  EXPECT_EQ(label, "Publishing 0/2");
+  EXPECT_EQ(Messages.Boxes, (std::vector<Box>{{Box::Plain, "Ambrelin created!"},
+                                              {Box::Plain, "Published 2 pictures to " + web}}));
+  const std::string page = Start.Read("album.html");
+  EXPECT_EQ(ReadFileBytes(web + "/album.html"), page);
+  EXPECT_EQ(ReadFileBytes(web + "/b.bmp"), Start.Read("b.bmp"));
+  EXPECT_TRUE(std::filesystem::exists(web + "/a.jpg"));
+  EXPECT_EQ(Start.Read("AmbrelinDir.INI"),
+            Crlf({"[Options]", "WebPageTitle=My Ambrelin", "FileName=album", "PicHeadings=1",
+                  "PublishFolder=" + web}));
+  EXPECT_FALSE(Window->Publishing());
+
+  // Cancel: the album is built, the published folder keeps its page.
+  Messages.Boxes.clear();
+  gate = std::make_shared<Gate>();
+  Find<QCheckBox>("cb1")->setChecked(false);  // another page
+  Start.Write("a.jpg", MakeJpeg(64, 48, 90));
+  WhenProgressShows(Window.get(), [&](QProgressDialog& dialog) {
+    dialog.findChild<QPushButton*>()->click();
+    gate->Release();
+  });
+  publish->click();
+  EXPECT_EQ(preselected, (std::vector<std::string>{"", web}));
+  EXPECT_EQ(Messages.Boxes, (std::vector<Box>{{Box::Plain, "Ambrelin created!"}}));
+  EXPECT_NE(Start.Read("album.html"), page);
+  EXPECT_EQ(ReadFileBytes(web + "/album.html"), page);
+  EXPECT_FALSE(Window->Publishing());
+
+  // Closing the window while publishing: the threads end before it closes.
+  gate = std::make_shared<Gate>();
+  std::thread release;
+  bool runningAfterClose = true;
+  WhenProgressShows(Window.get(), [&](QProgressDialog&) {
+    release = std::thread([g = gate] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+      g->Release();
+    });
+    Window->close();
+    runningAfterClose = Window->Publishing();
+  });
+  publish->click();
+  release.join();
+  EXPECT_FALSE(runningAfterClose);
+  EXPECT_EQ(ReadFileBytes(web + "/album.html"), page);
 }
 
 TEST_F(MainWindowTest, EmptyTitleShowsTheInformationDialogAndWritesNothing) {

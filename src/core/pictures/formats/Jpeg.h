@@ -30,8 +30,21 @@ constexpr unsigned char Sos = 0xDA;  // start of scan
 constexpr unsigned char Dri = 0xDD;  // restart interval
 constexpr int RestartMarkers = 8;
 
-// Application segment 1, where cameras put their EXIF block (see Exif.h).
+// Application segments 0 to 15 and the comment segment. APP0 holds the
+// JFIF header, APP1 the EXIF block (see Exif.h) or XMP, APP2 the ICC colour
+// profile (in parts), APP13 Photoshop's IPTC data, APP14 the Adobe segment
+// that tells how the colour components are coded.
+constexpr unsigned char App0 = 0xE0;
 constexpr unsigned char App1 = 0xE1;
+constexpr unsigned char App2 = 0xE2;
+constexpr unsigned char App14 = 0xEE;
+constexpr unsigned char App15 = 0xEF;
+constexpr unsigned char Com = 0xFE;
+
+// What the kept application segments start with (payload offset 0).
+constexpr char JfifIdentifier[] = "JFIF";        // with its terminating zero: 5 bytes
+constexpr char IccIdentifier[] = "ICC_PROFILE";  // with its zero: 12 bytes
+constexpr char AdobeIdentifier[] = "Adobe";      // 5 bytes, no zero
 
 // A segment: marker, then a u16 length that counts itself but not the marker.
 struct Segment {

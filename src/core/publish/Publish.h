@@ -1,0 +1,80 @@
+// Publishing an album: a separate folder that can go online as it is. It
+// receives a web copy of every picture of the album under the name the
+// page's links use (the lower-cased name), then the page itself, byte for
+// byte as the build wrote it; no template, fragments, description or
+// settings file.
+//
+// - JPEG pictures are fitted, turned upright and stripped of metadata
+//   (MakeJpegWebCopy); bitmaps, icons and metafiles are copied byte for
+//   byte (browsers cannot show metafiles: they are listed in the result).
+// - Incremental: the folder's manifest (PublishManifest.h) tells which
+//   copies are still up to date (same picture name, size and modification
+//   time, same largest side for JPEGs, same copy rules, and the copy still
+//   there with its size); only the others are made. A copy that the
+//   manifest lists and the album no longer uses is removed once the new
+//   page is in place; nothing else in the folder is ever removed, and only
+//   the names the page needs are written.
+// - Safe: every file is written under a temporary name in the folder
+//   (".ambrelin-tmp-" and six characters), flushed and renamed into place;
+//   the manifest and then the page come last. A publish that stops half-way
+//   (an error, a full disk, a cancel) leaves the previous page, the
+//   manifest lists only whole files, and the temporaries it leaves (a
+//   killed process) are removed by the next publish. The picture folder is
+//   only read.
+// - The copies are made by worker threads, one per core (at most 8: memory
+//   stays at the workers' count times one picture), each with its own
+//   decoder and encoder.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/Main/ImageTable.h"
+#include "core/Main/album/AlbumBuild.h"
+#include "core/publish/JpegWebCopy.h"
+
+struct PublishRequest {
+  std::string PictureDirectory;         // the picture folder
+  std::vector<std::string> Pictures;    // the album's pictures, as the page names them
+  std::string PageName;                 // the page in the picture folder: PageFileName(...)
+  std::string Target;                   // the published folder; created when missing
+  int MaxSize = DefaultPublishMaxSize;  // the largest side of a JPEG copy; 0 keeps the size
+  unsigned Workers = 0;                 // 0: one per core
+  // Set from anywhere to stop: the workers stop before their next picture.
+  const std::atomic<bool>* Cancel = nullptr;
+  // Called on the calling thread whenever a copy is done (up-to-date ones
+  // count as done from the start).
+  std::function<void(int done, int total)> Progress;
+  // Called on a worker before each picture; lets tests hold the workers.
+  std::function<void()> BeforeEachPicture;
+};
+
+struct PublishResult {
+  int Published = 0;                   // the copies the page needs
+  int Made = 0;                        // of them, made by this publish
+  int UpToDate = 0;                    // left as they were
+  int Removed = 0;                     // copies of pictures the album no longer has
+  bool Cancelled = false;              // stopped by Cancel: nothing after the copies was written
+  std::string TargetPath;              // the published folder, absolute
+  std::string PagePath;                // the published page
+  std::vector<std::string> Metafiles;  // copies browsers cannot show, by name
+};
+
+// Publishes the album. Errors raise the program's errors naming the file
+// they are about: the picture (in the picture folder) for reading and
+// decoding, the copy (in the published folder) for writing; the first error
+// of any worker stops the others before their next picture.
+PublishResult PublishAlbum(const PublishRequest& request);
+
+// True when target is folder itself or lies inside it, after resolving
+// both (symbolic links, "..", relative paths against the current folder);
+// a target that does not exist yet is judged by its parent.
+bool PublishTargetInsideFolder(const std::string& folder, const std::string& target);
+
+// The pictures the last build put on the page, in page order.
+std::vector<std::string> AlbumPictureNames(const AlbumBuildState& build, const ImageTable& table);
+
+// The name of a picture's copy: the name the page's links use, lower-cased.
+std::string PublishedName(const std::string& pictureName);

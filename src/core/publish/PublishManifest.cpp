@@ -1,0 +1,99 @@
+#include "core/publish/PublishManifest.h"
+
+#include <charconv>
+#include <vector>
+
+namespace {
+
+constexpr std::string_view FirstLine = "ambrelin-publish 1";
+constexpr std::size_t FieldCount = 7;
+
+std::string EncodeName(std::string_view name) {
+  static const char hex[] = "0123456789ABCDEF";
+  std::string out;
+  for (const char ch : name) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c < 32 || c == 127 || c == '%') {
+      out += '%';
+      out += hex[c >> 4];
+      out += hex[c & 15];
+    } else {
+      out += ch;
+    }
+  }
+  return out;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+bool DecodeName(std::string_view text, std::string& name) {
+  name.clear();
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '%') {
+      name += text[i];
+      continue;
+    }
+    if (i + 2 >= text.size()) return false;
+    const int high = HexDigit(text[i + 1]), low = HexDigit(text[i + 2]);
+    if (high < 0 || low < 0) return false;
+    name += static_cast<char>(high << 4 | low);
+    i += 2;
+  }
+  return !name.empty();
+}
+
+template <class Number>
+bool ReadNumber(std::string_view text, Number& value) {
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return error == std::errc() && end == text.data() + text.size();
+}
+
+std::vector<std::string_view> Split(std::string_view line, char separator) {
+  std::vector<std::string_view> parts;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t at = line.find(separator, start);
+    parts.push_back(line.substr(start, at - start));
+    if (at == std::string_view::npos) return parts;
+    start = at + 1;
+  }
+}
+
+}  // namespace
+
+PublishManifest ParsePublishManifest(std::string_view text) {
+  PublishManifest manifest;
+  std::vector<std::string_view> lines = Split(text, '\n');
+  for (auto& line : lines)
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  if (lines.empty() || lines[0] != FirstLine) return manifest;
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    const std::vector<std::string_view> fields = Split(lines[i], '\t');
+    if (fields.size() != FieldCount) continue;
+    ManifestEntry entry;
+    if (!DecodeName(fields[0], entry.Name) || !DecodeName(fields[1], entry.SourceName) ||
+        !ReadNumber(fields[2], entry.SourceSize) || !ReadNumber(fields[3], entry.SourceModified) ||
+        !ReadNumber(fields[4], entry.MaxSize) || !ReadNumber(fields[5], entry.RulesVersion) ||
+        !ReadNumber(fields[6], entry.CopySize))
+      continue;
+    manifest[entry.Name] = std::move(entry);
+  }
+  return manifest;
+}
+
+std::string FormatPublishManifest(const PublishManifest& manifest) {
+  std::string text(FirstLine);
+  text += '\n';
+  for (const auto& [name, e] : manifest) {
+    text += EncodeName(e.Name) + '\t' + EncodeName(e.SourceName) + '\t' +
+            std::to_string(e.SourceSize) + '\t' + std::to_string(e.SourceModified) + '\t' +
+            std::to_string(e.MaxSize) + '\t' + std::to_string(e.RulesVersion) + '\t' +
+            std::to_string(e.CopySize) + '\n';
+  }
+  return text;
+}

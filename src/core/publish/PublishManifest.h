@@ -1,0 +1,42 @@
+// The manifest of a published folder, ".ambrelin-publish": what each copy
+// was made from and by which rules, so a publish makes again only what has
+// changed, and removes only copies it made itself.
+//
+// A text file: the line "ambrelin-publish 1", then one line per copy with
+// seven fields separated by tabs: the copy's name, the picture's name in the
+// picture folder, the picture's size in bytes and modification time (in
+// nanoseconds since 1970), the largest side asked for, the version of the
+// copy rules and the copy's size in bytes. In names, "%", tabs, line breaks
+// and other control characters are written as "%" and two hexadecimal
+// digits. Lines ending in CR LF or LF are read alike; lines that do not
+// read as an entry are left out, and a file with another first line counts
+// as no manifest.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+
+inline constexpr char PublishManifestName[] = ".ambrelin-publish";
+
+// Moves on whenever the copies would come out differently, so that every
+// copy is made again once.
+inline constexpr int CopyRulesVersion = 1;
+
+struct ManifestEntry {
+  std::string Name;        // the copy in the published folder
+  std::string SourceName;  // the picture in the picture folder
+  std::uint64_t SourceSize = 0;
+  std::int64_t SourceModified = 0;  // nanoseconds since 1970
+  int MaxSize = 0;
+  int RulesVersion = 0;
+  std::uint64_t CopySize = 0;
+  bool operator==(const ManifestEntry&) const = default;
+};
+
+// Entries by copy name.
+using PublishManifest = std::map<std::string, ManifestEntry>;
+
+PublishManifest ParsePublishManifest(std::string_view text);
+std::string FormatPublishManifest(const PublishManifest& manifest);

@@ -1,0 +1,200 @@
+// ambrelin-build --publish on a mixed folder, run as a separate process: the
+// published folder's files, a second publish with nothing changed, and a
+// picture removed from the album while a stranger's file lies in the
+// published folder.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <csetjmp>
+#include <cstdio>  // jpeglib.h needs FILE and size_t declared first
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <jpeglib.h>
+
+#include "support/FailureFolder.h"
+#include "support/PictureFixtures.h"
+#include "support/TestUtil.h"
+
+namespace {
+
+struct CliResult {
+  int Status;
+  std::string Out;
+  std::string Err;
+};
+
+std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+CliResult RunCli(const std::vector<std::string>& args) {
+  TempDir out;
+  std::string command = "SOURCE_DATE_EPOCH=1796656029 LC_ALL=C.UTF-8 " + Quote(AMBRELIN_BUILD_PATH);
+  for (const auto& a : args) command += " " + Quote(a);
+  command += " >" + Quote(out.File("out")) + " 2>" + Quote(out.File("err"));
+  const int raw = std::system(command.c_str());
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, out.Read("out"), out.Read("err")};
+}
+
+// A JPEG decoded to RGB, with the markers in front of its first scan.
+struct Decoded {
+  int Width = 0;
+  int Height = 0;
+  std::vector<unsigned char> Rgb;
+  std::vector<int> Markers;
+  std::string Icc;
+  // "R", "G", "B", "W" or "?" for the colour at a point.
+  char ColourAt(double fx, double fy) const {
+    const std::size_t at = (static_cast<std::size_t>(fy * Height) * Width + fx * Width) * 3;
+    const int r = Rgb[at], g = Rgb[at + 1], b = Rgb[at + 2];
+    if (r > 200 && g > 200 && b > 200) return 'W';
+    if (r > 200 && g < 60 && b < 60) return 'R';
+    if (g > 200 && r < 60 && b < 60) return 'G';
+    if (b > 200 && r < 60 && g < 60) return 'B';
+    return '?';
+  }
+  // The colours of the four quadrants: top left, top right, bottom left,
+  // bottom right.
+  std::string Quadrants() const {
+    return {ColourAt(0.25, 0.25), ColourAt(0.75, 0.25), ColourAt(0.25, 0.75), ColourAt(0.75, 0.75)};
+  }
+};
+
+struct DecodeErrors {
+  jpeg_error_mgr Manager;
+  std::jmp_buf Exit;
+};
+
+Decoded Decode(const std::string& jpeg) {
+  Decoded d;
+  jpeg_decompress_struct info;
+  DecodeErrors errors;
+  info.err = jpeg_std_error(&errors.Manager);
+  errors.Manager.error_exit = [](j_common_ptr i) {
+    std::longjmp(reinterpret_cast<DecodeErrors*>(i->err)->Exit, 1);
+  };
+  if (setjmp(errors.Exit)) {
+    jpeg_destroy_decompress(&info);
+    ADD_FAILURE() << "not a JPEG";
+    return Decoded();
+  }
+  jpeg_create_decompress(&info);
+  jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(jpeg.data()), jpeg.size());
+  for (int m = 0; m < 16; ++m) jpeg_save_markers(&info, JPEG_APP0 + m, 0xFFFF);
+  jpeg_save_markers(&info, JPEG_COM, 0xFFFF);
+  jpeg_read_header(&info, TRUE);
+  for (jpeg_saved_marker_ptr m = info.marker_list; m; m = m->next) d.Markers.push_back(m->marker);
+  JOCTET* icc = nullptr;
+  unsigned iccSize = 0;
+  if (jpeg_read_icc_profile(&info, &icc, &iccSize))
+    d.Icc.assign(reinterpret_cast<const char*>(icc), iccSize);
+  std::free(icc);
+  info.out_color_space = JCS_RGB;
+  jpeg_start_decompress(&info);
+  d.Width = static_cast<int>(info.output_width);
+  d.Height = static_cast<int>(info.output_height);
+  d.Rgb.resize(static_cast<std::size_t>(d.Width) * d.Height * 3);
+  while (info.output_scanline < info.output_height) {
+    JSAMPROW row = d.Rgb.data() + static_cast<std::size_t>(info.output_scanline) * d.Width * 3;
+    jpeg_read_scanlines(&info, &row, 1);
+  }
+  jpeg_finish_decompress(&info);
+  jpeg_destroy_decompress(&info);
+  return d;
+}
+
+std::vector<std::string> Names(const FolderState& state) {
+  std::vector<std::string> names;
+  for (const auto& [name, file] : state) names.push_back(name);
+  return names;
+}
+
+}  // namespace
+
+TEST(PublishTest, MixedFolderThenUnchangedThenPictureRemoved) {
+  TempDir dir, outside;
+  const std::string icc = MakeIccProfile(700);
+  const std::string thumbnail = MakeQuadrantJpeg(160, 120, 70);
+  // Stored sideways with orientation 6, GPS position, serial number,
+  // embedded thumbnail and ICC profile: shrunk, turned and stripped.
+  dir.Write("IMG_0001.JPG",
+            WithCameraExif(WithIccProfile(MakeQuadrantJpeg(640, 480), icc), 6, thumbnail));
+  // Small enough and upright: the compressed data kept, the EXIF block left out.
+  const std::string small = WithIccProfile(MakeQuadrantJpeg(200, 150), icc);
+  dir.Write("Small.JPG", WithCameraExif(small, 1));
+  // Small enough but turned (whole MCU blocks): a lossless transform.
+  dir.Write("Turned.jpeg", WithCameraExif(MakeQuadrantJpeg(160, 128), 8));
+  // Turned by 180 degrees with partial MCU blocks: decoded and encoded.
+  dir.Write("odd.jpg", WithCameraExif(MakeQuadrantJpeg(100, 75), 3));
+  dir.Write("SCAN.BMP", MakeBmp(40, 30));
+  dir.Write("Logo.ICO", MakeIcon());
+  dir.Write("Chart.WMF", MakePlaceableWmf(0, 0, 1000, 500, 1000));
+
+  const std::string web = outside.File("web");  // made by the publish
+  const CliResult r = RunCli({"--publish", web, "--max-size", "320", dir.Path()});
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  EXPECT_EQ(r.Out, "Ambrelin created!\n" + dir.File("album.html") +
+                       "\nPublished 7 pictures (7 made, 0 up to date) to " + web + "\n" + web +
+                       "/album.html\n");
+  // After the build's own warnings (the capital letters), the metafile once.
+  const std::string metafiles =
+      "ambrelin-build: warning: browsers cannot show metafiles: chart.wmf\n";
+  EXPECT_TRUE(r.Err.ends_with(metafiles)) << r.Err;
+  EXPECT_EQ(r.Err.find("metafiles"), r.Err.rfind("metafiles"));
+
+  const FolderState published = ReadFolderState(web);
+  EXPECT_EQ(Names(published), (std::vector<std::string>{
+                                  ".ambrelin-publish", "album.html", "chart.wmf", "img_0001.jpg",
+                                  "logo.ico", "odd.jpg", "scan.bmp", "small.jpg", "turned.jpeg"}));
+  EXPECT_EQ(published.at("album.html").Bytes, dir.Read("album.html"));
+  for (const auto& [name, copy] :
+       {std::pair{"SCAN.BMP", "scan.bmp"}, {"Logo.ICO", "logo.ico"}, {"Chart.WMF", "chart.wmf"}})
+    EXPECT_EQ(published.at(copy).Bytes, dir.Read(name)) << name;
+  EXPECT_EQ(published.at("small.jpg").Bytes, small);  // the source without its EXIF block
+
+  struct Expected {
+    const char* Name;
+    int Width, Height;
+    const char* Quadrants;  // upright
+    bool Icc;
+  };
+  for (const Expected& e : {Expected{"img_0001.jpg", 240, 320, "BRWG", true},
+                            Expected{"small.jpg", 200, 150, "RGBW", true},
+                            Expected{"turned.jpeg", 128, 160, "GWRB", false},
+                            Expected{"odd.jpg", 100, 75, "WBGR", false}}) {
+    SCOPED_TRACE(e.Name);
+    const Decoded copy = Decode(published.at(e.Name).Bytes);
+    EXPECT_EQ(copy.Width, e.Width);
+    EXPECT_EQ(copy.Height, e.Height);
+    EXPECT_EQ(copy.Quadrants(), e.Quadrants);
+    EXPECT_EQ(copy.Icc, e.Icc ? icc : "");
+    for (const int marker : copy.Markers)  // JFIF and the ICC profile only
+      EXPECT_TRUE(marker == JPEG_APP0 || marker == JPEG_APP0 + 2) << marker;
+    EXPECT_EQ(published.at(e.Name).Bytes.find("Exif"), std::string::npos);
+    EXPECT_EQ(published.at(e.Name).Bytes.find("SN-0042"), std::string::npos);
+  }
+
+  // Nothing changed: nothing made, nothing written.
+  const CliResult again = RunCli({"--publish", web, "--max-size", "320", dir.Path()});
+  ASSERT_EQ(again.Status, 0) << again.Err;
+  EXPECT_NE(again.Out.find("Published 7 pictures (0 made, 7 up to date) to "), std::string::npos);
+  EXPECT_EQ(DescribeDifferences(published, ReadFolderState(web)), "");
+
+  // A picture gone from the album goes from the published folder; a file
+  // the publish did not make stays.
+  std::filesystem::remove(dir.File("SCAN.BMP"));
+  WriteFileBytes(web + "/notes.txt", "mine");
+  const CliResult removed = RunCli({"--publish", web, "--max-size", "320", dir.Path()});
+  ASSERT_EQ(removed.Status, 0) << removed.Err;
+  EXPECT_NE(removed.Out.find("Published 6 pictures (0 made, 6 up to date) to "), std::string::npos);
+  const FolderState after = ReadFolderState(web);
+  EXPECT_EQ(after.count("scan.bmp"), 0u);
+  EXPECT_EQ(after.at("notes.txt").Bytes, "mine");
+  EXPECT_EQ(after.at("album.html").Bytes, dir.Read("album.html"));
+  EXPECT_EQ(after.size(), published.size());
+}
