@@ -308,7 +308,8 @@ class Device {
   // device, as the device draws them.
   QPen MakePen(const QTransform& logicalToPainter) const;
   // Strokes a path given in painter coordinates.
-  void StrokePainterPath(const QPainterPath& path, const QPen& pen);
+  void StrokePainterPath(const QPainterPath& path, const QPen& givenPen);
+  QPen BoundedDashes(const QPen& pen, const QPainterPath& path) const;
   void FillShape(const QPainterPath& path, const QTransform& painterTransform);
   void StrokeShape(const QPainterPath& path, const QTransform& logicalToPainter);
   void FillWith(const QPainterPath& path, const QBrush& brush,

@@ -18,6 +18,11 @@ namespace {
 constexpr std::size_t MaxDashes = 16;
 // The widest pen drawn (device pixels); wider ones are drawn this wide.
 constexpr double MaxPenPixels = 4096;
+// The shortest dash pattern drawn as dashes (device pixels), and the most
+// dash work of one stroke (dashes times the pixel rows each covers) in
+// device areas; beyond either the line is drawn solid.
+constexpr double MinDashPeriodPixels = 2;
+constexpr double MaxDashWorkInAreas = 4;
 
 // Half a device pixel right and down: aliased lines then land on the pixels
 // their coordinates round to.
@@ -197,7 +202,27 @@ void Device::StrokeShape(const QPainterPath& path, const QTransform& logicalToPa
   StrokePainterPath(logicalToPainter.map(path), MakePen(logicalToPainter));
 }
 
-void Device::StrokePainterPath(const QPainterPath& path, const QPen& pen) {
+// Dashes finer than the device shows, or so many that drawing them costs
+// far more than filling the device (a hostile file's wide pen with a
+// pattern of millionths), are drawn as a solid line.
+QPen Device::BoundedDashes(const QPen& pen, const QPainterPath& path) const {
+  if (pen.style() == Qt::SolidLine || pen.style() == Qt::NoPen) return pen;
+  double period = 0;
+  for (const qreal entry : pen.dashPattern()) period += entry;
+  const double scale = LinearScale(Base);
+  const double width = pen.isCosmetic() ? 1.0 : pen.widthF() * scale;
+  const double dashPeriod = period * (width > 0 ? width : 1.0);
+  const double dashes = path.length() * scale / dashPeriod;
+  const double rows = std::min(std::max(width, 1.0), double(Bounds.width() + Bounds.height()));
+  const double area = std::max(1.0, double(Bounds.width()) * Bounds.height());
+  if (dashPeriod >= MinDashPeriodPixels && dashes * rows <= MaxDashWorkInAreas * area) return pen;
+  QPen solid = pen;
+  solid.setStyle(Qt::SolidLine);
+  return solid;
+}
+
+void Device::StrokePainterPath(const QPainterPath& path, const QPen& givenPen) {
+  const QPen pen = BoundedDashes(givenPen, path);
   if (!pen.isCosmetic()) {
     Painter.setTransform(Base);
     Painter.strokePath(path, pen);
