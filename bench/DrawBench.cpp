@@ -24,6 +24,7 @@
 
 #include "drawing/PictureDrawing.h"
 #include "drawing/decode/JpegDecoder.h"
+#include "support/PictureFixtures.h"
 
 namespace {
 
@@ -51,31 +52,13 @@ std::vector<unsigned char> MakePixels(int width, int height) {
 
 std::string Compress(const std::vector<unsigned char>& rgb, int width, int height, int quality,
                      int restartRows) {
-  jpeg_compress_struct info;
-  jpeg_error_mgr errors;
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&info);
-  unsigned char* out = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&info, &out, &size);
-  info.image_width = JDIMENSION(width);
-  info.image_height = JDIMENSION(height);
-  info.input_components = 3;
-  info.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, quality, TRUE);
-  info.restart_in_rows = restartRows;
-  jpeg_start_compress(&info, TRUE);
-  while (info.next_scanline < info.image_height) {
-    JSAMPROW row = const_cast<unsigned char*>(rgb.data()) +
-                   std::size_t(info.next_scanline) * std::size_t(width) * 3;
-    jpeg_write_scanlines(&info, &row, 1);
-  }
-  jpeg_finish_compress(&info);
-  std::string bytes(reinterpret_cast<const char*>(out), size);
-  jpeg_destroy_compress(&info);
-  std::free(out);
-  return bytes;
+  const std::size_t stride = std::size_t(width) * 3;
+  return EncodeJpegRows(
+      width, height, 3, quality,
+      [&](int y, unsigned char* row) {
+        std::copy_n(rgb.data() + std::size_t(y) * stride, stride, row);
+      },
+      [&](jpeg_compress_struct& info) { info.restart_in_rows = restartRows; });
 }
 
 // CPU time of this thread in milliseconds: on a machine busy with other

@@ -100,24 +100,9 @@ std::string CameraJpeg(int w, int h, unsigned seed) {
                      static_cast<unsigned char>(random() % 256),
                      static_cast<unsigned char>(random() % 256)});
   }
-  jpeg_compress_struct info;
-  jpeg_error_mgr errors;
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&info);
-  unsigned char* out = nullptr;
-  unsigned long outSize = 0;
-  jpeg_mem_dest(&info, &out, &outSize);
-  info.image_width = static_cast<JDIMENSION>(w);
-  info.image_height = static_cast<JDIMENSION>(h);
-  info.input_components = 3;
-  info.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, 90, TRUE);
-  jpeg_start_compress(&info, TRUE);
-  std::vector<unsigned char> row(static_cast<std::size_t>(w) * 3);
   std::normal_distribution<float> sensor(0, 2.5f);
-  while (info.next_scanline < info.image_height) {
-    const float y = static_cast<float>(info.next_scanline) / h;
+  return EncodeJpegRows(w, h, 3, 90, [&](int line, unsigned char* row) {
+    const float y = static_cast<float>(line) / h;
     for (int px = 0; px < w; ++px) {
       const float x = static_cast<float>(px) / w;
       const float horizon = 0.45f + 0.12f * shapes.At(x, 0.5f);
@@ -145,14 +130,7 @@ std::string CameraJpeg(int w, int h, unsigned seed) {
       row[px * 3 + 1] = static_cast<unsigned char>(std::clamp(g + n, 0.0f, 255.0f));
       row[px * 3 + 2] = static_cast<unsigned char>(std::clamp(b + n, 0.0f, 255.0f));
     }
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&info, rows, 1);
-  }
-  jpeg_finish_compress(&info);
-  std::string jpeg(reinterpret_cast<const char*>(out), outSize);
-  jpeg_destroy_compress(&info);
-  std::free(out);
-  return jpeg;
+  });
 }
 
 std::string PictureName(int i) {

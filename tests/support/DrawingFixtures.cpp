@@ -1,5 +1,7 @@
 #include "support/DrawingFixtures.h"
 
+#include "support/PictureFixtures.h"
+
 #include <QBuffer>
 #include <QByteArray>
 
@@ -127,58 +129,30 @@ std::string Bmp24(const std::vector<std::vector<QRgb>>& rows, bool topDown) {
 
 std::string EncodeJpeg(const QImage& image, const JpegOptions& options) {
   const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
-  jpeg_compress_struct info;
-  jpeg_error_mgr errors;
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&info);
-  unsigned char* out = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&info, &out, &size);
-  info.image_width = JDIMENSION(rgb.width());
-  info.image_height = JDIMENSION(rgb.height());
-  if (options.Grayscale) {
-    info.input_components = 1;
-    info.in_color_space = JCS_GRAYSCALE;
-  } else if (options.Cmyk) {
-    info.input_components = 4;
-    info.in_color_space = JCS_CMYK;
-  } else {
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-  }
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, options.Quality, TRUE);
-  if (options.Progressive) jpeg_simple_progression(&info);
-  info.restart_in_rows = options.RestartRows;
-  info.restart_interval = JDIMENSION(options.RestartInterval);
-  jpeg_start_compress(&info, TRUE);
-  std::vector<unsigned char> row(std::size_t(rgb.width()) * 4);
-  while (info.next_scanline < info.image_height) {
-    const unsigned char* in = rgb.constScanLine(int(info.next_scanline));
-    JSAMPROW pointer = row.data();
-    if (options.Grayscale) {
-      for (int x = 0; x < rgb.width(); ++x)
-        row[x] =
-            (unsigned char)((in[3 * x] * 299 + in[3 * x + 1] * 587 + in[3 * x + 2] * 114) / 1000);
-    } else if (options.Cmyk) {
-      // Adobe's inverted CMYK with no black: the stored values are the RGB
-      // values, and K stored as 255.
-      for (int x = 0; x < rgb.width(); ++x) {
-        row[4 * x] = in[3 * x];
-        row[4 * x + 1] = in[3 * x + 1];
-        row[4 * x + 2] = in[3 * x + 2];
-        row[4 * x + 3] = 255;
-      }
-    } else {
-      pointer = const_cast<unsigned char*>(in);
-    }
-    jpeg_write_scanlines(&info, &pointer, 1);
-  }
-  jpeg_finish_compress(&info);
-  std::string bytes(reinterpret_cast<const char*>(out), size);
-  jpeg_destroy_compress(&info);
-  std::free(out);
-  return bytes;
+  const int components = options.Grayscale ? 1 : options.Cmyk ? 4 : 3;
+  return EncodeJpegRows(
+      rgb.width(), rgb.height(), components, options.Quality,
+      [&](int y, unsigned char* row) {
+        const unsigned char* in = rgb.constScanLine(y);
+        for (int x = 0; x < rgb.width(); ++x) {
+          if (options.Grayscale) {
+            row[x] = (unsigned char)((in[3 * x] * 299 + in[3 * x + 1] * 587 + in[3 * x + 2] * 114) /
+                                     1000);
+          } else if (options.Cmyk) {
+            // Adobe's inverted CMYK with no black: the stored values are the
+            // RGB values, and K stored as 255.
+            std::copy_n(in + 3 * x, 3, row + 4 * x);
+            row[4 * x + 3] = 255;
+          } else {
+            std::copy_n(in + 3 * x, 3, row + 3 * x);
+          }
+        }
+      },
+      [&](jpeg_compress_struct& info) {
+        if (options.Progressive) jpeg_simple_progression(&info);
+        info.restart_in_rows = options.RestartRows;
+        info.restart_interval = JDIMENSION(options.RestartInterval);
+      });
 }
 
 std::string SolidJpeg(int width, int height, QRgb color, const JpegOptions& options) {

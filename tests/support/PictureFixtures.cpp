@@ -39,9 +39,10 @@ void PutU32(std::string& bytes, std::size_t offset, std::uint32_t value) {
   PutU16(bytes, offset + 2, static_cast<std::uint16_t>(value >> 16));
 }
 
-std::string MakeJpeg(int w, int h, int quality, std::size_t exifBytes, bool grayscale,
-                     bool progressive) {
-  if (exifBytes > 65533) throw std::invalid_argument("an APP1 segment holds at most 65533 bytes");
+std::string EncodeJpegRows(int w, int h, int components, int quality,
+                           const std::function<void(int y, unsigned char* row)>& fill,
+                           const std::function<void(jpeg_compress_struct&)>& settings,
+                           const std::function<void(jpeg_compress_struct&)>& afterStart) {
   jpeg_compress_struct info;
   jpeg_error_mgr errors;
   info.err = jpeg_std_error(&errors);
@@ -51,38 +52,16 @@ std::string MakeJpeg(int w, int h, int quality, std::size_t exifBytes, bool gray
   jpeg_mem_dest(&info, &out, &outSize);
   info.image_width = static_cast<JDIMENSION>(w);
   info.image_height = static_cast<JDIMENSION>(h);
-  info.input_components = grayscale ? 1 : 3;
-  info.in_color_space = grayscale ? JCS_GRAYSCALE : JCS_RGB;
+  info.input_components = components;
+  info.in_color_space = components == 1 ? JCS_GRAYSCALE : components == 4 ? JCS_CMYK : JCS_RGB;
   jpeg_set_defaults(&info);
   jpeg_set_quality(&info, quality, TRUE);
-  if (progressive) jpeg_simple_progression(&info);
-  if (exifBytes > 0) info.write_JFIF_header = FALSE;
+  if (settings) settings(info);
   jpeg_start_compress(&info, TRUE);
-  if (exifBytes > 0) {
-    std::string exif(exifBytes, '\0');
-    const std::string tiffStart("Exif\0\0II*\0", 10);
-    exif.replace(0, std::min(exif.size(), tiffStart.size()), tiffStart, 0,
-                 std::min(exif.size(), tiffStart.size()));
-    for (std::size_t i = tiffStart.size(); i < exif.size(); ++i)
-      exif[i] = static_cast<char>((i * 7) & 0xFF);
-    jpeg_write_marker(&info, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(exif.data()),
-                      static_cast<unsigned>(exif.size()));
-  }
-  const int components = info.input_components;
+  if (afterStart) afterStart(info);
   std::vector<JSAMPLE> row(static_cast<std::size_t>(w) * components);
-  unsigned noise = 12345;
   while (info.next_scanline < info.image_height) {
-    const int y = static_cast<int>(info.next_scanline);
-    for (int x = 0; x < w; ++x) {
-      noise = noise * 1103515245u + 12345u;
-      const int grain = static_cast<int>((noise >> 16) & 3);
-      for (int c = 0; c < components; ++c) {
-        const int value =
-            (x * 255 / std::max(w, 1) + y * 255 / std::max(h, 1) * (c + 1) / 2 + grain + c * 60) &
-            0xFF;
-        row[static_cast<std::size_t>(x) * components + c] = static_cast<JSAMPLE>(value);
-      }
-    }
+    fill(static_cast<int>(info.next_scanline), row.data());
     JSAMPROW rows[1] = {row.data()};
     jpeg_write_scanlines(&info, rows, 1);
   }
@@ -91,6 +70,42 @@ std::string MakeJpeg(int w, int h, int quality, std::size_t exifBytes, bool gray
   jpeg_destroy_compress(&info);
   std::free(out);
   return jpeg;
+}
+
+std::string MakeJpeg(int w, int h, int quality, std::size_t exifBytes, bool grayscale,
+                     bool progressive) {
+  if (exifBytes > 65533) throw std::invalid_argument("an APP1 segment holds at most 65533 bytes");
+  const int components = grayscale ? 1 : 3;
+  unsigned noise = 12345;
+  return EncodeJpegRows(
+      w, h, components, quality,
+      [&](int y, unsigned char* row) {
+        for (int x = 0; x < w; ++x) {
+          noise = noise * 1103515245u + 12345u;
+          const int grain = static_cast<int>((noise >> 16) & 3);
+          for (int c = 0; c < components; ++c) {
+            const int value = (x * 255 / std::max(w, 1) + y * 255 / std::max(h, 1) * (c + 1) / 2 +
+                               grain + c * 60) &
+                              0xFF;
+            row[static_cast<std::size_t>(x) * components + c] = static_cast<JSAMPLE>(value);
+          }
+        }
+      },
+      [&](jpeg_compress_struct& info) {
+        if (progressive) jpeg_simple_progression(&info);
+        if (exifBytes > 0) info.write_JFIF_header = FALSE;
+      },
+      [&](jpeg_compress_struct& info) {
+        if (exifBytes == 0) return;
+        std::string exif(exifBytes, '\0');
+        const std::string tiffStart("Exif\0\0II*\0", 10);
+        exif.replace(0, std::min(exif.size(), tiffStart.size()), tiffStart, 0,
+                     std::min(exif.size(), tiffStart.size()));
+        for (std::size_t i = tiffStart.size(); i < exif.size(); ++i)
+          exif[i] = static_cast<char>((i * 7) & 0xFF);
+        jpeg_write_marker(&info, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(exif.data()),
+                          static_cast<unsigned>(exif.size()));
+      });
 }
 
 std::string WithExif(const std::string& jpeg, int orientation, bool bigEndian, std::size_t size,
@@ -124,36 +139,14 @@ std::string WithExif(const std::string& jpeg, int orientation, bool bigEndian, s
 }
 
 std::string MakeQuadrantJpeg(int w, int h, int quality) {
-  jpeg_compress_struct info;
-  jpeg_error_mgr errors;
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&info);
-  unsigned char* out = nullptr;
-  unsigned long outSize = 0;
-  jpeg_mem_dest(&info, &out, &outSize);
-  info.image_width = static_cast<JDIMENSION>(w);
-  info.image_height = static_cast<JDIMENSION>(h);
-  info.input_components = 3;
-  info.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, quality, TRUE);
-  jpeg_start_compress(&info, TRUE);
-  std::vector<JSAMPLE> row(static_cast<std::size_t>(w) * 3);
   static const JSAMPLE colours[4][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
-  while (info.next_scanline < info.image_height) {
-    const bool bottom = static_cast<int>(info.next_scanline) >= h / 2;
+  return EncodeJpegRows(w, h, 3, quality, [&](int y, unsigned char* row) {
+    const bool bottom = y >= h / 2;
     for (int x = 0; x < w; ++x) {
       const JSAMPLE* colour = colours[(bottom ? 2 : 0) + (x >= w / 2 ? 1 : 0)];
-      std::copy(colour, colour + 3, row.begin() + x * 3);
+      std::copy(colour, colour + 3, row + x * 3);
     }
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&info, rows, 1);
-  }
-  jpeg_finish_compress(&info);
-  std::string jpeg(reinterpret_cast<const char*>(out), outSize);
-  jpeg_destroy_compress(&info);
-  std::free(out);
-  return jpeg;
+  });
 }
 
 namespace {

@@ -4,7 +4,18 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
+
+struct jpeg_compress_struct;
+
+// A w x h JPEG from libjpeg's compressor: components 1 (grey), 3 (RGB) or 4
+// (CMYK), fill writes row y. settings changes the compressor after its
+// defaults and the quality; afterStart writes markers before the pixels.
+std::string EncodeJpegRows(int w, int h, int components, int quality,
+                           const std::function<void(int y, unsigned char* row)>& fill,
+                           const std::function<void(jpeg_compress_struct&)>& settings = {},
+                           const std::function<void(jpeg_compress_struct&)>& afterStart = {});
 
 // A w x h JPEG of a smooth pattern with some texture. With exifBytes > 0 an
 // APP1 "Exif" segment of that many bytes (at most 65533) follows the

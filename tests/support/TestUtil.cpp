@@ -1,6 +1,7 @@
 #include "support/TestUtil.h"
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -52,4 +53,22 @@ std::string CrLf(const std::vector<std::string>& lines) {
   std::string s;
   for (const auto& l : lines) s += l + "\r\n";
   return s;
+}
+
+namespace {
+std::string ShellQuoted(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+}  // namespace
+
+ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                         const std::string& epoch) {
+  TempDir out;
+  std::string command = "SOURCE_DATE_EPOCH=" + epoch + " LC_ALL=C.UTF-8 " + ShellQuoted(program);
+  for (const auto& a : args) command += " " + ShellQuoted(a);
+  command += " >" + ShellQuoted(out.File("out")) + " 2>" + ShellQuoted(out.File("err"));
+  const int raw = std::system(command.c_str());
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, out.Read("out"), out.Read("err")};
 }

@@ -24,5 +24,17 @@ class TempDir {
 
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
+// What a program run through the shell printed and returned (-1 when it
+// did not exit).
+struct ProgramResult {
+  int Status;
+  std::string Out;
+  std::string Err;
+};
+// Runs program with args, each quoted for the shell, in the C.UTF-8 locale
+// and with SOURCE_DATE_EPOCH=epoch.
+ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                         const std::string& epoch);
+
 // Lines joined with CR LF after each, as the program writes text files.
 std::string CrLf(const std::vector<std::string>& lines);

@@ -50,3 +50,20 @@ std::string CutUtf8(std::string_view text, std::size_t maxBytes) {
   const std::size_t end = start < maxBytes && start + length > maxBytes ? start : maxBytes;
   return std::string(text.substr(0, end));
 }
+
+std::string PercentEncoded(std::string_view text, bool (*escaped)(unsigned char)) {
+  static const char hex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(text.size());
+  for (const char ch : text) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (escaped(c)) {
+      out += '%';
+      out += hex[c >> 4];
+      out += hex[c & 15];
+    } else {
+      out += ch;
+    }
+  }
+  return out;
+}

@@ -9,6 +9,10 @@ std::string UpperAscii(std::string_view text);
 std::string LowerAscii(std::string_view text);
 bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b);
 
+// text with every byte for which escaped(byte) holds written as "%XX"
+// (upper-case hexadecimal digits).
+std::string PercentEncoded(std::string_view text, bool (*escaped)(unsigned char));
+
 // Removes every character whose code is below 33 from both ends.
 std::string TrimControl(std::string_view text);
 

@@ -3,25 +3,15 @@
 #include <charconv>
 #include <vector>
 
+#include "core/platform/Text.h"
+
 namespace {
 
 constexpr std::string_view FirstLine = "ambrelin-publish 1";
 constexpr std::size_t FieldCount = 7;
 
 std::string EncodeName(std::string_view name) {
-  static const char hex[] = "0123456789ABCDEF";
-  std::string out;
-  for (const char ch : name) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c < 32 || c == 127 || c == '%') {
-      out += '%';
-      out += hex[c >> 4];
-      out += hex[c & 15];
-    } else {
-      out += ch;
-    }
-  }
-  return out;
+  return PercentEncoded(name, [](unsigned char c) { return c < 32 || c == 127 || c == '%'; });
 }
 
 int HexDigit(char c) {

@@ -230,6 +230,10 @@ class Device {
   void LineTo(QPointF point);
   // A closed shape: filled with the brush and outlined with the pen.
   void DrawClosed(const QPainterPath& shape);
+  // A rectangle or the ellipse in it; a rectangle whose corners are
+  // rounded by an ellipse of the given width and height.
+  void DrawBox(const QRectF& box, bool ellipse);
+  void DrawRoundRect(const QRectF& box, double cornerWidth, double cornerHeight);
   // Open figures: outlined only. With `fromPosition` the figure continues
   // from the current position (LineTo, PolylineTo, ...) and leaves it at the
   // figure's end.

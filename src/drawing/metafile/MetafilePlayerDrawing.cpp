@@ -254,6 +254,21 @@ void Device::AppendToPath(const QPainterPath& logical, bool continueFigure) {
     CurrentPath.addPath(mapped);
 }
 
+void Device::DrawBox(const QRectF& box, bool ellipse) {
+  QPainterPath path;
+  if (ellipse)
+    path.addEllipse(box.normalized());
+  else
+    path.addRect(box.normalized());
+  DrawClosed(path);
+}
+
+void Device::DrawRoundRect(const QRectF& box, double cornerWidth, double cornerHeight) {
+  QPainterPath path;
+  path.addRoundedRect(box.normalized(), std::abs(cornerWidth) / 2, std::abs(cornerHeight) / 2);
+  DrawClosed(path);
+}
+
 void Device::DrawClosed(const QPainterPath& shape) {
   QPainterPath path = shape;
   path.setFillRule(Dc.FillMode == Winding ? Qt::WindingFill : Qt::OddEvenFill);

@@ -470,24 +470,14 @@ bool EmfPlayer::PlayDrawing(std::uint32_t type, const ByteReader& r) {
 }
 
 void EmfPlayer::Shape(std::uint32_t type, const ByteReader& r) {
-  if (!r.Has(0, emf::Box::Size)) return;
-  QPainterPath path;
-  const QRectF box = BoxAt(r, emf::Box::BoxAt).normalized();
-  if (type == emf::EmrRectangle)
-    path.addRect(box);
-  else
-    path.addEllipse(box);
-  Dev.DrawClosed(path);
+  if (r.Has(0, emf::Box::Size)) Dev.DrawBox(BoxAt(r, emf::Box::BoxAt), type != emf::EmrRectangle);
 }
 
 void EmfPlayer::RoundRect(const ByteReader& r) {
   using Round = emf::RoundRect;
   if (!r.Has(0, Round::Size)) return;
-  QPainterPath path;
-  path.addRoundedRect(BoxAt(r, Round::BoxAt).normalized(),
-                      std::abs(r.I32(Round::CornerWidthAt)) / 2.0,
-                      std::abs(r.I32(Round::CornerHeightAt)) / 2.0);
-  Dev.DrawClosed(path);
+  Dev.DrawRoundRect(BoxAt(r, Round::BoxAt), r.I32(Round::CornerWidthAt),
+                    r.I32(Round::CornerHeightAt));
 }
 
 void EmfPlayer::Arc(std::uint32_t type, const ByteReader& r) {

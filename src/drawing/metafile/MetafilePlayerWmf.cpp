@@ -452,24 +452,15 @@ void WmfPlayer::FillRegion(std::size_t regionIndex, const GdiBrush& brush) {
 }
 
 void WmfPlayer::Shape(std::uint16_t function, const ByteReader& p) {
-  if (!p.Has(0, wmf::Box::Size)) return;
-  QPainterPath path;
-  const QRectF box = ReversedBox(p, wmf::Box::BoxAt).normalized();
-  if (function == wmf::MetaRectangle)
-    path.addRect(box);
-  else
-    path.addEllipse(box);
-  Dev.DrawClosed(path);
+  if (p.Has(0, wmf::Box::Size))
+    Dev.DrawBox(ReversedBox(p, wmf::Box::BoxAt), function != wmf::MetaRectangle);
 }
 
 void WmfPlayer::RoundRect(const ByteReader& p) {
   using Round = wmf::RoundRect;
   if (!p.Has(0, Round::Size)) return;
-  QPainterPath path;
-  path.addRoundedRect(ReversedBox(p, Round::BoxAt).normalized(),
-                      std::abs(p.I16(Round::CornerWidthAt)) / 2.0,
-                      std::abs(p.I16(Round::CornerHeightAt)) / 2.0);
-  Dev.DrawClosed(path);
+  Dev.DrawRoundRect(ReversedBox(p, Round::BoxAt), p.I16(Round::CornerWidthAt),
+                    p.I16(Round::CornerHeightAt));
 }
 
 void WmfPlayer::Arc(std::uint16_t function, const ByteReader& p) {

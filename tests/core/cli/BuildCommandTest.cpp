@@ -1,6 +1,5 @@
 // ambrelin-build run as a separate process on generated folders.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
 
@@ -10,26 +9,10 @@
 #include "support/TestUtil.h"
 
 namespace {
-struct CliResult {
-  int Status;
-  std::string Out;
-  std::string Err;
-};
-
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
+using CliResult = ProgramResult;
 
 CliResult RunCli(const std::vector<std::string>& args, const std::string& epoch = "1796656029") {
-  TempDir out;
-  std::string command =
-      "SOURCE_DATE_EPOCH=" + epoch + " LC_ALL=C.UTF-8 " + Quote(AMBRELIN_BUILD_PATH);
-  for (const auto& a : args) command += " " + Quote(a);
-  command += " >" + Quote(out.File("out")) + " 2>" + Quote(out.File("err"));
-  const int raw = std::system(command.c_str());
-  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, out.Read("out"), out.Read("err")};
+  return RunProgram(AMBRELIN_BUILD_PATH, args, epoch);
 }
 
 std::string Record(const std::string& name, const std::string& description) {

@@ -3,7 +3,6 @@
 // picture removed from the album while a stranger's file lies in the
 // published folder.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <csetjmp>
 #include <cstdio>  // jpeglib.h needs FILE and size_t declared first
@@ -20,25 +19,10 @@
 
 namespace {
 
-struct CliResult {
-  int Status;
-  std::string Out;
-  std::string Err;
-};
-
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
+using CliResult = ProgramResult;
 
 CliResult RunCli(const std::vector<std::string>& args) {
-  TempDir out;
-  std::string command = "SOURCE_DATE_EPOCH=1796656029 LC_ALL=C.UTF-8 " + Quote(AMBRELIN_BUILD_PATH);
-  for (const auto& a : args) command += " " + Quote(a);
-  command += " >" + Quote(out.File("out")) + " 2>" + Quote(out.File("err"));
-  const int raw = std::system(command.c_str());
-  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, out.Read("out"), out.Read("err")};
+  return RunProgram(AMBRELIN_BUILD_PATH, args, "1796656029");
 }
 
 // A JPEG decoded to RGB, with the markers in front of its first scan.

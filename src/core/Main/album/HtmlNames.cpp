@@ -31,20 +31,7 @@ bool NeedsPercent(unsigned char c) {
 }  // namespace
 
 std::string PageUrlName(std::string_view fileName) {
-  static const char hex[] = "0123456789ABCDEF";
-  std::string out;
-  out.reserve(fileName.size());
-  for (const char ch : LowerAscii(fileName)) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (NeedsPercent(c)) {
-      out += '%';
-      out += hex[c >> 4];
-      out += hex[c & 15];
-    } else {
-      out += ch;
-    }
-  }
-  return out;
+  return PercentEncoded(LowerAscii(fileName), NeedsPercent);
 }
 
 std::string PageTextName(std::string_view fileName) {
