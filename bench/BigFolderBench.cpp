@@ -22,17 +22,17 @@
 #include <vector>
 
 #include "BenchFolder.h"
-#include "core/Main/DescriptionFile.h"
-#include "core/Main/FolderListing.h"
-#include "core/Main/ImageTable.h"
-#include "core/Main/Settings.h"
-#include "core/Main/TIniFile.h"
-#include "core/Main/album/AlbumBuild.h"
-#include "core/app/MessageBoxes.h"
+#include "core/album/AlbumBuild.h"
+#include "core/folder/DescriptionFile.h"
+#include "core/folder/FolderListing.h"
+#include "core/folder/ImageTable.h"
+#include "core/folder/Settings.h"
+#include "core/folder/TIniFile.h"
 #include "core/pictures/FileFormats.h"
 #include "core/platform/Errors.h"
 #include "core/platform/FileSystem.h"
 #include "core/platform/TextFile.h"
+#include "core/shell/MessageBoxes.h"
 
 namespace {
 

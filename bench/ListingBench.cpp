@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "core/Main/FolderListing.h"
+#include "core/folder/FolderListing.h"
 #include "core/pictures/FileFormats.h"
 
 namespace {

@@ -25,12 +25,12 @@
 #include <jpeglib.h>
 
 #include "BenchFolder.h"
-#include "core/Main/ImageTable.h"
-#include "core/Main/album/AlbumBuild.h"
-#include "core/app/VersionInfo.h"
+#include "core/album/AlbumBuild.h"
+#include "core/folder/ImageTable.h"
 #include "core/pictures/ProbePicture.h"
 #include "core/platform/Errors.h"
 #include "core/platform/Text.h"
+#include "core/shell/VersionInfo.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "core/Main/DescriptionFile.h"
-#include "core/Main/ImageTable.h"
+#include "core/folder/DescriptionFile.h"
+#include "core/folder/ImageTable.h"
 #include "core/platform/Errors.h"
 #include "core/platform/Text.h"
 

@@ -25,7 +25,7 @@
 #include <string_view>
 
 #include "FuzzSupport.h"
-#include "core/PicDesc/PicDescState.h"
+#include "core/editor/PicDescState.h"
 #include "core/pictures/PictureReaders.h"
 #include "core/pictures/PictureSource.h"
 #include "core/platform/Errors.h"

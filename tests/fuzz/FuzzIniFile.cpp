@@ -13,7 +13,7 @@
 #include <string_view>
 
 #include "FuzzSupport.h"
-#include "core/Main/TIniFile.h"
+#include "core/folder/TIniFile.h"
 #include "core/platform/Errors.h"
 #include "core/platform/FileSystem.h"
 #include "core/platform/Text.h"

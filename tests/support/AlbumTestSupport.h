@@ -1,8 +1,8 @@
 // A picture folder with everything a build needs, for the album tests.
 #pragma once
 
-#include "core/Main/ImageTable.h"
-#include "core/Main/album/AlbumBuild.h"
+#include "core/album/AlbumBuild.h"
+#include "core/folder/ImageTable.h"
 #include "support/RecordingMessageBoxes.h"
 #include "support/TestUtil.h"
 

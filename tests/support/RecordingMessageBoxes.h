@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "core/app/MessageBoxes.h"
 #include "core/platform/Errors.h"
+#include "core/shell/MessageBoxes.h"
 
 class RecordingMessageBoxes : public MessageBoxes {
  public:

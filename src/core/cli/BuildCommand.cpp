@@ -6,16 +6,16 @@
 #include <optional>
 #include <ostream>
 
-#include "core/Main/FolderListing.h"
-#include "core/Main/ImageTable.h"
-#include "core/Main/Settings.h"
-#include "core/Main/album/AlbumBuild.h"
-#include "core/Main/album/LowerCaseNames.h"
-#include "core/app/VersionInfo.h"
+#include "core/album/AlbumBuild.h"
+#include "core/album/LowerCaseNames.h"
+#include "core/folder/FolderListing.h"
+#include "core/folder/ImageTable.h"
+#include "core/folder/Settings.h"
 #include "core/pictures/FileFormats.h"
 #include "core/platform/Errors.h"
 #include "core/platform/FileSystem.h"
 #include "core/publish/Publish.h"
+#include "core/shell/VersionInfo.h"
 
 namespace {
 const char* const Usage =

@@ -7,8 +7,8 @@
 #include <iosfwd>
 #include <string>
 
-#include "core/Main/ImageTable.h"
-#include "core/Main/album/AlbumBuild.h"
+#include "core/album/AlbumBuild.h"
+#include "core/folder/ImageTable.h"
 
 // What the process offers the command besides its streams.
 struct CommandProcess {

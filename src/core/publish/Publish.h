@@ -31,8 +31,8 @@
 #include <string>
 #include <vector>
 
-#include "core/Main/ImageTable.h"
-#include "core/Main/album/AlbumBuild.h"
+#include "core/album/AlbumBuild.h"
+#include "core/folder/ImageTable.h"
 #include "core/publish/JpegWebCopy.h"
 
 struct PublishRequest {

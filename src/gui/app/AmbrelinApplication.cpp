@@ -3,7 +3,7 @@
 #include <QIcon>
 #include <QtGlobal>
 
-#include "core/app/EventGuard.h"
+#include "core/shell/EventGuard.h"
 #include "drawing/Artwork.h"
 #include "gui/app/QtMessageBoxes.h"
 

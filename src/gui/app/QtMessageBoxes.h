@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "core/app/MessageBoxes.h"
 #include "core/platform/Errors.h"
+#include "core/shell/MessageBoxes.h"
 
 class QWidget;
 

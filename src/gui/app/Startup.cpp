@@ -7,15 +7,15 @@
 #include <QStandardPaths>
 #include <climits>
 
-#include "core/app/StartLocation.h"
 #include "core/pictures/FileFormats.h"
 #include "core/platform/LocaleFormats.h"
-#include "gui/About/TAboutBox.h"
-#include "gui/Main/TfrmMain.h"
-#include "gui/PicDesc/TfrmPicDesc.h"
+#include "core/shell/StartLocation.h"
+#include "gui/about/TAboutBox.h"
 #include "gui/app/AmbrelinApplication.h"
 #include "gui/app/QtMessageBoxes.h"
 #include "gui/app/ScreenInfo.h"
+#include "gui/editor/TfrmPicDesc.h"
+#include "gui/mainwindow/TfrmMain.h"
 
 std::string StartDirectory() {
   char buffer[PATH_MAX];

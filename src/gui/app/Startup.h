@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "core/app/StartLocation.h"
+#include "core/shell/StartLocation.h"
 
 // The process's current directory; "/" when the system cannot tell it.
 std::string StartDirectory();

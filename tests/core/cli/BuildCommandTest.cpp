@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "core/Main/ImageTable.h"
+#include "core/folder/ImageTable.h"
 #include "core/platform/TextFile.h"
 #include "support/PictureFixtures.h"
 #include "support/TestUtil.h"

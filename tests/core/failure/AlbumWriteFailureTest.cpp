@@ -15,11 +15,11 @@
 #include <string>
 #include <vector>
 
-#include "core/Main/DescriptionFile.h"
-#include "core/Main/ImageTable.h"
-#include "core/Main/Settings.h"
-#include "core/Main/TIniFile.h"
-#include "core/Main/album/AlbumBuild.h"
+#include "core/album/AlbumBuild.h"
+#include "core/folder/DescriptionFile.h"
+#include "core/folder/ImageTable.h"
+#include "core/folder/Settings.h"
+#include "core/folder/TIniFile.h"
 #include "core/platform/FileSystem.h"
 #include "support/FailureFolder.h"
 #include "support/PictureFixtures.h"

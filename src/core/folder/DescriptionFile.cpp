@@ -1,0 +1,125 @@
+#include "core/folder/DescriptionFile.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <unordered_map>
+#include <vector>
+
+#include "core/platform/Errors.h"
+#include "core/platform/FileSystem.h"
+#include "core/platform/Text.h"
+
+std::string DescriptionFilePath(const std::string& pictureDirectory) {
+  return JoinPath(pictureDirectory, DescriptionFileName);
+}
+
+namespace {
+// Reads up to size bytes; returns the count read, or -1 with errno set.
+ssize_t ReadFully(int fd, char* buffer, std::size_t size) {
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t n = read(fd, buffer + done, size - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return -1;
+    }
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  return static_cast<ssize_t>(done);
+}
+
+class FileCloser {
+ public:
+  explicit FileCloser(int fd) : Fd(fd) {}
+  ~FileCloser() { close(Fd); }
+
+ private:
+  int Fd;
+};
+}  // namespace
+
+void LoadDescriptions(ImageTable& table, const std::string& descriptionFile) {
+  // Opened for reading only, so a read-only file is loaded like any other.
+  const int fd = open(ResolvePath(std::string(), descriptionFile).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return;
+  FileCloser closer(fd);
+
+  // Entries by upper-cased name, so each record costs one lookup.
+  std::unordered_map<std::string, std::vector<std::size_t>> entriesByName;
+  for (std::size_t i = 0; i < table.Entries.size(); ++i)
+    entriesByName[UpperAscii(table.Entries[i].NameText())].push_back(i);
+
+  std::vector<char> buffer(PictureEntry::RecordSize * 256);
+  for (;;) {
+    const ssize_t n = ReadFully(fd, buffer.data(), buffer.size());
+    if (n < 0) throw EInOutError(InOutCodeFromErrno(errno));
+    const std::size_t whole = static_cast<std::size_t>(n) / PictureEntry::RecordSize;
+    for (std::size_t r = 0; r < whole; ++r) {
+      PictureEntry record;
+      std::memcpy(&record, buffer.data() + r * PictureEntry::RecordSize, PictureEntry::RecordSize);
+      const auto match = entriesByName.find(UpperAscii(record.NameText()));
+      if (match == entriesByName.end()) continue;
+      for (const std::size_t i : match->second)
+        std::memcpy(table.Entries[i].Description, record.Description, sizeof record.Description);
+    }
+    if (static_cast<std::size_t>(n) % PictureEntry::RecordSize != 0) throw EInOutError(100);
+    if (static_cast<std::size_t>(n) < buffer.size()) return;
+  }
+}
+
+void SaveDescriptions(ImageTable& table, const std::string& descriptionFile,
+                      const std::string& memoText, int currentPicture) {
+  if (currentPicture >= 1 && currentPicture <= table.PictureCount())
+    table.Entries[currentPicture - 1].SetDescription(memoText);
+
+  std::string bytes(table.Entries.size() * PictureEntry::RecordSize, '\0');
+  for (std::size_t i = 0; i < table.Entries.size(); ++i) {
+    PictureEntry record = table.Entries[i];
+    record.Hidden = 0;
+    std::memcpy(bytes.data() + i * PictureEntry::RecordSize, &record, PictureEntry::RecordSize);
+  }
+  const WriteFailure failure = WriteFileSafely(ResolvePath(std::string(), descriptionFile), bytes);
+  if (failure) throw EInOutError(InOutCodeFromErrno(failure.Errno));
+}
+
+void RenameDescriptionRecords(const std::string& descriptionFile,
+                              const std::vector<std::pair<std::string, std::string>>& renames) {
+  const std::string path = ResolvePath(std::string(), descriptionFile);
+  NamingPath(path, [&] {
+    std::string bytes;
+    if (const int err = ReadWholeFile(path, bytes)) {
+      if (err == ENOENT) return;
+      throw EInOutError(InOutCodeFromErrno(err));
+    }
+    bool changed = false;
+    const std::size_t whole = bytes.size() / PictureEntry::RecordSize;
+    for (std::size_t r = 0; r < whole; ++r) {
+      char* at = bytes.data() + r * PictureEntry::RecordSize;
+      PictureEntry record;
+      std::memcpy(&record, at, PictureEntry::RecordSize);
+      for (const auto& [oldName, newName] : renames) {
+        if (!EqualIgnoringAsciiCase(record.NameText(), oldName) || record.NameText() == newName)
+          continue;
+        record.SetName(newName);
+        std::memcpy(at, &record, PictureEntry::RecordSize);
+        changed = true;
+        break;
+      }
+    }
+    if (!changed) return;
+    if (const WriteFailure failure = WriteFileSafely(path, bytes))
+      throw EInOutError(InOutCodeFromErrno(failure.Errno));
+  });
+}
+
+void RenameOldDescriptionFile(const std::string& pictureDirectory) {
+  const std::string oldName = FindNameIgnoringCase(pictureDirectory, OldDescriptionFileName);
+  const std::string oldPath = JoinPath(pictureDirectory, oldName);
+  if (!IsRegularFile(oldPath)) return;
+  // RenameNoReplace refuses when "!.KVD" exists in any letter case.
+  RenameNoReplace(oldPath, DescriptionFilePath(pictureDirectory));
+}

@@ -1,0 +1,432 @@
+#include "gui/mainwindow/TfrmMain.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QEvent>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTimer>
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "core/album/LowerCaseNames.h"
+#include "core/folder/DescriptionFile.h"
+#include "core/pictures/FileFormats.h"
+#include "core/platform/LocalText.h"
+#include "gui/common/WindowScaling.h"
+#include "gui/mainwindow/TDirectoryListBox.h"
+#include "gui/mainwindow/TDriveComboBox.h"
+#include "gui/mainwindow/TFileListBox.h"
+#include "ui_TfrmMain.h"
+
+namespace {
+
+// The window as designed: client area, place on the screen, fonts.
+constexpr QSize DesignClientSize(676, 371);
+constexpr QPoint DesignPosition(75, 104);
+constexpr int WindowFontPixels = 13;
+constexpr int TitleFontPixels = 49;
+constexpr int ButtonFontPixels = 16;
+constexpr int ListRowHeight = 16;
+
+// The busy pointer while a command runs.
+class BusyPointer {
+ public:
+  BusyPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~BusyPointer() { QApplication::restoreOverrideCursor(); }
+  BusyPointer(const BusyPointer&) = delete;
+  BusyPointer& operator=(const BusyPointer&) = delete;
+};
+
+// Runs an action when the scope is left, also when an error leaves it.
+template <class Action>
+class OnScopeExit {
+ public:
+  explicit OnScopeExit(Action action) : Run(std::move(action)) {}
+  ~OnScopeExit() { Run(); }
+  OnScopeExit(const OnScopeExit&) = delete;
+  OnScopeExit& operator=(const OnScopeExit&) = delete;
+
+ private:
+  Action Run;
+};
+
+}  // namespace
+
+TfrmMain::TfrmMain(MainState& state, QWidget* parent)
+    : QWidget(parent), State(state), Guard(state.Messages), ui(std::make_unique<Ui::TfrmMain>()) {
+  ui->setupUi(this);
+
+  const WindowScaling scaling(MainDesignPixelsPerInch, MainDesignTextHeight,
+                              State.Screen.PixelsPerInch);
+  ApplyFonts(State.Screen.PixelsPerInch);
+  ScaleGeometry({ui->Label1, ui->DCB1, ui->DLB1, ui->FLB1, ui->Label2, ui->Label3, ui->Label4,
+                 ui->Edit1, ui->Label5, ui->Edit2, ui->cb1, ui->btnEditDesc, ui->btnCreate,
+                 ui->btnAbout, ui->btnExit, ui->btnPublish},
+                scaling);
+  // The captions that are not of fixed size grow to their texts where the
+  // installed font draws them wider than designed.
+  for (QLabel* caption : {ui->Label2, ui->Label4, ui->Label5}) {
+    caption->setMinimumWidth(caption->width());
+    SizeToText(caption);
+  }
+  resize(EnclosingClientSize(scaling.Size(DesignClientSize), *this));
+  setMinimumSize(ControlsExtent(*this));
+  move(DesignPosition);
+  ui->DLB1->SetRowHeight(scaling.Length(ListRowHeight));
+  ui->FLB1->SetRowHeight(scaling.Length(ListRowHeight));
+  KeepFrameOnWholePixels(ui->DLB1);
+  KeepFrameOnWholePixels(ui->FLB1);
+
+  // The folder controls: drive box -> folder list -> file list, and the
+  // folder list tells the drive box which volume it shows.
+  ui->DCB1->SetDirList(ui->DLB1);
+  ui->DCB1->SetGuard(&Guard);
+  ui->DLB1->SetDriveBox(ui->DCB1);
+  ui->DLB1->SetFileList(ui->FLB1);
+  ui->DLB1->SetGuard(&Guard);
+
+  // No default button: Enter and Escape in the boxes do nothing.
+  for (QPushButton* button :
+       {ui->btnEditDesc, ui->btnCreate, ui->btnAbout, ui->btnExit, ui->btnPublish}) {
+    button->setAutoDefault(false);
+    button->setDefault(false);
+  }
+  ui->DCB1->setFocus();
+
+  connect(ui->DLB1, &TDirectoryListBox::Change, this, [this] { DLB1Change(); });
+  connect(ui->btnEditDesc, &QPushButton::clicked, this, [this] { btnEditDescClick(); });
+  connect(ui->btnCreate, &QPushButton::clicked, this, [this] { btnCreateClick(); });
+  connect(ui->btnAbout, &QPushButton::clicked, this, [this] { btnAboutClick(); });
+  connect(ui->btnExit, &QPushButton::clicked, this, [this] { btnExitClick(); });
+  connect(ui->btnPublish, &QPushButton::clicked, this, [this] { btnPublishClick(); });
+  ChooseFolder = [this](const std::string& preselected) {
+    return ToLocal(QFileDialog::getExistingDirectory(this, QStringLiteral("Publish the album to"),
+                                                     FromLocal(preselected)));
+  };
+
+  FormCreate();
+}
+
+TfrmMain::~TfrmMain() {
+  StopPublishing();
+}
+
+void TfrmMain::ApplyFonts(int pixelsPerInch) {
+  const WindowScaling scaling(MainDesignPixelsPerInch, MainDesignTextHeight, pixelsPerInch);
+  setFont(DesignFont(SansSerifFamily(), scaling.FontPixels(WindowFontPixels)));
+  ui->Label1->setFont(DesignFont(ComicFamily(), scaling.FontPixels(TitleFontPixels)));
+  QPalette blue = ui->Label1->palette();
+  blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
+  ui->Label1->setPalette(blue);
+  for (QPushButton* button :
+       {ui->btnEditDesc, ui->btnCreate, ui->btnAbout, ui->btnExit, ui->btnPublish})
+    button->setFont(DesignFont(SansSerifFamily(), scaling.FontPixels(ButtonFontPixels)));
+}
+
+// Start-up of the main window, before it is shown. Each step runs through
+// the guard on its own: a failing step is reported and start-up goes on, so
+// that the window always comes up with a folder shown and everything that
+// belongs to a shown folder (file list, folder settings, description file,
+// image table) set for it.
+void TfrmMain::FormCreate() {
+  Guard.Run([&] {
+    ReadVersionInfo(State.Version, State.Record);
+    setWindowTitle(FromLocal(State.Version.ProductName + ", Vers " + State.Version.MajorVersion +
+                             "." + State.Version.MinorVersion + ", by " +
+                             State.Version.CompanyName));
+  });
+  // A refused "PicDirPath" write (a read-only start directory) still leaves
+  // the chosen folder in PictureDirectory.
+  StartupPicDirPathRefused = !Guard.Run([&] {
+    ChooseStartDirectory(State.ProgramSettings, State.ProgramDirectory, State.PictureDirectory,
+                         State.FirstPictureDirectory);
+  });
+  if (State.PictureDirectory.empty()) State.PictureDirectory = State.ProgramDirectory;
+  Guard.Run([&] { ui->FLB1->SetMask(PictureFileMask()); });
+  ShowStartFolder();
+  StartupPicDirPathRefused = false;
+  if (ui->DLB1->Directory().empty()) return;  // not even the root could be entered
+
+  Guard.Run([&] {
+    State.DescriptionFile = DescriptionFilePath(State.PictureDirectory);
+    RenameOldDescriptionFile(State.PictureDirectory);
+  });
+  // The start folder always has a complete settings file after start-up.
+  Guard.Run([&] { SaveAlbumOptions(State.FolderSettings, BoxOptions()); });
+}
+
+// Shows the chosen start folder. One that cannot be entered is reported and
+// the start directory is shown instead, and failing that the root.
+void TfrmMain::ShowStartFolder() {
+  std::vector<std::string> tried;
+  for (const std::string& folder :
+       {State.PictureDirectory, State.ProgramDirectory, std::string("/")}) {
+    if (folder.empty() || std::find(tried.begin(), tried.end(), folder) != tried.end()) continue;
+    tried.push_back(folder);
+    if (Guard.Run([&] { ui->DLB1->ShowFolder(folder); })) return;
+  }
+}
+
+// Shows the file count. After the description editor renamed a picture
+// the folder is listed again first: the file list, the count, the buttons
+// and the image table then hold the new names, so a build finds the files.
+// The boxes keep what the user typed: the folder did not change.
+void TfrmMain::FormActivate() {
+  Guard.Run([&] {
+    if (State.PictureRenamed) RereadFileList();
+    SetFileCount();
+  });
+}
+
+void TfrmMain::SetFileCount() {
+  ui->Label3->setText(QString::number(ui->FLB1->Count()));
+  SizeToText(ui->Label3);
+}
+
+// The folder handling, after every change of the shown folder. A refused
+// "PicDirPath" write is reported once the rest has run, so the options, the
+// description file and the image table always belong to the shown folder.
+void TfrmMain::DLB1Change() {
+  ++FolderChangeCount;
+  Guard.Run([&] {
+    SetFileCount();
+    ui->btnCreate->setEnabled(ui->FLB1->Count() >= 1);
+    ui->btnEditDesc->setEnabled(ui->btnCreate->isEnabled());
+    ui->btnPublish->setEnabled(ui->btnCreate->isEnabled());
+    State.PictureDirectory = ui->DLB1->Directory();
+    std::optional<Exception> refused;
+    try {
+      RememberPictureDirectory(State.ProgramSettings, State.PictureDirectory);
+    } catch (const Exception& error) {
+      if (!StartupPicDirPathRefused) refused.emplace(error);
+    }
+    State.DescriptionFile = DescriptionFilePath(State.PictureDirectory);
+    ShowOptions(LoadAlbumOptions(State.FolderSettings, State.PictureDirectory));
+    BuildImageTable(State.Table, ui->FLB1->Lines());
+    if (refused) throw *refused;
+  });
+}
+
+void TfrmMain::ShowOptions(const AlbumOptions& options) {
+  ui->Edit1->setText(FromLocal(options.WebPageTitle));
+  ui->Edit2->setText(FromLocal(options.FileName));
+  ui->cb1->setChecked(options.IncludeFileNames);
+}
+
+AlbumOptions TfrmMain::BoxOptions() const {
+  AlbumOptions options;
+  options.WebPageTitle = ToLocal(ui->Edit1->text());
+  options.FileName = ToLocal(ui->Edit2->text());
+  options.IncludeFileNames = ui->cb1->isChecked();
+  return options;
+}
+
+void TfrmMain::btnEditDescClick() {
+  Guard.Run([&] {
+    NamingPath(State.DescriptionFile,
+               [&] { LoadDescriptions(State.Table, State.DescriptionFile); });
+    if (Editor) Editor(State);
+  });
+  // The editor has closed and this window is the active one again, also
+  // where no window manager hands the activation back to it.
+  if (State.PictureRenamed) FormActivate();
+}
+
+void TfrmMain::btnCreateClick() {
+  Guard.Run([&] { CreateAlbumFromBoxes(); });
+}
+
+// The album build behind "&Create Album", from the boxes and the file list;
+// true when the album was written.
+bool TfrmMain::CreateAlbumFromBoxes() {
+  const BusyPointer busy;
+  AlbumInput input;
+  input.Title = ToLocal(ui->Edit1->text());
+  input.IndexName = ToLocal(ui->Edit2->text());
+  input.IncludeFileNames = ui->cb1->isChecked();
+  input.PictureFiles = ui->FLB1->Lines();
+  AlbumEnvironment env(State.PictureDirectory, State.Table, State.Version, State.Messages);
+  env.Screen = State.Screen;
+  env.DateTime = State.DateTime;
+  env.Probe = Probe;
+  env.FolderSettings = &State.FolderSettings;
+  // The build may rewrite the index name (also when it refuses the input
+  // or fails later): the box shows what it made of it.
+  const OnScopeExit writeBack([&] {
+    ui->Edit2->setText(FromLocal(input.IndexName));
+    Probe = env.Probe;
+  });
+  if (!CreateAlbum(Build, input, env)) return false;
+  AlbumPictures = AlbumPictureNames(Build, State.Table);
+  OfferLowerCaseNames(input.PictureFiles);
+  return true;
+}
+
+// After a build: pictures with capital letters that the page, linking them
+// in lower case, does not find on this file system may be renamed to lower
+// case. The page needs no new build, its links were lower-case already.
+void TfrmMain::OfferLowerCaseNames(const std::vector<std::string>& pictures) {
+  const std::vector<std::string> missed =
+      PicturesMissedByLowerCaseLinks(State.PictureDirectory, pictures);
+  if (missed.empty() || !State.Messages.AskQuestion(LowerCaseQuestion(missed))) return;
+  const std::vector<LowerCaseRename> renames =
+      RenamePicturesToLowerCase(State.PictureDirectory, missed);
+  RereadFileList();
+  const std::string note = LowerCaseNotRenamedNote(renames);
+  if (!note.empty()) State.Messages.ShowPlainMessage(note);
+  RenameDescriptionRecordsOf(State.PictureDirectory, renames);
+}
+
+// Lists the shown folder again after its files were renamed: the file list,
+// the file count, the buttons and the image table, whose descriptions stay
+// with the names still listed.
+void TfrmMain::RereadFileList() {
+  State.PictureRenamed = false;
+  ui->FLB1->SetFolder(ui->DLB1->Directory());
+  SetFileCount();
+  ui->btnCreate->setEnabled(ui->FLB1->Count() >= 1);
+  ui->btnEditDesc->setEnabled(ui->btnCreate->isEnabled());
+  ui->btnPublish->setEnabled(ui->btnCreate->isEnabled());
+  RebuildImageTable(State.Table, ui->FLB1->Lines());
+}
+
+void TfrmMain::btnAboutClick() {
+  Guard.Run([&] {
+    if (ShowAbout) ShowAbout("Version: " + State.Version.FileVersion);
+  });
+}
+
+void TfrmMain::btnExitClick() {
+  close();
+}
+
+// What a publish on its controlling thread shares with the window.
+struct TfrmMain::PublishRun {
+  std::atomic<bool> Cancel{false};
+  std::atomic<int> Done{0};
+  std::atomic<int> Total{0};
+  std::atomic<bool> Finished{false};
+  PublishResult Result;
+  std::exception_ptr Error;
+  std::thread Thread;
+};
+
+void TfrmMain::btnPublishClick() {
+  if (Run) return;  // one publish at a time
+  Guard.Run([&] {
+    if (!ChooseFolder) return;
+    const std::string target = ChooseFolder(LoadPublishFolder(State.FolderSettings));
+    if (target.empty()) return;
+    if (PublishTargetInsideFolder(State.PictureDirectory, target)) {
+      State.Messages.ShowInformationDialog(
+          "The publish folder must not be the picture folder or lie inside it!");
+      return;
+    }
+    if (!CreateAlbumFromBoxes()) return;
+    PublishRequest request;
+    request.PictureDirectory = State.PictureDirectory;
+    request.Pictures = AlbumPictures;
+    request.PageName = PageFileName(Build.AlbumBaseName);
+    request.Target = target;
+    const PublishResult result = PublishWithProgress(std::move(request));
+    if (result.Cancelled) return;
+    SavePublishFolder(State.FolderSettings, target);
+    State.Messages.ShowPlainMessage("Published " + std::to_string(result.Published) +
+                                    " pictures to " + target);
+  });
+}
+
+// Runs the publish on a thread of its own (which runs the workers) while
+// the progress dialog and the window go on handling events; the dialog's
+// Cancel stops the workers before their next picture. Errors of the
+// publish are raised here, on the window's thread.
+PublishResult TfrmMain::PublishWithProgress(PublishRequest request) {
+  Run = std::make_unique<PublishRun>();
+  PublishRun& run = *Run;
+  request.Cancel = &run.Cancel;
+  request.Progress = [&run](int done, int total) {
+    run.Total = total;
+    run.Done = done;
+  };
+  request.BeforeEachPicture = PublishHook;
+  run.Total = static_cast<int>(request.Pictures.size());
+  run.Thread = std::thread([&run, request = std::move(request)] {
+    try {
+      run.Result = PublishAlbum(request);
+    } catch (...) {
+      run.Error = std::current_exception();
+    }
+    run.Finished = true;
+  });
+  {
+    QProgressDialog progress(this);
+    progress.setObjectName(QStringLiteral("PublishProgress"));
+    progress.setWindowTitle(QStringLiteral("Ambrelin"));
+    progress.setCancelButtonText(QStringLiteral("Cancel"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(25);
+    auto update = [&] {
+      const int total = run.Total, done = run.Done;
+      progress.setMaximum(std::max(total, 1));
+      progress.setValue(std::min(done, std::max(total, 1)));
+      progress.setLabelText(QStringLiteral("Publishing %1/%2").arg(done).arg(total));
+      if (run.Finished) loop.quit();
+    };
+    connect(&poll, &QTimer::timeout, &loop, update);
+    connect(&progress, &QProgressDialog::canceled, &loop, [&run] { run.Cancel = true; });
+    update();
+    progress.show();
+    poll.start();
+    if (!run.Finished) loop.exec();  // also left when the application quits
+  }
+  if (run.Thread.joinable()) run.Thread.join();
+  const PublishResult result = run.Result;
+  const std::exception_ptr error = run.Error;
+  Run.reset();
+  if (error) std::rethrow_exception(error);
+  return result;
+}
+
+bool TfrmMain::Publishing() const {
+  return Run && Run->Thread.joinable();
+}
+
+void TfrmMain::StopPublishing() {
+  if (!Run) return;
+  Run->Cancel = true;
+  if (Run->Thread.joinable()) Run->Thread.join();
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+  StopPublishing();
+  QWidget::closeEvent(event);
+}
+
+// The focused control shows its focus from the first showing on, not only
+// after a Tab (showing a window clears the mark that lets the style draw it).
+void TfrmMain::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  setAttribute(Qt::WA_KeyboardFocusChange);
+}
+
+void TfrmMain::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+}
