@@ -5,19 +5,13 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QEvent>
-#include <QEventLoop>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QShowEvent>
-#include <QTimer>
 #include <algorithm>
-#include <atomic>
-#include <exception>
 #include <optional>
-#include <thread>
 #include <vector>
 
 #include "core/album/LowerCaseNames.h"
@@ -312,17 +306,6 @@ void TfrmMain::btnExitClick() {
   close();
 }
 
-// What a publish on its controlling thread shares with the window.
-struct TfrmMain::PublishRun {
-  std::atomic<bool> Cancel{false};
-  std::atomic<int> Done{0};
-  std::atomic<int> Total{0};
-  std::atomic<bool> Finished{false};
-  PublishResult Result;
-  std::exception_ptr Error;
-  std::thread Thread;
-};
-
 void TfrmMain::btnPublishClick() {
   if (Run) return;  // one publish at a time
   Guard.Run([&] {
@@ -340,7 +323,13 @@ void TfrmMain::btnPublishClick() {
     request.Pictures = AlbumPictures;
     request.PageName = PageFileName(Build.AlbumBaseName);
     request.Target = target;
-    const PublishResult result = PublishWithProgress(std::move(request));
+    request.BeforeEachPicture = PublishHook;
+    PublishResult result;
+    {
+      Run = std::make_unique<PublishProgress>();
+      const OnScopeExit ended([&] { Run.reset(); });
+      result = Run->Run(this, std::move(request));
+    }
     if (result.Cancelled) return;
     SavePublishFolder(State.FolderSettings, target);
     State.Messages.ShowPlainMessage("Published " + std::to_string(result.Published) +
@@ -348,70 +337,12 @@ void TfrmMain::btnPublishClick() {
   });
 }
 
-// Runs the publish on a thread of its own (which runs the workers) while
-// the progress dialog and the window go on handling events; the dialog's
-// Cancel stops the workers before their next picture. Errors of the
-// publish are raised here, on the window's thread.
-PublishResult TfrmMain::PublishWithProgress(PublishRequest request) {
-  Run = std::make_unique<PublishRun>();
-  PublishRun& run = *Run;
-  request.Cancel = &run.Cancel;
-  request.Progress = [&run](int done, int total) {
-    run.Total = total;
-    run.Done = done;
-  };
-  request.BeforeEachPicture = PublishHook;
-  run.Total = static_cast<int>(request.Pictures.size());
-  run.Thread = std::thread([&run, request = std::move(request)] {
-    try {
-      run.Result = PublishAlbum(request);
-    } catch (...) {
-      run.Error = std::current_exception();
-    }
-    run.Finished = true;
-  });
-  {
-    QProgressDialog progress(this);
-    progress.setObjectName(QStringLiteral("PublishProgress"));
-    progress.setWindowTitle(QStringLiteral("Ambrelin"));
-    progress.setCancelButtonText(QStringLiteral("Cancel"));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(0);
-    progress.setAutoClose(false);
-    progress.setAutoReset(false);
-    QEventLoop loop;
-    QTimer poll;
-    poll.setInterval(25);
-    auto update = [&] {
-      const int total = run.Total, done = run.Done;
-      progress.setMaximum(std::max(total, 1));
-      progress.setValue(std::min(done, std::max(total, 1)));
-      progress.setLabelText(QStringLiteral("Publishing %1/%2").arg(done).arg(total));
-      if (run.Finished) loop.quit();
-    };
-    connect(&poll, &QTimer::timeout, &loop, update);
-    connect(&progress, &QProgressDialog::canceled, &loop, [&run] { run.Cancel = true; });
-    update();
-    progress.show();
-    poll.start();
-    if (!run.Finished) loop.exec();  // also left when the application quits
-  }
-  if (run.Thread.joinable()) run.Thread.join();
-  const PublishResult result = run.Result;
-  const std::exception_ptr error = run.Error;
-  Run.reset();
-  if (error) std::rethrow_exception(error);
-  return result;
-}
-
 bool TfrmMain::Publishing() const {
-  return Run && Run->Thread.joinable();
+  return Run && Run->Running();
 }
 
 void TfrmMain::StopPublishing() {
-  if (!Run) return;
-  Run->Cancel = true;
-  if (Run->Thread.joinable()) Run->Thread.join();
+  if (Run) Run->Stop();
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {

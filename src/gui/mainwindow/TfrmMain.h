@@ -15,6 +15,7 @@
 #include "core/folder/Settings.h"
 #include "core/publish/Publish.h"
 #include "core/shell/EventGuard.h"
+#include "gui/mainwindow/PublishProgress.h"
 
 namespace Ui {
 class TfrmMain;
@@ -87,9 +88,7 @@ class TfrmMain : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  struct PublishRun;
   bool CreateAlbumFromBoxes();
-  PublishResult PublishWithProgress(PublishRequest request);
   void StopPublishing();
   void ApplyFonts(int pixelsPerInch);
   void ShowStartFolder();
@@ -111,7 +110,7 @@ class TfrmMain : public QWidget {
   DescriptionEditor Editor;
   FolderChooser ChooseFolder;
   std::function<void()> PublishHook;
-  std::unique_ptr<PublishRun> Run;  // the publish under way
+  std::unique_ptr<PublishProgress> Run;  // the publish under way
   int FolderChangeCount = 0;
   // During start-up: the "PicDirPath" write was refused once already and is
   // not reported a second time by the folder handling.
