@@ -59,12 +59,11 @@ void BuildPictureFragment(AlbumBuildState& state, const AlbumInput& input, Album
       lines.push_back("  <Center><IMG src=" + url + dimensions + "></Center></A>");
     else
       lines.push_back("<IMG align=left src=" + url + dimensions + "></A>");
-    // The line is composed in at most 255 bytes (a description of more than
-    // 238 bytes loses the end of "</Center>", one of more than 246 its own
-    // end), then its characters outside ASCII become references, so an ASCII
-    // line is written byte for byte.
-    lines.push_back(PageText(
-        CutUtf8("<Center>" + entry.DescriptionText() + "</Center>", PictureEntry::MaxText)));
+    // Written whole, whatever the description's length: a line cut at 255
+    // bytes would drop the closing "</Center>" and centre the rest of the
+    // page. Characters outside ASCII become references, so an ASCII line is
+    // written byte for byte.
+    lines.push_back(PageText("<Center>" + entry.DescriptionText() + "</Center>"));
     if (!env.Probe.Landscape) lines.push_back("<BR Clear = Left>");
     lines.push_back("<HR>");
   }

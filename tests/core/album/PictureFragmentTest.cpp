@@ -92,16 +92,32 @@ TEST(PictureFragmentTest, ThreePicturesWithAndWithoutNames) {
   }
 }
 
-TEST(PictureFragmentTest, SquareIsLandscapeAndLongDescriptionLineIsCutAt255Bytes) {
-  AlbumFixture f;
-  f.Dir.Write("sq.jpg", MakeJpeg(500, 500));
-  f.UseTable({"sq.jpg"});
-  f.Table.Entries[0].SetDescription(std::string(255, 'd'));
-  BuildPictureFragment(f.State, f.Input, f.Env);
-  EXPECT_EQ(f.State.PictureLines[5],
-            "  <Center><IMG src=sq.jpg Width=400 Height=400></Center></A>");
-  EXPECT_EQ(f.State.PictureLines[6], "<Center>" + std::string(247, 'd'));
-  EXPECT_EQ(f.State.PictureLines.size(), 10u);  // no <BR Clear = Left>
+// The description line is written whole, so its "</Center>" always closes
+// the centring, also for the longest descriptions and their references.
+TEST(PictureFragmentTest, SquareIsLandscapeAndLongDescriptionLinesAreWhole) {
+  const std::string e = "\xC3\xA9";  // é, two bytes
+  std::string accented;
+  for (int i = 0; i < 127; ++i) accented += e;
+  std::string references;
+  for (int i = 0; i < 127; ++i) references += "&#233;";
+  const struct {
+    std::string Description, Line;
+  } rows[] = {
+      {std::string(238, 'd'), "<Center>" + std::string(238, 'd') + "</Center>"},
+      {std::string(255, 'd'), "<Center>" + std::string(255, 'd') + "</Center>"},
+      {accented + "x", "<Center>" + references + "x</Center>"},
+  };
+  for (const auto& row : rows) {
+    AlbumFixture f;
+    f.Dir.Write("sq.jpg", MakeJpeg(500, 500));
+    f.UseTable({"sq.jpg"});
+    f.Table.Entries[0].SetDescription(row.Description);
+    BuildPictureFragment(f.State, f.Input, f.Env);
+    EXPECT_EQ(f.State.PictureLines[5],
+              "  <Center><IMG src=sq.jpg Width=400 Height=400></Center></A>");
+    EXPECT_EQ(f.State.PictureLines[6], row.Line);
+    EXPECT_EQ(f.State.PictureLines.size(), 10u);  // no <BR Clear = Left>
+  }
 }
 
 // Sized as browsers show it: EXIF orientation 6 turns the stored 640 x 480
