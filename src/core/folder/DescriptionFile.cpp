@@ -10,6 +10,7 @@
 
 #include "core/platform/Errors.h"
 #include "core/platform/FileSystem.h"
+#include "core/platform/SafeFile.h"
 #include "core/platform/Text.h"
 
 std::string DescriptionFilePath(const std::string& pictureDirectory) {

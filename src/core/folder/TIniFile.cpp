@@ -6,6 +6,7 @@
 
 #include "core/platform/Errors.h"
 #include "core/platform/FileSystem.h"
+#include "core/platform/SafeFile.h"
 #include "core/platform/Text.h"
 #include "core/platform/TextFile.h"
 

@@ -1,5 +1,5 @@
 // The seam to the file system: paths, names looked up ignoring letter case,
-// whole-file reading, safe writing and renaming without replacing.
+// whole-file reading and renaming without replacing (safe writing: SafeFile.h).
 #pragma once
 
 #include <string>
@@ -21,26 +21,6 @@ bool IsDirectory(const std::string& path);
 
 // Reads a whole file into out; returns 0 or the errno value of the failure.
 int ReadWholeFile(const std::string& path, std::string& out);
-
-// How a safe write ended: None on success, else the step that failed and
-// the errno value (a short write counts as ENOSPC).
-struct WriteFailure {
-  enum Step { None, Create, Write } Stage = None;
-  int Errno = 0;
-  explicit operator bool() const { return Stage != None; }
-};
-
-// Replaces the file at path by data, or leaves it as it was: the data goes
-// to a temporary file in the same folder that is flushed and renamed over
-// the target, keeping the target's permission bits. A target or folder
-// without write permission (no write bit at all counts, also for root)
-// fails at Create before anything is written. Where no temporary can be
-// made but the target itself is writable, the target is written in place.
-WriteFailure WriteFileSafely(const std::string& path, std::string_view data);
-
-// True when the file at path, or the folder where it would be created, may
-// not be written.
-bool IsWriteProtected(const std::string& path);
 
 // Renames without ever replacing an existing entry; another entry whose
 // name equals the new name ignoring ASCII case counts as existing (EEXIST).

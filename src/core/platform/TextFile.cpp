@@ -2,6 +2,7 @@
 
 #include "core/platform/Errors.h"
 #include "core/platform/FileSystem.h"
+#include "core/platform/SafeFile.h"
 
 TextLines SplitTextLines(std::string_view text) {
   const auto nul = text.find('\0');

@@ -20,6 +20,7 @@
 #include "core/pictures/FileFormats.h"
 #include "core/platform/Errors.h"
 #include "core/platform/FileSystem.h"
+#include "core/platform/SafeFile.h"
 #include "core/platform/Text.h"
 #include "core/publish/PublishManifest.h"
 
@@ -39,92 +40,51 @@ std::int64_t ModifiedNanoseconds(const struct stat& st) {
   return static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
 }
 
+// Closes a file descriptor when it goes out of scope.
 class Fd {
  public:
-  explicit Fd(int fd = -1) : Value(fd) {}
+  explicit Fd(int fd) : Value(fd) {}
   ~Fd() {
     if (Value >= 0) close(Value);
   }
   Fd(const Fd&) = delete;
   Fd& operator=(const Fd&) = delete;
   int Get() const { return Value; }
-  int Release() {
-    const int fd = Value;
-    Value = -1;
-    return fd;
-  }
-  void Reset(int fd) {
-    if (Value >= 0) close(Value);
-    Value = fd;
-  }
 
  private:
   int Value;
 };
 
-// A file written under a temporary name in the published folder and
-// renamed over its final name once it is whole and flushed; removed when
-// it is given up (an error, a cancel).
+// A copy, the manifest or the page, written under a temporary name in the
+// published folder (its prefix lets the next publish remove what a killed
+// run left) and renamed over its final name once it is whole and flushed.
+// Every file there is the publish's own, so an existing one is replaced by
+// the rename whatever its permission bits, and never written in place.
 class PublishedFile {
  public:
-  PublishedFile(const std::string& folder, const std::string& name, mode_t mode)
-      : FinalPath(JoinPath(folder, name)),
-        TempPath(JoinPath(folder, std::string(TempPrefix) + "XXXXXX")) {
-    struct stat existing;
-    if (stat(FinalPath.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
-      mode = existing.st_mode & 07777;  // a replaced copy keeps its permission bits
-    File.Reset(mkostemp(TempPath.data(), O_CLOEXEC));
-    if (File.Get() < 0) ThrowErrno(errno, FinalPath);
-    fchmod(File.Get(), mode);
+  PublishedFile(const std::string& folder, const std::string& name)
+      : File(JoinPath(folder, name), {TempPrefix, false}) {
+    Check(File.Open());
   }
-  ~PublishedFile() {
-    if (!Committed) unlink(TempPath.c_str());
-  }
-  PublishedFile(const PublishedFile&) = delete;
-  PublishedFile& operator=(const PublishedFile&) = delete;
-
-  void Write(const char* data, std::size_t size) {
-    while (size > 0) {
-      const ssize_t n = write(File.Get(), data, size);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) ThrowErrno(errno, FinalPath);
-      if (n == 0) ThrowErrno(ENOSPC, FinalPath);
-      data += n;
-      size -= static_cast<std::size_t>(n);
-      Written += static_cast<std::uint64_t>(n);
-    }
-  }
-
+  void Write(std::string_view data) { Check(File.Write(data)); }
   // Flushes, closes and renames into place; returns the file's size.
   std::uint64_t Commit() {
-    if (fdatasync(File.Get()) != 0) ThrowErrno(errno, FinalPath);
-    if (close(File.Release()) != 0) ThrowErrno(errno, FinalPath);
-    if (rename(TempPath.c_str(), FinalPath.c_str()) != 0) ThrowErrno(errno, FinalPath);
-    Committed = true;
-    return Written;
+    Check(File.Commit());
+    return File.Written();
   }
 
-  const std::string& Path() const { return FinalPath; }
-
  private:
-  std::string FinalPath;
-  std::string TempPath;
-  Fd File;
-  std::uint64_t Written = 0;
-  bool Committed = false;
+  void Check(const WriteFailure& failure) {
+    if (failure) ThrowErrno(failure.Errno, File.Path());
+  }
+  SafeFileWriter File;
 };
 
 std::uint64_t WriteWhole(const std::string& folder, const std::string& name,
-                         const std::string& bytes, mode_t mode) {
-  PublishedFile file(folder, name, mode);
-  file.Write(bytes.data(), bytes.size());
+                         const std::string& bytes) {
+  PublishedFile file(folder, name);
+  file.Write(bytes);
   return file.Commit();
-}
-
-mode_t DefaultFileMode() {
-  const mode_t mask = umask(0);
-  umask(mask);
-  return 0666 & ~mask;
 }
 
 // One copy to make.
@@ -142,7 +102,7 @@ struct WorkerMemory {
 };
 
 // Makes one copy; returns its manifest entry.
-ManifestEntry MakeCopy(const CopyJob& job, const std::string& target, int maxSize, mode_t mode,
+ManifestEntry MakeCopy(const CopyJob& job, const std::string& target, int maxSize,
                        WorkerMemory& memory) {
   ManifestEntry entry;
   entry.Name = job.Name;
@@ -178,18 +138,18 @@ ManifestEntry MakeCopy(const CopyJob& job, const std::string& target, int maxSiz
     }
     const JpegWebCopy copy =
         NamingPath(job.SourcePath, [&] { return MakeJpegWebCopy(bytes, maxSize, memory.Pixels); });
-    entry.CopySize = WriteWhole(target, job.Name, copy.Bytes, mode);
+    entry.CopySize = WriteWhole(target, job.Name, copy.Bytes);
     return entry;
   }
 
-  PublishedFile file(target, job.Name, mode);
+  PublishedFile file(target, job.Name);
   std::unique_ptr<char[]> buffer(new char[CopyChunk]);
   for (;;) {
     const ssize_t n = read(source.Get(), buffer.get(), CopyChunk);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) readFailed();
     if (n == 0) break;
-    file.Write(buffer.get(), static_cast<std::size_t>(n));
+    file.Write({buffer.get(), static_cast<std::size_t>(n)});
   }
   entry.CopySize = file.Commit();
   return entry;
@@ -262,8 +222,8 @@ bool RemovableName(const std::string& name, const std::string& pageName) {
 class CopyWorkers {
  public:
   CopyWorkers(const PublishRequest& request, const std::vector<CopyJob>& jobs,
-              const std::string& target, mode_t mode)
-      : Request(request), Jobs(jobs), Target(target), Mode(mode), Made(jobs.size()) {}
+              const std::string& target)
+      : Request(request), Jobs(jobs), Target(target), Made(jobs.size()) {}
 
   // Runs the jobs; reports progress on the calling thread. Returns the
   // entries of the copies made (empty names for those not made).
@@ -313,7 +273,7 @@ class CopyWorkers {
       try {
         if (Request.BeforeEachPicture) Request.BeforeEachPicture();
         if (Stopping()) break;
-        Made[i] = MakeCopy(Jobs[i], Target, Request.MaxSize, Mode, memory);
+        Made[i] = MakeCopy(Jobs[i], Target, Request.MaxSize, memory);
         const std::lock_guard lock(Mutex);
         ++Done;
       } catch (...) {
@@ -333,7 +293,6 @@ class CopyWorkers {
   const PublishRequest& Request;
   const std::vector<CopyJob>& Jobs;
   const std::string& Target;
-  mode_t Mode;
   std::vector<ManifestEntry> Made;
   std::atomic<std::size_t> Next{0};
   std::atomic<bool> Stop{false};
@@ -369,7 +328,6 @@ PublishResult PublishAlbum(const PublishRequest& request) {
   result.TargetPath = EnsureTarget(request.Target);
   const std::string& target = result.TargetPath;
   RemoveLeftovers(target);
-  const mode_t mode = DefaultFileMode();
   const PublishManifest previous = ReadManifest(target);
 
   // The copies the page needs: one per lower-cased name (of two pictures
@@ -411,7 +369,7 @@ PublishResult PublishAlbum(const PublishRequest& request) {
   }
   result.Published = static_cast<int>(needed.size());
 
-  CopyWorkers workers(request, jobs, target, mode);
+  CopyWorkers workers(request, jobs, target);
   workers.Run(result.UpToDate, result.Published);
   result.Made = workers.MadeCount();
   for (const ManifestEntry& entry : workers.Entries())
@@ -419,9 +377,8 @@ PublishResult PublishAlbum(const PublishRequest& request) {
 
   const std::string manifestPath = JoinPath(target, PublishManifestName);
   auto writeManifest = [&] {
-    NamingPath(manifestPath, [&] {
-      WriteWhole(target, PublishManifestName, FormatPublishManifest(manifest), mode);
-    });
+    NamingPath(manifestPath,
+               [&] { WriteWhole(target, PublishManifestName, FormatPublishManifest(manifest)); });
   };
   if (workers.FirstError() || workers.Cancelled()) {
     // Keeps the copies made so far from being made again; the old page stays.
@@ -444,7 +401,7 @@ PublishResult PublishAlbum(const PublishRequest& request) {
     throw error;
   }
   result.PagePath = JoinPath(target, request.PageName);
-  WriteWhole(target, request.PageName, page, mode);
+  WriteWhole(target, request.PageName, page);
 
   // The old page is replaced: the copies only it used can go.
   bool dropped = false;
