@@ -13,17 +13,13 @@
 // segment. Orientations 5 to 8 show the picture with width and height
 // swapped, and the header reports the size as shown.
 //
-// libjpeg reports errors through a callback that must not return. It leaves
-// the decoder by longjmp back to DecodeHeader, never by a C++ exception
-// (which would unwind through the library's C frames); the exception is
-// thrown only after the decoder has been left.
-#include <csetjmp>
+// Decoder errors leave by longjmp back to DecodeHeader (LibjpegErrors.h);
+// the exception is thrown only after the decoder has been left.
 #include <cstdint>
-#include <cstdio>  // jpeglib.h needs FILE and size_t declared first
 
 #include <jerror.h>
-#include <jpeglib.h>
 
+#include "core/pictures/LibjpegErrors.h"
 #include "core/pictures/PictureReaders.h"
 #include "core/pictures/formats/ByteReader.h"
 #include "core/pictures/formats/Exif.h"
@@ -45,35 +41,21 @@ const JOCTET FakeEndOfImage[2] = {0xFF, JPEG_EOI};
 // clean-up.
 struct JpegReadState {
   jpeg_decompress_struct Info;
-  jpeg_error_mgr Errors;
+  LibjpegErrors Errors;
   jpeg_source_mgr Source;
-  std::jmp_buf Exit;
   PictureSource* File;
   const unsigned char* Memory;  // the whole file when it is in memory
   std::uint64_t Size;
   std::uint64_t Next;     // file offset of the next byte to hand over
-  int ErrorCode;          // the decoder's message code of its failure
   bool ReadFailed;        // the file could not be read
   bool OrientationFound;  // an EXIF segment has decided the orientation
   PictureHeader Result;
   JOCTET Buffer[ReadChunkSize];
 };
 
-JpegReadState& StateOf(j_common_ptr info) {
-  return *static_cast<JpegReadState*>(info->client_data);
-}
 JpegReadState& StateOf(j_decompress_ptr info) {
   return *static_cast<JpegReadState*>(info->client_data);
 }
-
-void ExitOnError(j_common_ptr info) {
-  JpegReadState& state = StateOf(info);
-  state.ErrorCode = info->err->msg_code;
-  std::longjmp(state.Exit, 1);
-}
-
-void IgnoreMessage(j_common_ptr, int) {}  // warnings and trace messages
-void IgnoreOutput(j_common_ptr) {}
 
 void InitSource(j_decompress_ptr) {}
 void TermSource(j_decompress_ptr) {}
@@ -91,7 +73,7 @@ boolean FillInputBuffer(j_decompress_ptr info) {
     const std::ptrdiff_t got = state.File->ReadAt(state.Next, state.Buffer, ReadChunkSize);
     if (got < 0) {
       state.ReadFailed = true;
-      std::longjmp(state.Exit, 1);
+      std::longjmp(state.Errors.Exit, 1);
     }
     state.Source.next_input_byte = state.Buffer;
     count = static_cast<std::size_t>(got);
@@ -186,14 +168,11 @@ boolean ReadApp1Segment(j_decompress_ptr info) {
 }
 
 // Reads the header into state.Result; false when the decoder failed
-// (state.ErrorCode) or the file could not be read (state.ReadFailed).
+// (state.Errors.Code) or the file could not be read (state.ReadFailed).
 bool DecodeHeader(JpegReadState& state) {
-  state.Info.err = jpeg_std_error(&state.Errors);
-  state.Errors.error_exit = ExitOnError;
-  state.Errors.emit_message = IgnoreMessage;
-  state.Errors.output_message = IgnoreOutput;
+  state.Info.err = UseLibjpegErrors(state.Errors);
   state.Info.client_data = &state;
-  if (setjmp(state.Exit)) {
+  if (setjmp(state.Errors.Exit)) {
     jpeg_destroy_decompress(&state.Info);
     return false;
   }
@@ -227,5 +206,5 @@ PictureHeader ReadJpegHeader(PictureSource& source) {
   state.Size = source.Size();
   if (DecodeHeader(state)) return state.Result;
   if (state.ReadFailed) throw EReadError();
-  throw EJPEG(state.ErrorCode);
+  throw EJPEG(state.Errors.Code);
 }

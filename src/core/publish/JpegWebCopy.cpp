@@ -1,21 +1,17 @@
-// libjpeg reports errors through a callback that must not return: it leaves
-// by longjmp back to the function that called into the library, never by a
-// C++ exception through the library's C frames. The functions that hold the
-// setjmp point (ReadFrame, RunTranscode) have no local objects with
-// destructors; everything they fill lives in the caller's frame, which
-// releases it whether or not the library failed.
+// Decoder and encoder errors leave by longjmp (LibjpegErrors.h) back to the
+// functions that hold the setjmp point (ReadFrame, RunTranscode); these have
+// no local objects with destructors, and everything they fill lives in the
+// caller's frame, which releases it whether or not the library failed.
 #include "core/publish/JpegWebCopy.h"
 
-#include <csetjmp>
-#include <cstdio>  // jpeglib.h needs FILE and size_t declared first
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
 
-#include <jpeglib.h>
 #include <turbojpeg.h>
 
+#include "core/pictures/LibjpegErrors.h"
 #include "core/pictures/formats/ByteReader.h"
 #include "core/pictures/formats/Exif.h"
 #include "core/platform/Errors.h"
@@ -38,28 +34,6 @@ namespace {
 constexpr int ScaleDenominator = 8;
 constexpr unsigned MaxIccBytes = 0xFFFF;  // what jpeg_save_markers keeps of a segment
 
-struct LibjpegErrors {
-  jpeg_error_mgr Manager;
-  std::jmp_buf Exit;
-  int Code;
-};
-
-void ExitOnError(j_common_ptr info) {
-  auto* errors = reinterpret_cast<LibjpegErrors*>(info->err);
-  errors->Code = info->err->msg_code;
-  std::longjmp(errors->Exit, 1);
-}
-void IgnoreMessage(j_common_ptr, int) {}  // warnings and trace messages
-void IgnoreOutput(j_common_ptr) {}
-
-void InitErrors(LibjpegErrors& errors) {
-  jpeg_std_error(&errors.Manager);
-  errors.Manager.error_exit = ExitOnError;
-  errors.Manager.emit_message = IgnoreMessage;
-  errors.Manager.output_message = IgnoreOutput;
-  errors.Code = 0;
-}
-
 // The stored size and colour space from the file's headers.
 struct Frame {
   int Width = 0;
@@ -75,8 +49,7 @@ struct HeaderRead {
 };
 
 bool ReadFrame(HeaderRead& h, const unsigned char* data, unsigned long size) {
-  InitErrors(h.Errors);
-  h.Info.err = &h.Errors.Manager;
+  h.Info.err = UseLibjpegErrors(h.Errors);
   if (setjmp(h.Errors.Exit)) return false;
   jpeg_create_decompress(&h.Info);
   h.Created = true;
@@ -141,8 +114,7 @@ struct TranscodeBuffers {
 };
 
 bool RunTranscode(Transcode& t, TranscodeBuffers& b) {
-  InitErrors(t.Errors);
-  t.In.err = &t.Errors.Manager;
+  t.In.err = UseLibjpegErrors(t.Errors);
   t.Out.err = &t.Errors.Manager;
   if (setjmp(t.Errors.Exit)) return false;
   jpeg_create_decompress(&t.In);

@@ -11,13 +11,12 @@
 #include <thread>
 #include <vector>
 
+#include "core/pictures/LibjpegErrors.h"
 #include "core/pictures/formats/ByteReader.h"
 #include "core/pictures/formats/Exif.h"
 #include "drawing/decode/JpegRestartDecoder.h"
 
-// jpeglib.h needs FILE and size_t declared first.
 #include <jerror.h>
-#include <jpeglib.h>
 
 namespace {
 
@@ -35,26 +34,6 @@ constexpr unsigned MaxBands = 4;
 // this many colours.
 constexpr int PaletteColors = 236;
 
-// libjpeg reports a fatal error by calling error_exit, which must not return.
-// We jump back to the setjmp of the stage that called the decoder. Only plain
-// C data lives in the frames between, so no C++ destructor is skipped.
-struct ErrorManager {
-  jpeg_error_mgr Pub;
-  std::jmp_buf Jump;
-  int Code;
-};
-
-extern "C" void JpegExitOnError(j_common_ptr info) {
-  auto* errors = reinterpret_cast<ErrorManager*>(info->err);
-  errors->Code = info->err->msg_code;
-  std::longjmp(errors->Jump, 1);
-}
-
-// Warnings (damaged data, premature end of file) and trace messages are
-// ignored: the decoder fills what it cannot read.
-extern "C" void JpegIgnoreMessage(j_common_ptr, int) {}
-extern "C" void JpegOutputNothing(j_common_ptr) {}
-
 enum class OutputKind {
   Bgrx,     // 4 bytes a pixel, straight into a Format_RGB32 image
   Indexed,  // 1 byte a pixel (palette index), colour map from the quantiser
@@ -65,7 +44,7 @@ enum class OutputKind {
 // and longjmp and read afterwards, so it lives outside the stages' frames.
 struct Session {
   jpeg_decompress_struct Info;
-  ErrorManager Errors;
+  LibjpegErrors Errors;  // a decoder error jumps back to the stage that called it
   bool Created;
   OutputKind Kind;
   bool InvertedCmyk;
@@ -105,11 +84,8 @@ int ChooseDenominator(int width, int height, int minimumWidth, int minimumHeight
 // decoder error (code in session->Errors.Code).
 bool StartDecoding(Session* session, const StartRequest* request) {
   jpeg_decompress_struct* info = &session->Info;
-  info->err = jpeg_std_error(&session->Errors.Pub);
-  session->Errors.Pub.error_exit = JpegExitOnError;
-  session->Errors.Pub.emit_message = JpegIgnoreMessage;
-  session->Errors.Pub.output_message = JpegOutputNothing;
-  if (setjmp(session->Errors.Jump)) return false;
+  info->err = UseLibjpegErrors(session->Errors);
+  if (setjmp(session->Errors.Exit)) return false;
 
   jpeg_create_decompress(info);
   session->Created = true;
@@ -172,7 +148,7 @@ bool StartDecoding(Session* session, const StartRequest* request) {
 // Stage 2: all scanlines into the caller's buffer, then the colour map.
 bool ReadScanlines(Session* session, unsigned char* bits, qsizetype bytesPerLine) {
   jpeg_decompress_struct* info = &session->Info;
-  if (setjmp(session->Errors.Jump)) return false;
+  if (setjmp(session->Errors.Exit)) return false;
 
   constexpr int RowsAtOnce = 16;
   JSAMPROW rows[RowsAtOnce];
