@@ -170,6 +170,45 @@ std::vector<Seed> DescriptionSeeds() {
   };
 }
 
+// --- Publishing ---
+
+// JPEGs as cameras and phones write them: EXIF blocks with every
+// orientation, GPS and serial number, an embedded thumbnail, ICC profiles
+// of one and of two segments, and the coding variants. Sizes of whole and
+// of partial MCU blocks take both ways of turning.
+std::vector<Seed> WebCopySeeds() {
+  const std::string icc = MakeIccProfile(300);
+  const std::string thumbnail = MakeQuadrantJpeg(16, 12, 50);
+  std::vector<Seed> seeds = JpegSeeds();
+  for (int orientation = 1; orientation <= 8; ++orientation)
+    seeds.push_back({"orientation-" + std::to_string(orientation),
+                     WithCameraExif(MakeQuadrantJpeg(32, 16, 50), orientation)});
+  seeds.insert(
+      seeds.end(),
+      {{"partial-blocks-turned", WithCameraExif(MakeQuadrantJpeg(20, 13, 50), 6)},
+       {"thumbnail-gps-serial", WithCameraExif(MakeQuadrantJpeg(24, 16, 50), 3, thumbnail)},
+       {"icc", WithIccProfile(MakeQuadrantJpeg(16, 16, 50), icc)},
+       {"icc-two-segments", WithIccProfile(MakeQuadrantJpeg(16, 16, 50), MakeIccProfile(70000))},
+       {"big-endian-exif", WithExif(MakeJpeg(24, 8, 50), 8, true)},
+       {"cut-exif", WithExif(MakeJpeg(24, 8, 50), 6, false, 200, 30)},
+       {"progressive-turned", WithExif(MakeJpeg(40, 24, 50, 0, false, true), 5)}});
+  return seeds;
+}
+
+std::vector<Seed> ManifestSeeds() {
+  const std::string head = "ambrelin-publish 1\n";
+  return {
+      {"two", head + "a.jpg\tA.JPG\t1000\t1765000000123456789\t2048\t1\t800\n" +
+                  "chart.wmf\tChart.WMF\t300\t1765000000000000000\t2048\t1\t300\n"},
+      {"crlf-and-escapes", head + "a%09b.jpg\ta%09b.jpg\t1\t2\t0\t1\t3\r\n" +
+                               "100%25.jpg\t100%25.JPG\t1\t2\t0\t1\t3\r\n"},
+      {"paths", head + "../x\tx\t1\t2\t0\t1\t3\n/etc/x\tx\t1\t2\t0\t1\t3\n" +
+                    "%2E%2E%2Fx\tx\t1\t2\t0\t1\t3\n..\tx\t1\t2\t0\t1\t3\n"},
+      {"damaged", head + "a.jpg\tA.JPG\t-1\t2\t0\t1\n%zz\tb\t1\t2\t3\t4\t5\n"},
+      {"other-version", "ambrelin-publish 2\na.jpg\ta.jpg\t1\t2\t0\t1\t3\n"},
+  };
+}
+
 // --- Drawing: the readers' seeds and more forms of each kind ---
 
 // Bitmaps that drawing reads differently: run-length data of both depths
@@ -330,6 +369,9 @@ int main(int argc, char** argv) {
                   WriteSeeds(out, "fuzz_text_lines", TextSeeds()) &&
                   WriteSeeds(out, "fuzz_ini_file", IniSeeds()) &&
                   WriteSeeds(out, "fuzz_description_file", DescriptionSeeds()) &&
+                  WriteSeeds(out, "fuzz_webcopy_lossless", WebCopySeeds()) &&
+                  WriteSeeds(out, "fuzz_webcopy_resize", WebCopySeeds()) &&
+                  WriteSeeds(out, "fuzz_publish_manifest", ManifestSeeds()) &&
                   WriteSeeds(out, "fuzz_draw_bmp", DrawBitmapSeeds()) &&
                   WriteSeeds(out, "fuzz_draw_ico", DrawIconSeeds()) &&
                   WriteSeeds(out, "fuzz_draw_jpeg", DrawJpegSeeds()) &&

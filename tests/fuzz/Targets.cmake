@@ -17,6 +17,12 @@ ambrelin_fuzz_target(fuzz_text_lines FuzzTextLines.cpp ambrelin_core)
 ambrelin_fuzz_target(fuzz_ini_file FuzzIniFile.cpp ambrelin_core)
 ambrelin_fuzz_target(fuzz_description_file FuzzDescriptionFile.cpp ambrelin_core)
 
+# Publishing: the web copy of a JPEG kept at its size (segments left out, a
+# lossless turn) and shrunk (decoded and encoded), and the manifest.
+ambrelin_fuzz_target(fuzz_webcopy_lossless FuzzWebCopy.cpp ambrelin_core AMBRELIN_FUZZ_MAX_SIZE=0)
+ambrelin_fuzz_target(fuzz_webcopy_resize FuzzWebCopy.cpp ambrelin_core AMBRELIN_FUZZ_MAX_SIZE=64)
+ambrelin_fuzz_target(fuzz_publish_manifest FuzzPublishManifest.cpp ambrelin_core)
+
 # One drawing target per kind (metafiles of both forms in one).
 ambrelin_fuzz_target(fuzz_draw_metafile FuzzDrawing.cpp ambrelin_drawing
                      AMBRELIN_FUZZ_KIND=Metafile)

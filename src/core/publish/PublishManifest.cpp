@@ -21,6 +21,15 @@ int HexDigit(char c) {
   return -1;
 }
 
+// A name of a file in the published folder itself: not empty, not "." or
+// "..", without "/" or NUL. A manifest may lie in a shared or synced folder,
+// so an entry naming anything else is left out: publishing never reads,
+// writes or removes a file outside the folder because of it.
+bool PlainFileName(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." &&
+         name.find_first_of(std::string_view("/\0", 2)) == std::string::npos;
+}
+
 bool DecodeName(std::string_view text, std::string& name) {
   name.clear();
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -34,7 +43,7 @@ bool DecodeName(std::string_view text, std::string& name) {
     name += static_cast<char>(high << 4 | low);
     i += 2;
   }
-  return !name.empty();
+  return PlainFileName(name);
 }
 
 template <class Number>

@@ -9,8 +9,9 @@
 // copy rules and the copy's size in bytes. In names, "%", tabs, line breaks
 // and other control characters are written as "%" and two hexadecimal
 // digits. Lines ending in CR LF or LF are read alike; lines that do not
-// read as an entry are left out, and a file with another first line counts
-// as no manifest.
+// read as an entry, and entries whose names are not plain names of files in
+// the folder (a path, "..", a "/" written as "%2F"), are left out, and a
+// file with another first line counts as no manifest.
 #pragma once
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 // ambrelin-build --publish on a mixed folder, run as a separate process: the
 // published folder's files, a second publish with nothing changed, and a
 // picture removed from the album while a stranger's file lies in the
-// published folder.
+// published folder. And a manifest whose entries name paths.
 #include <gtest/gtest.h>
 
 #include <csetjmp>
@@ -13,6 +13,8 @@
 
 #include <jpeglib.h>
 
+#include "core/publish/Publish.h"
+#include "core/publish/PublishManifest.h"
 #include "support/FailureFolder.h"
 #include "support/PictureFixtures.h"
 #include "support/TestUtil.h"
@@ -181,4 +183,55 @@ TEST(PublishTest, MixedFolderThenUnchangedThenPictureRemoved) {
   EXPECT_EQ(after.at("notes.txt").Bytes, "mine");
   EXPECT_EQ(after.at("album.html").Bytes, dir.Read("album.html"));
   EXPECT_EQ(after.size(), published.size());
+}
+
+// The manifest may lie in a shared or synced folder: an entry that names a
+// path is left out, so a stale entry for it never makes publishing read,
+// replace or remove a file outside the published folder. Names holding a
+// tab or a line break are plain names when encoded, and only then.
+TEST(PublishTest, ManifestEntriesNamingPathsReachNothingOutside) {
+  TempDir dir, outside;
+  const std::string web = outside.File("web");
+  dir.Write("a.jpg", MakeJpeg(16, 16));
+  dir.Write("album.html", "page\r\n");
+  PublishRequest request;
+  request.PictureDirectory = dir.Path();
+  request.Pictures = {"a.jpg"};
+  request.PageName = "album.html";
+  request.Target = web;
+  ASSERT_EQ(PublishAlbum(request).Made, 1);
+  const std::string manifest = ReadFileBytes(web + "/" + PublishManifestName);
+
+  const struct {
+    std::string Field;  // the name as the manifest writes it
+    std::string Kept;   // the copy's name when the entry is read, else ""
+  } rows[] = {
+      {"../x", ""},
+      {outside.File("x"), ""},
+      {"%2E%2E%2Fx", ""},
+      {"..%2Fx", ""},
+      {"..", ""},
+      {".", ""},
+      {"x%00", ""},
+      {"a\tb.jpg", ""},       // a tab unencoded: not an entry
+      {"a\nb.jpg", "b.jpg"},  // a line break unencoded: the next line names b.jpg
+      {"a%09b.jpg", "a\tb.jpg"},
+      {"a%0Ab.jpg", "a\nb.jpg"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Field);
+    WriteFileBytes(outside.File("x"), "mine");
+    const std::string stale = row.Field + "\tx\t4\t0\t0\t1\t4\n";
+    WriteFileBytes(web + "/" + PublishManifestName, manifest + stale);
+    if (!row.Kept.empty()) WriteFileBytes(web + "/" + row.Kept, "copy");
+    const PublishManifest read = ParsePublishManifest(manifest + stale);
+    EXPECT_EQ(read.size(), row.Kept.empty() ? 1u : 2u);
+
+    const PublishResult result = PublishAlbum(request);
+    EXPECT_EQ(result.UpToDate, 1);
+    EXPECT_EQ(ReadFileBytes(outside.File("x")), "mine");
+    EXPECT_EQ(result.Removed, row.Kept.empty() ? 0 : 1);
+    EXPECT_FALSE(!row.Kept.empty() && std::filesystem::exists(web + "/" + row.Kept));
+    EXPECT_EQ(ReadFileBytes(web + "/" + PublishManifestName), manifest);
+  }
 }
