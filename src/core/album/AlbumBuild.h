@@ -75,6 +75,10 @@ void ValidateAlbumInput(AlbumBuildState& state, AlbumInput& input, AlbumEnvironm
 // The index name reduced to what follows its last "\", ":" or "/".
 std::string IndexNameWithoutFolder(const std::string& indexName);
 
+// The AlbumBaseName that a build derives from an index name: what follows
+// its last "\", ":" or "/", up to its first ".".
+std::string AlbumBaseNameOf(const std::string& indexName);
+
 void PrepareTemplate(AlbumBuildState& state, const AlbumInput& input, const AlbumEnvironment& env);
 void BuildThumbnailFragment(AlbumBuildState& state, const AlbumInput& input,
                             const AlbumEnvironment& env);

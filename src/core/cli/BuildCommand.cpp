@@ -158,6 +158,12 @@ int BuildFolder(const std::string& folderArg, const Options& options, const Vers
     input.IncludeFileNames = options.IncludeFileNames.value_or(stored.IncludeFileNames);
     input.PictureFiles = ListPictureFiles(folder, PictureFileMask());
 
+    // Before anything is written or built: a publish that would replace
+    // someone else's files is refused, naming them.
+    if (options.PublishTarget)
+      RefuseStrangersFiles(*options.PublishTarget, input.PictureFiles,
+                           PageFileName(AlbumBaseNameOf(input.IndexName)));
+
     // Renamed before the build, so the page's lower-cased links find them.
     std::vector<LowerCaseRename> renames;
     if (options.LowerCaseNames) {

@@ -317,6 +317,10 @@ void TfrmMain::btnPublishClick() {
           "The publish folder must not be the picture folder or lie inside it!");
       return;
     }
+    // Before the build: someone else's files under the names the album
+    // needs stop the publish here, named in the error box.
+    RefuseStrangersFiles(target, ui->FLB1->Lines(),
+                         PageFileName(AlbumBaseNameOf(ToLocal(ui->Edit2->text()))));
     if (!CreateAlbumFromBoxes()) return;
     PublishRequest request;
     request.PictureDirectory = State.PictureDirectory;

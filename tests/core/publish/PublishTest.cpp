@@ -1,13 +1,15 @@
 // ambrelin-build --publish on a mixed folder, run as a separate process: the
 // published folder's files, a second publish with nothing changed, and a
 // picture removed from the album while a stranger's file lies in the
-// published folder.
+// published folder; then the places where a publish could lose something of
+// the user's.
 #include <gtest/gtest.h>
 
 #include <csetjmp>
 #include <cstdio>  // jpeglib.h needs FILE and size_t declared first
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -182,3 +184,58 @@ TEST(PublishTest, MixedFolderThenUnchangedThenPictureRemoved) {
   EXPECT_EQ(after.at("album.html").Bytes, dir.Read("album.html"));
   EXPECT_EQ(after.size(), published.size());
 }
+
+namespace {
+
+// Publishing where something of the user's could be lost. Each row
+// arranges the picture folder (DSC_0001.JPG and b.bmp) and the published
+// folder ($WEB), and says how the publish ends: refused, with neither
+// folder changed.
+struct SafetyRow {
+  const char* Name;
+  std::function<void(const TempDir& pictures, const std::string& web)> Arrange;
+  int Status;
+  std::string Out, Err;  // with $WEB and $PICTURES for the folders
+};
+
+class PublishSafetyTest : public ::testing::TestWithParam<SafetyRow> {};
+
+TEST_P(PublishSafetyTest, LosesNothingOfTheUsers) {
+  const SafetyRow& row = GetParam();
+  TempDir pictures, outside;
+  const std::string web = outside.File("web");
+  pictures.Write("DSC_0001.JPG", MakeJpeg(64, 48));
+  pictures.Write("b.bmp", MakeBmp(8, 6));
+  row.Arrange(pictures, web);
+  const FolderState picturesBefore = ReadFolderState(pictures.Path());
+  const FolderState webBefore = ReadFolderState(web);
+  const CliResult r = RunCli({"--publish", web, pictures.Path()});
+  auto placed = [&](std::string text) {
+    for (const auto& [name, path] : {std::pair{"$WEB", web}, {"$PICTURES", pictures.Path()}})
+      for (std::size_t at; (at = text.find(name)) != std::string::npos;)
+        text.replace(at, std::string(name).size(), path);
+    return text;
+  };
+  EXPECT_EQ(r.Status, row.Status);
+  EXPECT_EQ(r.Out, placed(row.Out));
+  EXPECT_EQ(r.Err.substr(0, r.Err.find("Usage: ")), placed(row.Err));
+  EXPECT_EQ(DescribeDifferences(picturesBefore, ReadFolderState(pictures.Path())), "");
+  EXPECT_EQ(DescribeDifferences(webBefore, ReadFolderState(web)), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, PublishSafetyTest,
+    ::testing::Values(SafetyRow{
+        "StrangersFilesUnderNeededNames",
+        [](const TempDir&, const std::string& web) {
+          std::filesystem::create_directory(web);
+          WriteFileBytes(web + "/dsc_0001.jpg", "the user's own picture");
+          WriteFileBytes(web + "/album.html", "a hand-written page");
+          WriteFileBytes(web + "/b.jpg", "not needed");
+        },
+        1, "",
+        "$WEB: Nothing was published, so as not to replace files that publishing did "
+        "not make: dsc_0001.jpg, album.html.\n"}),
+    [](const ::testing::TestParamInfo<SafetyRow>& info) { return std::string(info.param.Name); });
+
+}  // namespace
