@@ -130,9 +130,15 @@ bool ParseArguments(const std::vector<std::string>& args, Options& options, std:
     problem = "--publish needs a folder";
     return false;
   }
-  if (PublishTargetInsideFolder(options.Folders[0], *options.PublishTarget)) {
-    problem = "DIR must not be FOLDER or lie inside it";
-    return false;
+  switch (PublishTargetProblemOf(options.Folders[0], *options.PublishTarget)) {
+    case PublishTargetProblem::InsideFolder:
+      problem = "DIR must not be FOLDER or lie inside it";
+      return false;
+    case PublishTargetProblem::NotAFolder:
+      problem = *options.PublishTarget + ": DIR is not a folder";
+      return false;
+    case PublishTargetProblem::None:
+      break;
   }
   return true;
 }

@@ -425,10 +425,13 @@ std::vector<std::string> AlbumPictureNames(const AlbumBuildState& build, const I
   return names;
 }
 
-bool PublishTargetInsideFolder(const std::string& folder, const std::string& target) {
+PublishTargetProblem PublishTargetProblemOf(const std::string& folder, const std::string& target) {
   const std::string f = ResolvedPath(folder);
   const std::string t = ResolvedPath(target);
-  return t == f || t.starts_with(f == "/" ? f : f + "/");
+  if (t == f || t.starts_with(f == "/" ? f : f + "/")) return PublishTargetProblem::InsideFolder;
+  struct stat st;
+  if (stat(t.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) return PublishTargetProblem::NotAFolder;
+  return PublishTargetProblem::None;
 }
 
 void RefuseStrangersFiles(const std::string& target, const std::vector<std::string>& pictures,

@@ -82,10 +82,13 @@ class EPublishRefused : public Exception {
 // before anything is written.
 PublishResult PublishAlbum(const PublishRequest& request);
 
-// True when target is folder itself or lies inside it, after resolving
-// both (symbolic links, "..", relative paths against the current folder);
-// a target that does not exist yet is judged by its parent.
-bool PublishTargetInsideFolder(const std::string& folder, const std::string& target);
+// What is wrong with a published folder, judged before the album is built:
+// it is the picture folder or lies inside it (after resolving symbolic
+// links, ".." and relative paths against the current folder; a folder that
+// does not exist yet is judged by its parent), or it is something other
+// than a folder.
+enum class PublishTargetProblem { None, InsideFolder, NotAFolder };
+PublishTargetProblem PublishTargetProblemOf(const std::string& folder, const std::string& target);
 
 // Raises EPublishRefused, naming target, when files of target that its
 // manifest does not list have names that a publish of pictures with the

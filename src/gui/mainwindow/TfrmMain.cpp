@@ -312,10 +312,16 @@ void TfrmMain::btnPublishClick() {
     if (!ChooseFolder) return;
     const std::string target = ChooseFolder(LoadPublishFolder(State.FolderSettings));
     if (target.empty()) return;
-    if (PublishTargetInsideFolder(State.PictureDirectory, target)) {
-      State.Messages.ShowInformationDialog(
-          "The publish folder must not be the picture folder or lie inside it!");
-      return;
+    switch (PublishTargetProblemOf(State.PictureDirectory, target)) {
+      case PublishTargetProblem::InsideFolder:
+        State.Messages.ShowInformationDialog(
+            "The publish folder must not be the picture folder or lie inside it!");
+        return;
+      case PublishTargetProblem::NotAFolder:
+        State.Messages.ShowInformationDialog("The publish folder must not be a file!");
+        return;
+      case PublishTargetProblem::None:
+        break;
     }
     // Before the build: someone else's files under the names the album
     // needs stop the publish here, named in the error box.

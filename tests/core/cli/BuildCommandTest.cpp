@@ -143,16 +143,20 @@ TEST(BuildCommandTest, CommandLineErrorsAndHelp) {
   EXPECT_EQ(RunCli({}).Status, 2);
   EXPECT_EQ(RunCli({"--bogus", "x"}).Status, 2);
   EXPECT_EQ(RunCli({"--title"}).Status, 2);
-  // Publishing: one FOLDER, DIR outside it, a size of 0 to 65535 pixels.
+  // Publishing: one FOLDER, DIR a folder outside it, a size of 0 to 65535
+  // pixels; refused before anything is built.
   TempDir dir;
   dir.Write("a.jpg", MakeJpeg(20, 20));
   const std::string web = dir.Path() + "-web";
+  TempDir other;
+  other.Write("web", "a file, not a folder");
   for (const std::vector<std::string>& args :
        std::vector<std::vector<std::string>>{{"--publish", web},
                                              {"--publish", web, dir.Path(), dir.Path()},
                                              {"--publish", dir.Path(), dir.Path()},
                                              {"--publish", dir.File("web"), dir.Path()},
                                              {"--publish", dir.Path() + "/./web/../", dir.Path()},
+                                             {"--publish", other.File("web"), dir.Path()},
                                              {"--publish=", dir.Path()},
                                              {"--max-size", "100", dir.Path()},
                                              {"--publish", web, "--max-size", "-1", dir.Path()},

@@ -225,17 +225,20 @@ TEST_P(PublishSafetyTest, LosesNothingOfTheUsers) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, PublishSafetyTest,
-    ::testing::Values(SafetyRow{
-        "StrangersFilesUnderNeededNames",
-        [](const TempDir&, const std::string& web) {
-          std::filesystem::create_directory(web);
-          WriteFileBytes(web + "/dsc_0001.jpg", "the user's own picture");
-          WriteFileBytes(web + "/album.html", "a hand-written page");
-          WriteFileBytes(web + "/b.jpg", "not needed");
-        },
-        1, "",
-        "$WEB: Nothing was published, so as not to replace files that publishing did "
-        "not make: dsc_0001.jpg, album.html.\n"}),
+    ::testing::Values(
+        SafetyRow{"StrangersFilesUnderNeededNames",
+                  [](const TempDir&, const std::string& web) {
+                    std::filesystem::create_directory(web);
+                    WriteFileBytes(web + "/dsc_0001.jpg", "the user's own picture");
+                    WriteFileBytes(web + "/album.html", "a hand-written page");
+                    WriteFileBytes(web + "/b.jpg", "not needed");
+                  },
+                  1, "",
+                  "$WEB: Nothing was published, so as not to replace files that publishing did "
+                  "not make: dsc_0001.jpg, album.html.\n"},
+        SafetyRow{"TargetIsAFile",
+                  [](const TempDir&, const std::string& web) { WriteFileBytes(web, "a file"); }, 2,
+                  "", "ambrelin-build: $WEB: DIR is not a folder\n"}),
     [](const ::testing::TestParamInfo<SafetyRow>& info) { return std::string(info.param.Name); });
 
 }  // namespace
