@@ -166,13 +166,18 @@ int BuildFolder(const std::string& folderArg, const Options& options, const Vers
 
     // Before anything is written or built: a publish that would replace
     // someone else's files is refused, naming them.
-    if (options.PublishTarget)
+    const bool publishing = options.PublishTarget.has_value();
+    if (publishing)
       RefuseStrangersFiles(*options.PublishTarget, input.PictureFiles,
                            PageFileName(AlbumBaseNameOf(input.IndexName)));
+    // A picture folder that cannot be written (a card, a share, a disc) is
+    // published from an album built in memory; nothing is written to it,
+    // no rename and no settings either.
+    const bool inMemory = publishing && IsWriteProtected(folder);
 
     // Renamed before the build, so the page's lower-cased links find them.
     std::vector<LowerCaseRename> renames;
-    if (options.LowerCaseNames) {
+    if (options.LowerCaseNames && !inMemory) {
       renames = RenamePicturesToLowerCase(folder, input.PictureFiles);
       try {
         RenameDescriptionRecordsOf(folder, renames);
@@ -186,10 +191,18 @@ int BuildFolder(const std::string& folderArg, const Options& options, const Vers
     ImageTable table;
     AlbumEnvironment env(folder, table, version, messages);
     env.DateTime = DateTimeSettingsFromLocale(QLocale::system());
-    env.FolderSettings = &folderSettings;
+    AlbumFiles kept;
+    env.FolderSettings = inMemory ? nullptr : &folderSettings;
+    env.KeptFiles = inMemory ? &kept : nullptr;
     AlbumBuildState state;
     if (!CreateAlbum(state, input, env)) return InputRefused;
-    out << ResolvePath(folder, PageFileName(state.AlbumBaseName)) << '\n';
+    const std::string pageName = PageFileName(state.AlbumBaseName);
+    if (inMemory)
+      err << "ambrelin-build: note: " << folder
+          << ": the picture folder cannot be written; the album was built in memory and the "
+             "folder left as it was\n";
+    else
+      out << ResolvePath(folder, pageName) << '\n';
     for (const std::string& name : PicturesMissedByLowerCaseLinks(folder, input.PictureFiles)) {
       const auto rename =
           std::find_if(renames.begin(), renames.end(),
@@ -199,8 +212,9 @@ int BuildFolder(const std::string& folderArg, const Options& options, const Vers
     if (!options.PublishTarget) return BuildSucceeded;
     int maxSize = DefaultPublishMaxSize;
     if (options.MaxSize) ParseMaxSize(*options.MaxSize, maxSize);
-    return PublishBuiltAlbum(folder, state, table, {*options.PublishTarget, maxSize}, process, out,
-                             err);
+    PublishOptions publish{*options.PublishTarget, maxSize, std::nullopt};
+    if (inMemory) publish.Page = kept[pageName];
+    return PublishBuiltAlbum(folder, state, table, publish, process, out, err);
   } catch (const Exception& e) {
     messages.ShowErrorMessage(e);
     return BuildFailed;

@@ -33,6 +33,7 @@ int PublishBuiltAlbum(const std::string& folder, const AlbumBuildState& build,
   request.PageName = PageFileName(build.AlbumBaseName);
   request.Target = options.Target;
   request.MaxSize = options.MaxSize;
+  request.Page = options.Page;
   request.Cancel = process.Interrupted;
   bool progressShown = false;
   if (process.ProgressOnTerminal)

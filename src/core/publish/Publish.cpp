@@ -518,11 +518,15 @@ PublishResult PublishAlbum(const PublishRequest& request) {
   manifest.Pages.insert(request.PageName);
   writeManifest();
   std::string page;
-  const std::string pageSource = ResolvePath(request.PictureDirectory, request.PageName);
-  if (ReadWholeFile(pageSource, page) != 0) {
-    EFOpenError error(request.PageName);
-    error.SetPath(pageSource);
-    throw error;
+  if (request.Page) {
+    page = *request.Page;
+  } else {
+    const std::string pageSource = ResolvePath(request.PictureDirectory, request.PageName);
+    if (ReadWholeFile(pageSource, page) != 0) {
+      EFOpenError error(request.PageName);
+      error.SetPath(pageSource);
+      throw error;
+    }
   }
   result.PagePath = JoinPath(target, request.PageName);
   WriteWhole(target, request.PageName, page, mode);

@@ -32,6 +32,7 @@
 
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,9 @@ struct PublishRequest {
   std::function<void(int done, int total)> Progress;
   // Called on a worker before each picture; lets tests hold the workers.
   std::function<void()> BeforeEachPicture;
+  // The page itself when the build kept it in memory (a picture folder that
+  // cannot be written); else it is read from the picture folder.
+  std::optional<std::string> Page;
 };
 
 struct PublishResult {

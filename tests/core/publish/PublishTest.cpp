@@ -3,7 +3,11 @@
 // picture removed from the album while a stranger's file lies in the
 // published folder; then the places where a publish could lose something of
 // the user's.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 #include <csetjmp>
 #include <cstdio>  // jpeglib.h needs FILE and size_t declared first
@@ -187,13 +191,33 @@ TEST(PublishTest, MixedFolderThenUnchangedThenPictureRemoved) {
 
 namespace {
 
+// Sets or clears the immutable flag of a folder and its files: not even
+// root may then change them. False where the file system or the process
+// cannot.
+bool SetImmutable(const std::string& folder, bool on) {
+  std::vector<std::string> paths{folder};
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    paths.push_back(entry.path().string());
+  bool all = true;
+  for (const std::string& path : paths) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int flags = 0;
+    all = all && fd >= 0 && ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+    all = all && ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    if (fd >= 0) close(fd);
+  }
+  return all;
+}
+
 // Publishing where something of the user's could be lost. Each row
 // arranges the picture folder (DSC_0001.JPG and b.bmp) and the published
-// folder ($WEB), and says how the publish ends: refused, with neither
-// folder changed.
+// folder ($WEB), and says how the publish ends; the picture folder is never
+// changed, and the published folder only where the publish succeeded.
 struct SafetyRow {
   const char* Name;
   std::function<void(const TempDir& pictures, const std::string& web)> Arrange;
+  bool ReadOnlyPictures;
   int Status;
   std::string Out, Err;  // with $WEB and $PICTURES for the folders
 };
@@ -209,7 +233,12 @@ TEST_P(PublishSafetyTest, LosesNothingOfTheUsers) {
   row.Arrange(pictures, web);
   const FolderState picturesBefore = ReadFolderState(pictures.Path());
   const FolderState webBefore = ReadFolderState(web);
+  if (row.ReadOnlyPictures && !SetImmutable(pictures.Path(), true)) {
+    SetImmutable(pictures.Path(), false);
+    GTEST_SKIP() << "the picture folder cannot be made immutable here";
+  }
   const CliResult r = RunCli({"--publish", web, pictures.Path()});
+  if (row.ReadOnlyPictures) SetImmutable(pictures.Path(), false);
   auto placed = [&](std::string text) {
     for (const auto& [name, path] : {std::pair{"$WEB", web}, {"$PICTURES", pictures.Path()}})
       for (std::size_t at; (at = text.find(name)) != std::string::npos;)
@@ -220,8 +249,19 @@ TEST_P(PublishSafetyTest, LosesNothingOfTheUsers) {
   EXPECT_EQ(r.Out, placed(row.Out));
   EXPECT_EQ(r.Err.substr(0, r.Err.find("Usage: ")), placed(row.Err));
   EXPECT_EQ(DescribeDifferences(picturesBefore, ReadFolderState(pictures.Path())), "");
-  EXPECT_EQ(DescribeDifferences(webBefore, ReadFolderState(web)), "");
+  if (r.Status != 0) {
+    EXPECT_EQ(DescribeDifferences(webBefore, ReadFolderState(web)), "");
+    return;
+  }
+  // Published from memory: the page a writable copy of the folder builds.
+  TempDir copy;
+  CopyFolder(pictures.Path(), copy.Path());
+  ASSERT_EQ(RunCli({copy.Path()}).Status, 0);
+  EXPECT_EQ(ReadFileBytes(web + "/album.html"), copy.Read("album.html"));
+  EXPECT_EQ(ReadFileBytes(web + "/b.bmp"), pictures.Read("b.bmp"));
 }
+
+const std::string Mine = "<HTML>\r\n<!--INC TN.INC -->\r\n<!--INC DLM.INC -->\r\n</HTML>\r\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, PublishSafetyTest,
@@ -233,12 +273,20 @@ INSTANTIATE_TEST_SUITE_P(
                     WriteFileBytes(web + "/album.html", "a hand-written page");
                     WriteFileBytes(web + "/b.jpg", "not needed");
                   },
-                  1, "",
+                  false, 1, "",
                   "$WEB: Nothing was published, so as not to replace files that publishing did "
                   "not make: dsc_0001.jpg, album.html.\n"},
+        SafetyRow{
+            "ReadOnlyPictureFolderWithItsOwnTemplate",
+            [](const TempDir& pictures, const std::string&) { pictures.Write("album.SRC", Mine); },
+            true, 0, "Published 2 pictures (2 made, 0 up to date) to $WEB\n$WEB/album.html\n",
+            "ambrelin-build: note: $PICTURES: the picture folder cannot be written; the "
+            "album was built in memory and the folder left as it was\n"
+            "ambrelin-build: warning: DSC_0001.JPG: the page links it as dsc_0001.jpg, "
+            "which this folder does not have (--lowercase-names renames it)\n"},
         SafetyRow{"TargetIsAFile",
-                  [](const TempDir&, const std::string& web) { WriteFileBytes(web, "a file"); }, 2,
-                  "", "ambrelin-build: $WEB: DIR is not a folder\n"}),
+                  [](const TempDir&, const std::string& web) { WriteFileBytes(web, "a file"); },
+                  false, 2, "", "ambrelin-build: $WEB: DIR is not a folder\n"}),
     [](const ::testing::TestParamInfo<SafetyRow>& info) { return std::string(info.param.Name); });
 
 }  // namespace
