@@ -154,8 +154,9 @@ std::string CurrentDirectory() {
 int BuildFolder(const std::string& folderArg, const Options& options, const VersionInfo& version,
                 const CommandProcess& process, std::ostream& out, std::ostream& err) {
   StreamMessages messages(out, err);
+  std::string folder;
   try {
-    const std::string folder = EnterFolder(folderArg, CurrentDirectory());
+    folder = EnterFolder(folderArg, CurrentDirectory());
     TIniFile folderSettings;
     const AlbumOptions stored = LoadAlbumOptions(folderSettings, folder);
     AlbumInput input;
@@ -215,7 +216,10 @@ int BuildFolder(const std::string& folderArg, const Options& options, const Vers
     PublishOptions publish{*options.PublishTarget, maxSize, std::nullopt};
     if (inMemory) publish.Page = kept[pageName];
     return PublishBuiltAlbum(folder, state, table, publish, process, out, err);
-  } catch (const Exception& e) {
+  } catch (Exception& e) {
+    // Every error line starts with the path it is about: the folder, when
+    // the error names no file of its own ("Cannot create file album.SRC").
+    if (e.Path().empty()) e.SetPath(folder.empty() ? folderArg : folder);
     messages.ShowErrorMessage(e);
     return BuildFailed;
   }

@@ -1,5 +1,6 @@
 // ambrelin-build run as a separate process on generated folders.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 
@@ -134,9 +135,16 @@ TEST(BuildCommandTest, RefusedInputAndFailures) {
   EXPECT_FALSE(damaged.Exists("album.html"));
   EXPECT_TRUE(dir.Exists("album.html"));  // the next folder is still built
 
+  // Every error line starts with the path it is about.
   const CliResult missing = RunCli({dir.File("no-such-folder")});
   EXPECT_EQ(missing.Status, 1);
-  EXPECT_EQ(missing.Err, "File not found.\n");
+  EXPECT_EQ(missing.Err, dir.File("no-such-folder") + ": File not found.\n");
+  TempDir readOnly;
+  readOnly.Write("a.jpg", MakeJpeg(20, 20));
+  chmod(readOnly.Path().c_str(), 0555);  // no write bits: refused to root too
+  const CliResult unwritable = RunCli({readOnly.Path()});
+  EXPECT_EQ(unwritable.Status, 1);
+  EXPECT_EQ(unwritable.Err, readOnly.Path() + ": Cannot create file album.SRC.\n");
 }
 
 TEST(BuildCommandTest, CommandLineErrorsAndHelp) {
