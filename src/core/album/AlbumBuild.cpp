@@ -12,7 +12,7 @@ bool CreateAlbum(AlbumBuildState& state, AlbumInput& input, AlbumEnvironment& en
   BuildFooterFragment(state, env);
   AssemblePage(state, env);
   if (env.KeptFiles) return true;  // the folder is left as it was
-  env.Messages.ShowPlainMessage("Ambrelin created!");
+  if (env.AnnounceCreated) env.Messages.ShowPlainMessage("Ambrelin created!");
   if (env.FolderSettings)
     SaveAlbumOptions(*env.FolderSettings, {input.Title, input.IndexName, input.IncludeFileNames});
   return true;

@@ -50,6 +50,9 @@ struct AlbumEnvironment {
   // included: each file is kept here instead (a folder that cannot be
   // written, published from memory). The folder's template is still read.
   AlbumFiles* KeptFiles = nullptr;
+  // "Ambrelin created!" ends a build that wrote its files; the main
+  // window's publish goes on to its progress without it.
+  bool AnnounceCreated = true;
 };
 
 // The state of the last build; each build overwrites it.

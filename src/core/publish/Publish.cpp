@@ -440,6 +440,12 @@ void RefuseStrangersFiles(const std::string& target, const std::vector<std::stri
   RefuseStrangers(target, ReadManifest(target), NeededCopies(pictures), pageName);
 }
 
+std::string PublishedSummary(const PublishResult& result) {
+  return "Published " + std::to_string(result.Published) + " pictures (" +
+         std::to_string(result.Made) + " made, " + std::to_string(result.UpToDate) +
+         " up to date) to " + result.TargetPath;
+}
+
 std::string ProposedPublishFolder(const std::string& pictureFolder,
                                   const std::string& lastPublished) {
   if (!lastPublished.empty()) return lastPublished;

@@ -102,6 +102,10 @@ PublishTargetProblem PublishTargetProblemOf(const std::string& folder, const std
 void RefuseStrangersFiles(const std::string& target, const std::vector<std::string>& pictures,
                           const std::string& pageName);
 
+// What a publish did, as both front-ends say it: "Published N pictures (M
+// made, K up to date) to DIR".
+std::string PublishedSummary(const PublishResult& result);
+
 // The folder that choosing a published folder starts from: the one last
 // published to, when there is one, else a new folder beside the picture
 // folder named after it: "FOLDER-web".

@@ -243,8 +243,10 @@ void TfrmMain::btnCreateClick() {
 }
 
 // The album build behind "&Create Album", from the boxes and the file list;
-// true when the album was written.
-bool TfrmMain::CreateAlbumFromBoxes() {
+// true when the album was written. For a publish it shows neither "Ambrelin
+// created!" nor the lower-case question (the published copies are
+// lower-cased).
+bool TfrmMain::CreateAlbumFromBoxes(bool forPublishing) {
   const BusyPointer busy;
   AlbumInput input;
   input.Title = ToLocal(ui->Edit1->text());
@@ -256,6 +258,7 @@ bool TfrmMain::CreateAlbumFromBoxes() {
   env.DateTime = State.DateTime;
   env.Probe = Probe;
   env.FolderSettings = &State.FolderSettings;
+  env.AnnounceCreated = !forPublishing;
   // The build may rewrite the index name (also when it refuses the input
   // or fails later): the box shows what it made of it.
   const OnScopeExit writeBack([&] {
@@ -264,7 +267,7 @@ bool TfrmMain::CreateAlbumFromBoxes() {
   });
   if (!CreateAlbum(Build, input, env)) return false;
   AlbumPictures = AlbumPictureNames(Build, State.Table);
-  OfferLowerCaseNames(input.PictureFiles);
+  if (!forPublishing) OfferLowerCaseNames(input.PictureFiles);
   return true;
 }
 
@@ -327,7 +330,7 @@ void TfrmMain::btnPublishClick() {
     // needs stop the publish here, named in the error box.
     RefuseStrangersFiles(target, ui->FLB1->Lines(),
                          PageFileName(AlbumBaseNameOf(ToLocal(ui->Edit2->text()))));
-    if (!CreateAlbumFromBoxes()) return;
+    if (!CreateAlbumFromBoxes(true)) return;
     PublishRequest request;
     request.PictureDirectory = State.PictureDirectory;
     request.Pictures = AlbumPictures;
@@ -340,10 +343,13 @@ void TfrmMain::btnPublishClick() {
       const OnScopeExit ended([&] { Run.reset(); });
       result = Run->Run(this, std::move(request));
     }
-    if (result.Cancelled) return;
+    if (result.Cancelled) {
+      State.Messages.ShowPlainMessage("Publishing was cancelled; " + result.TargetPath +
+                                      " keeps its previous page.");
+      return;
+    }
     SavePublishFolder(State.FolderSettings, target);
-    State.Messages.ShowPlainMessage("Published " + std::to_string(result.Published) +
-                                    " pictures to " + target);
+    State.Messages.ShowPlainMessage(PublishedSummary(result));
   });
 }
 

@@ -66,10 +66,13 @@ class TfrmMain : public QWidget {
   void btnCreateClick();
   void btnAboutClick();
   void btnExitClick();
-  // Asks for the target folder, builds the album as btnCreateClick does,
-  // then publishes it (core/publish/Publish.h) on worker threads while a
-  // progress dialog with a Cancel button runs; ends with "Published N
-  // pictures to DIR" and remembers the folder in the folder's settings.
+  // Asks for the target folder, refuses a file, a folder inside the picture
+  // folder and someone else's files under needed names, builds the album
+  // as btnCreateClick does but without its boxes, then publishes it
+  // (core/publish/Publish.h) on worker threads while a progress dialog with
+  // a Cancel button runs. Ends with one box saying what was published, or
+  // that the publish was cancelled, and remembers the folder in the
+  // folder's settings.
   void btnPublishClick();
 
   // True while a publish's threads run.
@@ -88,7 +91,7 @@ class TfrmMain : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  bool CreateAlbumFromBoxes();
+  bool CreateAlbumFromBoxes(bool forPublishing = false);
   void StopPublishing();
   void ApplyFonts(int pixelsPerInch);
   void ShowStartFolder();

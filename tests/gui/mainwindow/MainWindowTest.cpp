@@ -326,8 +326,8 @@ TEST_F(MainWindowTest, PublishBuildsThenPublishesWithProgressCancelAndClose) {
   });
   publish->click();
   EXPECT_EQ(label, "Publishing 0/2");
-  EXPECT_EQ(Messages.Boxes, (std::vector<Box>{{Box::Plain, "Ambrelin created!"},
-                                              {Box::Plain, "Published 2 pictures to " + web}}));
+  const Box published{Box::Plain, "Published 2 pictures (2 made, 0 up to date) to " + web};
+  EXPECT_EQ(Messages.Boxes, std::vector<Box>{published});
   const std::string page = Start.Read("album.html");
   EXPECT_EQ(ReadFileBytes(web + "/album.html"), page);
   EXPECT_EQ(ReadFileBytes(web + "/b.bmp"), Start.Read("b.bmp"));
@@ -348,7 +348,8 @@ TEST_F(MainWindowTest, PublishBuildsThenPublishesWithProgressCancelAndClose) {
   });
   publish->click();
   EXPECT_EQ(preselected, (std::vector<std::string>{"", web}));
-  EXPECT_EQ(Messages.Boxes, (std::vector<Box>{{Box::Plain, "Ambrelin created!"}}));
+  EXPECT_EQ(Messages.Boxes, (std::vector<Box>{{Box::Plain, "Publishing was cancelled; " + web +
+                                                               " keeps its previous page."}}));
   EXPECT_NE(Start.Read("album.html"), page);
   EXPECT_EQ(ReadFileBytes(web + "/album.html"), page);
   EXPECT_FALSE(Window->Publishing());
