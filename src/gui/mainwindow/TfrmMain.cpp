@@ -17,6 +17,7 @@
 #include "core/album/LowerCaseNames.h"
 #include "core/folder/DescriptionFile.h"
 #include "core/pictures/FileFormats.h"
+#include "core/platform/FileSystem.h"
 #include "core/platform/LocalText.h"
 #include "gui/common/WindowScaling.h"
 #include "gui/mainwindow/TDirectoryListBox.h"
@@ -245,8 +246,9 @@ void TfrmMain::btnCreateClick() {
 // The album build behind "&Create Album", from the boxes and the file list;
 // true when the album was written. For a publish it shows neither "Ambrelin
 // created!" nor the lower-case question (the published copies are
-// lower-cased).
-bool TfrmMain::CreateAlbumFromBoxes(bool forPublishing) {
+// lower-cased), and with kept it writes nothing into the picture folder,
+// the options included, and keeps the files there.
+bool TfrmMain::CreateAlbumFromBoxes(bool forPublishing, AlbumFiles* kept) {
   const BusyPointer busy;
   AlbumInput input;
   input.Title = ToLocal(ui->Edit1->text());
@@ -257,7 +259,8 @@ bool TfrmMain::CreateAlbumFromBoxes(bool forPublishing) {
   env.Screen = State.Screen;
   env.DateTime = State.DateTime;
   env.Probe = Probe;
-  env.FolderSettings = &State.FolderSettings;
+  env.FolderSettings = kept ? nullptr : &State.FolderSettings;
+  env.KeptFiles = kept;
   env.AnnounceCreated = !forPublishing;
   // The build may rewrite the index name (also when it refuses the input
   // or fails later): the box shows what it made of it.
@@ -330,11 +333,16 @@ void TfrmMain::btnPublishClick() {
     // needs stop the publish here, named in the error box.
     RefuseStrangersFiles(target, ui->FLB1->Lines(),
                          PageFileName(AlbumBaseNameOf(ToLocal(ui->Edit2->text()))));
-    if (!CreateAlbumFromBoxes(true)) return;
+    // A picture folder that cannot be written (a card, a share, a disc) is
+    // published from an album built in memory.
+    const bool inMemory = IsWriteProtected(State.PictureDirectory);
+    AlbumFiles kept;
+    if (!CreateAlbumFromBoxes(true, inMemory ? &kept : nullptr)) return;
     PublishRequest request;
     request.PictureDirectory = State.PictureDirectory;
     request.Pictures = AlbumPictures;
     request.PageName = PageFileName(Build.AlbumBaseName);
+    if (inMemory) request.Page = kept[request.PageName];
     request.Target = target;
     request.BeforeEachPicture = PublishHook;
     PublishResult result;
@@ -346,6 +354,12 @@ void TfrmMain::btnPublishClick() {
     if (result.Cancelled) {
       State.Messages.ShowPlainMessage("Publishing was cancelled; " + result.TargetPath +
                                       " keeps its previous page.");
+      return;
+    }
+    if (inMemory) {
+      State.Messages.ShowPlainMessage(PublishedSummary(result) +
+                                      "\nThe picture folder cannot be written and was left as "
+                                      "it was: the album was built in memory.");
       return;
     }
     SavePublishFolder(State.FolderSettings, target);

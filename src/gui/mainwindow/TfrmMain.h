@@ -68,7 +68,8 @@ class TfrmMain : public QWidget {
   void btnExitClick();
   // Asks for the target folder, refuses a file, a folder inside the picture
   // folder and someone else's files under needed names, builds the album
-  // as btnCreateClick does but without its boxes, then publishes it
+  // as btnCreateClick does but without its boxes (in memory when the
+  // picture folder cannot be written), then publishes it
   // (core/publish/Publish.h) on worker threads while a progress dialog with
   // a Cancel button runs. Ends with one box saying what was published, or
   // that the publish was cancelled, and remembers the folder in the
@@ -91,7 +92,7 @@ class TfrmMain : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  bool CreateAlbumFromBoxes(bool forPublishing = false);
+  bool CreateAlbumFromBoxes(bool forPublishing = false, AlbumFiles* kept = nullptr);
   void StopPublishing();
   void ApplyFonts(int pixelsPerInch);
   void ShowStartFolder();

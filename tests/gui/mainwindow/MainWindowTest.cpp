@@ -310,9 +310,10 @@ TEST_F(MainWindowTest, PublishBuildsThenPublishesWithProgressCancelAndClose) {
   Create();
   const std::string web = RealFolderPath(Other.Path()) + "/web";
   std::vector<std::string> preselected;
+  std::string chosen = web;
   Window->SetFolderChooser([&](const std::string& folder) {
     preselected.push_back(folder);
-    return web;
+    return chosen;
   });
   auto gate = std::make_shared<Gate>();
   Window->SetPublishHook([&gate] { gate->Wait(); });
@@ -353,6 +354,25 @@ TEST_F(MainWindowTest, PublishBuildsThenPublishesWithProgressCancelAndClose) {
   EXPECT_NE(Start.Read("album.html"), page);
   EXPECT_EQ(ReadFileBytes(web + "/album.html"), page);
   EXPECT_FALSE(Window->Publishing());
+
+  // A picture folder that cannot be written is published from memory and
+  // left as it was, its settings included.
+  Messages.Boxes.clear();
+  gate = std::make_shared<Gate>();
+  gate->Release();
+  Find<QCheckBox>("cb1")->setChecked(true);  // a page the folder does not have
+  const std::string folderFiles = Start.Read("album.html") + Start.Read("AmbrelinDir.INI");
+  chosen = web + "-2";
+  chmod(StartPath().c_str(), 0555);  // no write bits: refused to root too
+  publish->click();
+  chmod(StartPath().c_str(), 0755);
+  chosen = web;
+  const Box fromMemory{Box::Plain, "Published 2 pictures (2 made, 0 up to date) to " + web +
+                                       "-2\nThe picture folder cannot be written and was left "
+                                       "as it was: the album was built in memory."};
+  EXPECT_EQ(Messages.Boxes, std::vector<Box>{fromMemory});
+  EXPECT_EQ(Start.Read("album.html") + Start.Read("AmbrelinDir.INI"), folderFiles);
+  EXPECT_NE(ReadFileBytes(web + "-2/album.html"), Start.Read("album.html"));
 
   // Closing the window while publishing: the threads end before it closes.
   gate = std::make_shared<Gate>();
