@@ -5,7 +5,6 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QEvent>
-#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -20,6 +19,7 @@
 #include "core/platform/FileSystem.h"
 #include "core/platform/LocalText.h"
 #include "gui/common/WindowScaling.h"
+#include "gui/mainwindow/PublishFolderDialog.h"
 #include "gui/mainwindow/TDirectoryListBox.h"
 #include "gui/mainwindow/TDriveComboBox.h"
 #include "gui/mainwindow/TFileListBox.h"
@@ -106,9 +106,8 @@ TfrmMain::TfrmMain(MainState& state, QWidget* parent)
   connect(ui->btnAbout, &QPushButton::clicked, this, [this] { btnAboutClick(); });
   connect(ui->btnExit, &QPushButton::clicked, this, [this] { btnExitClick(); });
   connect(ui->btnPublish, &QPushButton::clicked, this, [this] { btnPublishClick(); });
-  ChooseFolder = [this](const std::string& preselected) {
-    return ToLocal(QFileDialog::getExistingDirectory(this, QStringLiteral("Publish the album to"),
-                                                     FromLocal(preselected)));
+  ChooseFolder = [this](const std::string& proposed) {
+    return ChoosePublishFolder(this, proposed);
   };
 
   FormCreate();
@@ -316,7 +315,8 @@ void TfrmMain::btnPublishClick() {
   if (Run) return;  // one publish at a time
   Guard.Run([&] {
     if (!ChooseFolder) return;
-    const std::string target = ChooseFolder(LoadPublishFolder(State.FolderSettings));
+    const std::string target = ChooseFolder(
+        ProposedPublishFolder(State.PictureDirectory, LoadPublishFolder(State.FolderSettings)));
     if (target.empty()) return;
     switch (PublishTargetProblemOf(State.PictureDirectory, target)) {
       case PublishTargetProblem::InsideFolder:

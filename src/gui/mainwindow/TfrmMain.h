@@ -35,8 +35,9 @@ using DescriptionEditor = std::function<void(MainState&)>;
 // Shows the About box without making it modal, with the given version line.
 using AboutBoxShower = std::function<void(const std::string& versionText)>;
 
-// Asks for a folder, the given one preselected; "" when the user cancels.
-using FolderChooser = std::function<std::string(const std::string& preselected)>;
+// Asks for a folder, the given one proposed (it need not exist yet); ""
+// when the user cancels.
+using FolderChooser = std::function<std::string(const std::string& proposed)>;
 
 class TfrmMain : public QWidget {
   Q_OBJECT
@@ -52,7 +53,8 @@ class TfrmMain : public QWidget {
   void SetAboutBox(AboutBoxShower showAbout) { ShowAbout = std::move(showAbout); }
   // The editor that btnEditDesc opens; none: descriptions are only loaded.
   void SetDescriptionEditor(DescriptionEditor editor) { Editor = std::move(editor); }
-  // How btnPublish asks for the target folder (QFileDialog unless replaced).
+  // How btnPublish asks for the target folder (ChoosePublishFolder unless
+  // replaced).
   void SetFolderChooser(FolderChooser chooser) { ChooseFolder = std::move(chooser); }
   // Called on a publishing worker before each picture (tests hold them).
   void SetPublishHook(std::function<void()> hook) { PublishHook = std::move(hook); }
@@ -66,7 +68,8 @@ class TfrmMain : public QWidget {
   void btnCreateClick();
   void btnAboutClick();
   void btnExitClick();
-  // Asks for the target folder, refuses a file, a folder inside the picture
+  // Asks for the target folder (the last one, or "FOLDER-web" beside the
+  // picture folder), refuses a file, a folder inside the picture
   // folder and someone else's files under needed names, builds the album
   // as btnCreateClick does but without its boxes (in memory when the
   // picture folder cannot be written), then publishes it

@@ -348,7 +348,7 @@ TEST_F(MainWindowTest, PublishBuildsThenPublishesWithProgressCancelAndClose) {
     gate->Release();
   });
   publish->click();
-  EXPECT_EQ(preselected, (std::vector<std::string>{"", web}));
+  EXPECT_EQ(preselected, (std::vector<std::string>{StartPath() + "-web", web}));
   EXPECT_EQ(Messages.Boxes, (std::vector<Box>{{Box::Plain, "Publishing was cancelled; " + web +
                                                                " keeps its previous page."}}));
   EXPECT_NE(Start.Read("album.html"), page);
