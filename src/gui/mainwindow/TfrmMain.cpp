@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QShowEvent>
 #include <algorithm>
@@ -55,6 +56,31 @@ class OnScopeExit {
 
  private:
   Action Run;
+};
+
+// The window's controls take no input for the scope (a publish runs under
+// its progress dialog); the window itself can still be closed. The focus
+// returns where it was.
+class ControlsDisabled {
+ public:
+  explicit ControlsDisabled(QWidget& window) : Focus(window.focusWidget()) {
+    for (QWidget* control : window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+      if (!control->isWindow() && control->isEnabled()) {
+        control->setEnabled(false);
+        Disabled.emplace_back(control);
+      }
+  }
+  ~ControlsDisabled() {
+    for (const QPointer<QWidget>& control : Disabled)
+      if (control) control->setEnabled(true);
+    if (Focus) Focus->setFocus();
+  }
+  ControlsDisabled(const ControlsDisabled&) = delete;
+  ControlsDisabled& operator=(const ControlsDisabled&) = delete;
+
+ private:
+  QPointer<QWidget> Focus;
+  std::vector<QPointer<QWidget>> Disabled;
 };
 
 }  // namespace
@@ -313,6 +339,7 @@ void TfrmMain::btnExitClick() {
 
 void TfrmMain::btnPublishClick() {
   if (Run) return;  // one publish at a time
+  ClosedWhilePublishing = false;
   Guard.Run([&] {
     if (!ChooseFolder) return;
     const std::string target = ChooseFolder(
@@ -349,8 +376,10 @@ void TfrmMain::btnPublishClick() {
     {
       Run = std::make_unique<PublishProgress>();
       const OnScopeExit ended([&] { Run.reset(); });
+      const ControlsDisabled busy(*this);
       result = Run->Run(this, std::move(request));
     }
+    if (ClosedWhilePublishing) return;  // the window has closed: nothing more to say
     if (result.Cancelled) {
       State.Messages.ShowPlainMessage("Publishing was cancelled; " + result.TargetPath +
                                       " keeps its previous page.");
@@ -376,6 +405,7 @@ void TfrmMain::StopPublishing() {
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
+  if (Run) ClosedWhilePublishing = true;
   StopPublishing();
   QWidget::closeEvent(event);
 }

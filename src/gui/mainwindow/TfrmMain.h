@@ -91,7 +91,8 @@ class TfrmMain : public QWidget {
  protected:
   void showEvent(QShowEvent* event) override;
   void changeEvent(QEvent* event) override;
-  // A publish still running is cancelled and its threads joined first.
+  // A publish still running is cancelled and its threads joined; then the
+  // window closes.
   void closeEvent(QCloseEvent* event) override;
 
  private:
@@ -118,6 +119,7 @@ class TfrmMain : public QWidget {
   FolderChooser ChooseFolder;
   std::function<void()> PublishHook;
   std::unique_ptr<PublishProgress> Run;  // the publish under way
+  bool ClosedWhilePublishing = false;
   int FolderChangeCount = 0;
   // During start-up: the "PicDirPath" write was refused once already and is
   // not reported a second time by the folder handling.
