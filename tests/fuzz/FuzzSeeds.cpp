@@ -196,7 +196,7 @@ std::vector<Seed> WebCopySeeds() {
 }
 
 std::vector<Seed> ManifestSeeds() {
-  const std::string head = "ambrelin-publish 1\n";
+  const std::string head = "ambrelin-publish 2\n";
   return {
       {"two", head + "a.jpg\tA.JPG\t1000\t1765000000123456789\t2048\t1\t800\n" +
                   "chart.wmf\tChart.WMF\t300\t1765000000000000000\t2048\t1\t300\n"},
@@ -205,7 +205,9 @@ std::vector<Seed> ManifestSeeds() {
       {"paths", head + "../x\tx\t1\t2\t0\t1\t3\n/etc/x\tx\t1\t2\t0\t1\t3\n" +
                     "%2E%2E%2Fx\tx\t1\t2\t0\t1\t3\n..\tx\t1\t2\t0\t1\t3\n"},
       {"damaged", head + "a.jpg\tA.JPG\t-1\t2\t0\t1\n%zz\tb\t1\t2\t3\t4\t5\n"},
-      {"other-version", "ambrelin-publish 2\na.jpg\ta.jpg\t1\t2\t0\t1\t3\n"},
+      {"pages", head + "page\talbum.html\npage\t..%2Fx\npage\tindex%0A.html\n"},
+      {"first-version", "ambrelin-publish 1\na.jpg\ta.jpg\t1\t2\t0\t1\t3\n"},
+      {"other-version", "ambrelin-publish 3\na.jpg\ta.jpg\t1\t2\t0\t1\t3\n"},
   };
 }
 

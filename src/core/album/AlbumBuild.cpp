@@ -11,8 +11,16 @@ bool CreateAlbum(AlbumBuildState& state, AlbumInput& input, AlbumEnvironment& en
   BuildPictureFragment(state, input, env);
   BuildFooterFragment(state, env);
   AssemblePage(state, env);
-  env.Messages.ShowPlainMessage("Ambrelin created!");
+  if (env.KeptFiles) return true;  // the folder is left as it was
+  if (env.AnnounceCreated) env.Messages.ShowPlainMessage("Ambrelin created!");
   if (env.FolderSettings)
     SaveAlbumOptions(*env.FolderSettings, {input.Title, input.IndexName, input.IncludeFileNames});
   return true;
+}
+
+void WriteAlbumFile(const AlbumEnvironment& env, const std::string& name, const TextLines& lines) {
+  if (env.KeptFiles)
+    (*env.KeptFiles)[name] = JoinTextLines(lines);
+  else
+    WriteTextFile(env.PictureDirectory, name, lines);
 }

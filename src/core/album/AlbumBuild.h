@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,9 @@ struct AlbumInput {
   std::vector<std::string> PictureFiles;  // the file list, in its order
 };
 
+// Files of a build kept in memory instead of written: their bytes by name.
+using AlbumFiles = std::map<std::string, std::string>;
+
 // What a build works with besides its input.
 struct AlbumEnvironment {
   AlbumEnvironment(std::string pictureDirectory, ImageTable& table, const VersionInfo& version,
@@ -42,6 +46,13 @@ struct AlbumEnvironment {
   QDateTime (*Clock)() = BuildInstant;
   PictureProbe Probe;                        // the last successful measurement
   const TIniFile* FolderSettings = nullptr;  // where the options are stored
+  // When set, the build writes nothing into the picture folder, the options
+  // included: each file is kept here instead (a folder that cannot be
+  // written, published from memory). The folder's template is still read.
+  AlbumFiles* KeptFiles = nullptr;
+  // "Ambrelin created!" ends a build that wrote its files; the main
+  // window's publish goes on to its progress without it.
+  bool AnnounceCreated = true;
 };
 
 // The state of the last build; each build overwrites it.
@@ -63,9 +74,14 @@ inline constexpr const char* FooterFileName = "DLM.INC";
 inline constexpr const char* EmailFileName = "Email.Inc";
 
 // The whole build behind "&Create Album". Returns true when the album was
-// written, "Ambrelin created!" was shown and the options were stored.
+// written, "Ambrelin created!" was shown and the options were stored (or,
+// with KeptFiles, the album was built in memory).
 // Errors of the steps pass to the caller and end the build where they occur.
 bool CreateAlbum(AlbumBuildState& state, AlbumInput& input, AlbumEnvironment& env);
+
+// How the steps write a file of the build: into the picture folder, or into
+// KeptFiles when set.
+void WriteAlbumFile(const AlbumEnvironment& env, const std::string& name, const TextLines& lines);
 
 // Captures the date and time, checks title and index name (one message per
 // missing input), derives AlbumBaseName (rewriting input.IndexName when it
@@ -74,6 +90,10 @@ void ValidateAlbumInput(AlbumBuildState& state, AlbumInput& input, AlbumEnvironm
 
 // The index name reduced to what follows its last "\", ":" or "/".
 std::string IndexNameWithoutFolder(const std::string& indexName);
+
+// The AlbumBaseName that a build derives from an index name: what follows
+// its last "\", ":" or "/", up to its first ".".
+std::string AlbumBaseNameOf(const std::string& indexName);
 
 void PrepareTemplate(AlbumBuildState& state, const AlbumInput& input, const AlbumEnvironment& env);
 void BuildThumbnailFragment(AlbumBuildState& state, const AlbumInput& input,

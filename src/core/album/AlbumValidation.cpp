@@ -6,6 +6,11 @@ std::string IndexNameWithoutFolder(const std::string& indexName) {
   return cut == std::string::npos ? indexName : indexName.substr(cut + 1);
 }
 
+std::string AlbumBaseNameOf(const std::string& indexName) {
+  const std::string name = IndexNameWithoutFolder(indexName);
+  return name.substr(0, name.find('.'));
+}
+
 void ValidateAlbumInput(AlbumBuildState& state, AlbumInput& input, AlbumEnvironment& env) {
   const QDateTime now = env.Clock();
   state.BuildDate = FormatBuildDate(now.date(), env.DateTime);
@@ -18,16 +23,14 @@ void ValidateAlbumInput(AlbumBuildState& state, AlbumInput& input, AlbumEnvironm
     state.InputInvalid = true;
   }
 
+  // A name that is blank once trimmed holds no ".": its base name is itself.
   const std::string name = IndexNameWithoutFolder(input.IndexName);
+  state.AlbumBaseName = AlbumBaseNameOf(input.IndexName);
   if (TrimControl(name).empty()) {
     env.Messages.ShowInformationDialog("The index file name is missing!");
     state.InputInvalid = true;
-    state.AlbumBaseName = name;
-  } else if (const auto dot = name.find('.'); dot != std::string::npos) {
-    state.AlbumBaseName = name.substr(0, dot);
+  } else if (name.find('.') != std::string::npos) {
     input.IndexName = state.AlbumBaseName;
-  } else {
-    state.AlbumBaseName = name;
   }
 
   if (!state.InputInvalid) BuildImageTable(env.Table, input.PictureFiles);

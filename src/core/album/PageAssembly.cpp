@@ -17,7 +17,7 @@ void BuildFooterFragment(AlbumBuildState& state, const AlbumEnvironment& env) {
           PageText(state.BuildTime) + ".<BR>",
       "</Font>",
   };
-  WriteTextFile(env.PictureDirectory, FooterFileName, state.FooterLines);
+  WriteAlbumFile(env, FooterFileName, state.FooterLines);
 }
 
 namespace {
@@ -68,5 +68,5 @@ void AssemblePage(AlbumBuildState& state, const AlbumEnvironment& env) {
         break;
     }
   }
-  WriteTextFile(env.PictureDirectory, PageFileName(state.AlbumBaseName), page);
+  WriteAlbumFile(env, PageFileName(state.AlbumBaseName), page);
 }

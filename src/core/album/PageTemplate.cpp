@@ -40,5 +40,5 @@ void PrepareTemplate(AlbumBuildState& state, const AlbumInput& input, const Albu
     return;
   }
   state.TemplateLines = DefaultTemplateLines(input.Title, env.Version);
-  WriteTextFile(env.PictureDirectory, name, state.TemplateLines);
+  WriteAlbumFile(env, name, state.TemplateLines);
 }

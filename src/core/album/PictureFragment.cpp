@@ -72,5 +72,5 @@ void BuildPictureFragment(AlbumBuildState& state, const AlbumInput& input, Album
   // Kept only once every picture was measured, so a failure leaves the
   // previous file and no half-built lines.
   state.PictureLines = std::move(lines);
-  WriteTextFile(env.PictureDirectory, PictureFileName, state.PictureLines);
+  WriteAlbumFile(env, PictureFileName, state.PictureLines);
 }

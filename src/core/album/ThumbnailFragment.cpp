@@ -26,5 +26,5 @@ void BuildThumbnailFragment(AlbumBuildState& state, const AlbumInput& input,
   }
   lines.push_back("</TABLE>");
   lines.push_back("</P>");
-  WriteTextFile(env.PictureDirectory, ThumbnailFileName, lines);
+  WriteAlbumFile(env, ThumbnailFileName, lines);
 }

@@ -14,6 +14,7 @@
 #include "core/pictures/FileFormats.h"
 #include "core/platform/Errors.h"
 #include "core/platform/FileSystem.h"
+#include "core/platform/SafeFile.h"
 #include "core/publish/Publish.h"
 #include "core/shell/VersionInfo.h"
 
@@ -130,9 +131,15 @@ bool ParseArguments(const std::vector<std::string>& args, Options& options, std:
     problem = "--publish needs a folder";
     return false;
   }
-  if (PublishTargetInsideFolder(options.Folders[0], *options.PublishTarget)) {
-    problem = "DIR must not be FOLDER or lie inside it";
-    return false;
+  switch (PublishTargetProblemOf(options.Folders[0], *options.PublishTarget)) {
+    case PublishTargetProblem::InsideFolder:
+      problem = "DIR must not be FOLDER or lie inside it";
+      return false;
+    case PublishTargetProblem::NotAFolder:
+      problem = *options.PublishTarget + ": DIR is not a folder";
+      return false;
+    case PublishTargetProblem::None:
+      break;
   }
   return true;
 }
@@ -148,8 +155,9 @@ std::string CurrentDirectory() {
 int BuildFolder(const std::string& folderArg, const Options& options, const VersionInfo& version,
                 const CommandProcess& process, std::ostream& out, std::ostream& err) {
   StreamMessages messages(out, err);
+  std::string folder;
   try {
-    const std::string folder = EnterFolder(folderArg, CurrentDirectory());
+    folder = EnterFolder(folderArg, CurrentDirectory());
     TIniFile folderSettings;
     const AlbumOptions stored = LoadAlbumOptions(folderSettings, folder);
     AlbumInput input;
@@ -158,9 +166,20 @@ int BuildFolder(const std::string& folderArg, const Options& options, const Vers
     input.IncludeFileNames = options.IncludeFileNames.value_or(stored.IncludeFileNames);
     input.PictureFiles = ListPictureFiles(folder, PictureFileMask());
 
+    // Before anything is written or built: a publish that would replace
+    // someone else's files is refused, naming them.
+    const bool publishing = options.PublishTarget.has_value();
+    if (publishing)
+      RefuseStrangersFiles(*options.PublishTarget, input.PictureFiles,
+                           PageFileName(AlbumBaseNameOf(input.IndexName)));
+    // A picture folder that cannot be written (a card, a share, a disc) is
+    // published from an album built in memory; nothing is written to it,
+    // no rename and no settings either.
+    const bool inMemory = publishing && IsWriteProtected(folder);
+
     // Renamed before the build, so the page's lower-cased links find them.
     std::vector<LowerCaseRename> renames;
-    if (options.LowerCaseNames) {
+    if (options.LowerCaseNames && !inMemory) {
       renames = RenamePicturesToLowerCase(folder, input.PictureFiles);
       try {
         RenameDescriptionRecordsOf(folder, renames);
@@ -174,10 +193,18 @@ int BuildFolder(const std::string& folderArg, const Options& options, const Vers
     ImageTable table;
     AlbumEnvironment env(folder, table, version, messages);
     env.DateTime = DateTimeSettingsFromLocale(QLocale::system());
-    env.FolderSettings = &folderSettings;
+    AlbumFiles kept;
+    env.FolderSettings = inMemory ? nullptr : &folderSettings;
+    env.KeptFiles = inMemory ? &kept : nullptr;
     AlbumBuildState state;
     if (!CreateAlbum(state, input, env)) return InputRefused;
-    out << ResolvePath(folder, PageFileName(state.AlbumBaseName)) << '\n';
+    const std::string pageName = PageFileName(state.AlbumBaseName);
+    if (inMemory)
+      err << "ambrelin-build: note: " << folder
+          << ": the picture folder cannot be written; the album was built in memory and the "
+             "folder left as it was\n";
+    else
+      out << ResolvePath(folder, pageName) << '\n';
     for (const std::string& name : PicturesMissedByLowerCaseLinks(folder, input.PictureFiles)) {
       const auto rename =
           std::find_if(renames.begin(), renames.end(),
@@ -187,9 +214,13 @@ int BuildFolder(const std::string& folderArg, const Options& options, const Vers
     if (!options.PublishTarget) return BuildSucceeded;
     int maxSize = DefaultPublishMaxSize;
     if (options.MaxSize) ParseMaxSize(*options.MaxSize, maxSize);
-    return PublishBuiltAlbum(folder, state, table, {*options.PublishTarget, maxSize}, process, out,
-                             err);
-  } catch (const Exception& e) {
+    PublishOptions publish{*options.PublishTarget, maxSize, std::nullopt};
+    if (inMemory) publish.Page = kept[pageName];
+    return PublishBuiltAlbum(folder, state, table, publish, process, out, err);
+  } catch (Exception& e) {
+    // Every error line starts with the path it is about: the folder, when
+    // the error names no file of its own ("Cannot create file album.SRC").
+    if (e.Path().empty()) e.SetPath(folder.empty() ? folderArg : folder);
     messages.ShowErrorMessage(e);
     return BuildFailed;
   }

@@ -33,6 +33,7 @@ int PublishBuiltAlbum(const std::string& folder, const AlbumBuildState& build,
   request.PageName = PageFileName(build.AlbumBaseName);
   request.Target = options.Target;
   request.MaxSize = options.MaxSize;
+  request.Page = options.Page;
   request.Cancel = process.Interrupted;
   bool progressShown = false;
   if (process.ProgressOnTerminal)
@@ -60,9 +61,7 @@ int PublishBuiltAlbum(const std::string& folder, const AlbumBuildState& build,
       for (const auto& name : result.Metafiles) err << ' ' << name;
       err << '\n';
     }
-    out << "Published " << result.Published << " pictures (" << result.Made << " made, "
-        << result.UpToDate << " up to date) to " << result.TargetPath << '\n'
-        << result.PagePath << '\n';
+    out << PublishedSummary(result) << '\n' << result.PagePath << '\n';
     return BuildSucceeded;
   } catch (const Exception& e) {
     endProgress();

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <functional>
 #include <iosfwd>
+#include <optional>
 #include <string>
 
 #include "core/album/AlbumBuild.h"
@@ -27,6 +28,8 @@ inline constexpr int PublishInterrupted = 130;
 struct PublishOptions {
   std::string Target;
   int MaxSize;
+  // The page when the build kept it in memory; else it is read from folder.
+  std::optional<std::string> Page;
 };
 
 // Publishes the album just built in folder. On standard output: "Published

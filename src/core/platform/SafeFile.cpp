@@ -19,6 +19,15 @@ bool MayWrite(const std::string& path, const struct stat& st) {
 }
 }  // namespace
 
+bool IsWriteProtected(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) == 0) return !MayWrite(path, st);
+  std::string dir = DirectoryOf(path);
+  if (dir.empty()) dir = ".";
+  if (stat(dir.c_str(), &st) != 0) return false;  // the create itself reports it
+  return !MayWrite(dir, st);
+}
+
 mode_t DefaultFileMode() {
   // Read once: umask can only be read by setting it, which must not race
   // with the publishing workers creating files.

@@ -33,6 +33,10 @@ struct SafeWriteOptions {
   mode_t NewFileMode = 0;
 };
 
+// True when the file at path, or the folder where it would be created, may
+// not be written (no write bit at all counts, also for root).
+bool IsWriteProtected(const std::string& path);
+
 // The permission bits of a new file: 0666 less the process's umask.
 mode_t DefaultFileMode();
 

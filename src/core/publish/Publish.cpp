@@ -204,6 +204,73 @@ PublishManifest ReadManifest(const std::string& folder) {
   return ParsePublishManifest(text);
 }
 
+// The copies the page needs, in page order, each with its picture: one per
+// lower-cased name (of two pictures whose names differ only in letter case,
+// the page's links find the one whose name is already lower case).
+std::vector<std::pair<std::string, std::string>> NeededCopies(
+    const std::vector<std::string>& pictures) {
+  std::map<std::string, std::string> sources;
+  for (const std::string& picture : pictures) {
+    const std::string name = PublishedName(picture);
+    auto [at, added] = sources.emplace(name, picture);
+    if (!added && picture == name) at->second = picture;
+  }
+  std::vector<std::pair<std::string, std::string>> copies;
+  std::set<std::string> seen;
+  for (const std::string& picture : pictures) {
+    const std::string name = PublishedName(picture);
+    if (sources[name] == picture && seen.insert(name).second) copies.emplace_back(name, picture);
+  }
+  return copies;
+}
+
+// True when the manifest vouches for name as the publish's own. A manifest
+// from before pages were listed vouches for the page of the present name.
+bool OwnName(const PublishManifest& manifest, const std::string& name,
+             const std::string& pageName) {
+  if (name == PublishManifestName) return manifest.Version != 0;
+  return manifest.Copies.count(name) != 0 || manifest.Pages.count(name) != 0 ||
+         (manifest.Version == 1 && name == pageName);
+}
+
+// Refuses the publish when someone else's file has a name it would write.
+void RefuseStrangers(const std::string& target, const PublishManifest& manifest,
+                     const std::vector<std::pair<std::string, std::string>>& copies,
+                     const std::string& pageName) {
+  std::vector<std::string> names;
+  for (const auto& copy : copies) names.push_back(copy.first);
+  names.push_back(pageName);
+  names.push_back(PublishManifestName);
+  std::vector<std::string> strangers;
+  for (const std::string& name : names) {
+    struct stat st;
+    if (!OwnName(manifest, name, pageName) && lstat(JoinPath(target, name).c_str(), &st) == 0)
+      strangers.push_back(name);
+  }
+  if (strangers.empty()) return;
+  constexpr std::size_t Named = 5;
+  std::string message =
+      "Nothing was published, so as not to replace files that publishing did not make: ";
+  for (std::size_t i = 0; i < strangers.size() && i < Named; ++i)
+    message += (i == 0 ? "" : ", ") + strangers[i];
+  if (strangers.size() > Named)
+    message += " and " + std::to_string(strangers.size() - Named) + " more";
+  EPublishRefused refused(message);
+  refused.SetPath(target);
+  throw refused;
+}
+
+// The pages of the folder that the manifest vouches for and that are still
+// there.
+std::set<std::string> OwnPagesStillThere(const std::string& folder, const PublishManifest& manifest,
+                                         const std::string& pageName) {
+  std::set<std::string> pages = manifest.Pages;
+  if (manifest.Version == 1) pages.insert(pageName);
+  std::erase_if(pages,
+                [&](const std::string& page) { return !IsRegularFile(JoinPath(folder, page)); });
+  return pages;
+}
+
 bool CopyStillThere(const std::string& folder, const ManifestEntry& entry) {
   struct stat st;
   return lstat(JoinPath(folder, entry.Name).c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
@@ -317,34 +384,52 @@ std::vector<std::string> AlbumPictureNames(const AlbumBuildState& build, const I
   return names;
 }
 
-bool PublishTargetInsideFolder(const std::string& folder, const std::string& target) {
+PublishTargetProblem PublishTargetProblemOf(const std::string& folder, const std::string& target) {
   const std::string f = ResolvedPath(folder);
   const std::string t = ResolvedPath(target);
-  return t == f || t.starts_with(f == "/" ? f : f + "/");
+  if (t == f || t.starts_with(f == "/" ? f : f + "/")) return PublishTargetProblem::InsideFolder;
+  struct stat st;
+  if (stat(t.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) return PublishTargetProblem::NotAFolder;
+  return PublishTargetProblem::None;
+}
+
+void RefuseStrangersFiles(const std::string& target, const std::vector<std::string>& pictures,
+                          const std::string& pageName) {
+  if (!IsDirectory(target)) return;
+  RefuseStrangers(target, ReadManifest(target), NeededCopies(pictures), pageName);
+}
+
+std::string PublishedSummary(const PublishResult& result) {
+  return "Published " + std::to_string(result.Published) + " pictures (" +
+         std::to_string(result.Made) + " made, " + std::to_string(result.UpToDate) +
+         " up to date) to " + result.TargetPath;
+}
+
+std::string ProposedPublishFolder(const std::string& pictureFolder,
+                                  const std::string& lastPublished) {
+  if (!lastPublished.empty()) return lastPublished;
+  std::string folder = pictureFolder;
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  const std::string name = FileNameOf(folder);
+  const std::string parent = DirectoryOf(folder);
+  return JoinPath(parent.empty() ? "/" : parent, name.empty() ? "web" : name + "-web");
 }
 
 PublishResult PublishAlbum(const PublishRequest& request) {
   PublishResult result;
   result.TargetPath = EnsureTarget(request.Target);
   const std::string& target = result.TargetPath;
-  RemoveLeftovers(target);
   const PublishManifest previous = ReadManifest(target);
+  const std::vector<std::pair<std::string, std::string>> copies = NeededCopies(request.Pictures);
+  RefuseStrangers(target, previous, copies, request.PageName);
+  RemoveLeftovers(target);
 
-  // The copies the page needs: one per lower-cased name (of two pictures
-  // whose names differ only in letter case, the page's links find the one
-  // whose name is already lower case).
-  std::map<std::string, std::string> sources;
-  for (const std::string& picture : request.Pictures) {
-    const std::string name = PublishedName(picture);
-    auto [at, added] = sources.emplace(name, picture);
-    if (!added && picture == name) at->second = picture;
-  }
   std::vector<CopyJob> jobs;
   PublishManifest manifest = previous;
+  manifest.Pages = OwnPagesStillThere(target, previous, request.PageName);
   std::set<std::string> needed;
-  for (const std::string& picture : request.Pictures) {
-    const std::string name = PublishedName(picture);
-    if (sources[name] != picture || !needed.insert(name).second) continue;
+  for (const auto& [name, picture] : copies) {
+    needed.insert(name);
     CopyJob job{name, picture, ResolvePath(request.PictureDirectory, picture),
                 PictureKindOfFile(picture)};
     if (job.Kind == PictureKind::Metafile) result.Metafiles.push_back(name);
@@ -354,9 +439,9 @@ PublishResult PublishAlbum(const PublishRequest& request) {
       error.SetPath(job.SourcePath);
       throw error;
     }
-    const auto old = previous.find(name);
+    const auto old = previous.Copies.find(name);
     const bool upToDate =
-        old != previous.end() && old->second.SourceName == picture &&
+        old != previous.Copies.end() && old->second.SourceName == picture &&
         old->second.SourceSize == static_cast<std::uint64_t>(st.st_size) &&
         old->second.SourceModified == ModifiedNanoseconds(st) &&
         old->second.RulesVersion == CopyRulesVersion &&
@@ -373,7 +458,7 @@ PublishResult PublishAlbum(const PublishRequest& request) {
   workers.Run(result.UpToDate, result.Published);
   result.Made = workers.MadeCount();
   for (const ManifestEntry& entry : workers.Entries())
-    if (!entry.Name.empty()) manifest[entry.Name] = entry;
+    if (!entry.Name.empty()) manifest.Copies[entry.Name] = entry;
 
   const std::string manifestPath = JoinPath(target, PublishManifestName);
   auto writeManifest = [&] {
@@ -392,20 +477,26 @@ PublishResult PublishAlbum(const PublishRequest& request) {
     return result;
   }
 
+  // Listed from the moment it is written: the page is the publish's own.
+  manifest.Pages.insert(request.PageName);
   writeManifest();
   std::string page;
-  const std::string pageSource = ResolvePath(request.PictureDirectory, request.PageName);
-  if (ReadWholeFile(pageSource, page) != 0) {
-    EFOpenError error(request.PageName);
-    error.SetPath(pageSource);
-    throw error;
+  if (request.Page) {
+    page = *request.Page;
+  } else {
+    const std::string pageSource = ResolvePath(request.PictureDirectory, request.PageName);
+    if (ReadWholeFile(pageSource, page) != 0) {
+      EFOpenError error(request.PageName);
+      error.SetPath(pageSource);
+      throw error;
+    }
   }
   result.PagePath = JoinPath(target, request.PageName);
   WriteWhole(target, request.PageName, page);
 
   // The old page is replaced: the copies only it used can go.
   bool dropped = false;
-  for (auto it = manifest.begin(); it != manifest.end();) {
+  for (auto it = manifest.Copies.begin(); it != manifest.Copies.end();) {
     if (needed.count(it->first) != 0) {
       ++it;
       continue;
@@ -413,7 +504,7 @@ PublishResult PublishAlbum(const PublishRequest& request) {
     if (RemovableName(it->first, request.PageName) && CopyStillThere(target, it->second) &&
         unlink(JoinPath(target, it->first).c_str()) == 0)
       ++result.Removed;
-    it = manifest.erase(it);
+    it = manifest.Copies.erase(it);
     dropped = true;
   }
   if (dropped) writeManifest();

@@ -14,6 +14,10 @@
 //   manifest lists and the album no longer uses is removed once the new
 //   page is in place; nothing else in the folder is ever removed, and only
 //   the names the page needs are written.
+// - Nothing of anyone else is replaced: a file of the folder that the
+//   manifest does not list (as a copy, or as a page publishing wrote) is
+//   someone else's. When one has a name the publish needs, the publish is
+//   refused before anything is written, naming those files.
 // - Safe: every file is written under a temporary name in the folder
 //   (".ambrelin-tmp-" and six characters), flushed and renamed into place;
 //   the manifest and then the page come last. A publish that stops half-way
@@ -28,11 +32,13 @@
 
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/album/AlbumBuild.h"
 #include "core/folder/ImageTable.h"
+#include "core/platform/Errors.h"
 #include "core/publish/JpegWebCopy.h"
 
 struct PublishRequest {
@@ -49,6 +55,9 @@ struct PublishRequest {
   std::function<void(int done, int total)> Progress;
   // Called on a worker before each picture; lets tests hold the workers.
   std::function<void()> BeforeEachPicture;
+  // The page itself when the build kept it in memory (a picture folder that
+  // cannot be written); else it is read from the picture folder.
+  std::optional<std::string> Page;
 };
 
 struct PublishResult {
@@ -62,16 +71,46 @@ struct PublishResult {
   std::vector<std::string> Metafiles;  // copies browsers cannot show, by name
 };
 
+// A publish refused before anything was written; it names the published
+// folder and, in its message, the files that stood in the way.
+class EPublishRefused : public Exception {
+ public:
+  explicit EPublishRefused(const std::string& message) : Exception("EPublishRefused", message) {}
+};
+
 // Publishes the album. Errors raise the program's errors naming the file
 // they are about: the picture (in the picture folder) for reading and
 // decoding, the copy (in the published folder) for writing; the first error
-// of any worker stops the others before their next picture.
+// of any worker stops the others before their next picture. Someone else's
+// files under needed names raise EPublishRefused (RefuseStrangersFiles)
+// before anything is written.
 PublishResult PublishAlbum(const PublishRequest& request);
 
-// True when target is folder itself or lies inside it, after resolving
-// both (symbolic links, "..", relative paths against the current folder);
-// a target that does not exist yet is judged by its parent.
-bool PublishTargetInsideFolder(const std::string& folder, const std::string& target);
+// What is wrong with a published folder, judged before the album is built:
+// it is the picture folder or lies inside it (after resolving symbolic
+// links, ".." and relative paths against the current folder; a folder that
+// does not exist yet is judged by its parent), or it is something other
+// than a folder.
+enum class PublishTargetProblem { None, InsideFolder, NotAFolder };
+PublishTargetProblem PublishTargetProblemOf(const std::string& folder, const std::string& target);
+
+// Raises EPublishRefused, naming target, when files of target that its
+// manifest does not list have names that a publish of pictures with the
+// page pageName would write: the copies, the page or the manifest. The
+// message names the first few of them and how many more there are. A
+// target that does not exist yet passes.
+void RefuseStrangersFiles(const std::string& target, const std::vector<std::string>& pictures,
+                          const std::string& pageName);
+
+// What a publish did, as both front-ends say it: "Published N pictures (M
+// made, K up to date) to DIR".
+std::string PublishedSummary(const PublishResult& result);
+
+// The folder that choosing a published folder starts from: the one last
+// published to, when there is one, else a new folder beside the picture
+// folder named after it: "FOLDER-web".
+std::string ProposedPublishFolder(const std::string& pictureFolder,
+                                  const std::string& lastPublished);
 
 // The pictures the last build put on the page, in page order.
 std::vector<std::string> AlbumPictureNames(const AlbumBuildState& build, const ImageTable& table);

@@ -7,7 +7,9 @@
 
 namespace {
 
-constexpr std::string_view FirstLine = "ambrelin-publish 1";
+constexpr std::string_view FirstLine = "ambrelin-publish 2";
+constexpr std::string_view FirstLineWithoutPages = "ambrelin-publish 1";
+constexpr std::string_view PageField = "page";
 constexpr std::size_t FieldCount = 7;
 
 std::string EncodeName(std::string_view name) {
@@ -70,9 +72,18 @@ PublishManifest ParsePublishManifest(std::string_view text) {
   std::vector<std::string_view> lines = Split(text, '\n');
   for (auto& line : lines)
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  if (lines.empty() || lines[0] != FirstLine) return manifest;
+  if (lines.empty()) return manifest;
+  if (lines[0] == FirstLine)
+    manifest.Version = 2;
+  else if (lines[0] == FirstLineWithoutPages)
+    manifest.Version = 1;
+  else
+    return manifest;
   for (std::size_t i = 1; i < lines.size(); ++i) {
     const std::vector<std::string_view> fields = Split(lines[i], '\t');
+    std::string page;
+    if (fields.size() == 2 && fields[0] == PageField && DecodeName(fields[1], page))
+      manifest.Pages.insert(std::move(page));
     if (fields.size() != FieldCount) continue;
     ManifestEntry entry;
     if (!DecodeName(fields[0], entry.Name) || !DecodeName(fields[1], entry.SourceName) ||
@@ -80,7 +91,7 @@ PublishManifest ParsePublishManifest(std::string_view text) {
         !ReadNumber(fields[4], entry.MaxSize) || !ReadNumber(fields[5], entry.RulesVersion) ||
         !ReadNumber(fields[6], entry.CopySize))
       continue;
-    manifest[entry.Name] = std::move(entry);
+    manifest.Copies[entry.Name] = std::move(entry);
   }
   return manifest;
 }
@@ -88,11 +99,13 @@ PublishManifest ParsePublishManifest(std::string_view text) {
 std::string FormatPublishManifest(const PublishManifest& manifest) {
   std::string text(FirstLine);
   text += '\n';
-  for (const auto& [name, e] : manifest) {
+  for (const auto& [name, e] : manifest.Copies) {
     text += EncodeName(e.Name) + '\t' + EncodeName(e.SourceName) + '\t' +
             std::to_string(e.SourceSize) + '\t' + std::to_string(e.SourceModified) + '\t' +
             std::to_string(e.MaxSize) + '\t' + std::to_string(e.RulesVersion) + '\t' +
             std::to_string(e.CopySize) + '\n';
   }
+  for (const std::string& page : manifest.Pages)
+    text += std::string(PageField) + '\t' + EncodeName(page) + '\n';
   return text;
 }

@@ -83,8 +83,7 @@ Resampler::Taps Resampler::MakeTaps(int inSize, int outSize) {
 
 Resampler::Resampler(int inWidth, int inHeight, int channels, int outWidth, int outHeight,
                      std::uint8_t* out)
-    : InWidth(inWidth),
-      InHeight(inHeight),
+    : InHeight(inHeight),
       Channels(channels),
       OutWidth(outWidth),
       OutHeight(outHeight),

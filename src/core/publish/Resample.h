@@ -43,7 +43,7 @@ class Resampler {
   void FilterAcross(const std::uint8_t* row, std::int16_t* into) const;
   void WriteOutputRows();
 
-  int InWidth, InHeight, Channels, OutWidth, OutHeight;
+  int InHeight, Channels, OutWidth, OutHeight;
   std::uint8_t* Out;
   Taps Across, Down;
   // The rows filtered across, row r at slot r % RingRows.

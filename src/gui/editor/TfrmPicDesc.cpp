@@ -367,6 +367,11 @@ void TfrmPicDesc::showEvent(QShowEvent* event) {
   if (event->spontaneous()) return;  // restored from minimized: no new opening
   qApp->installEventFilter(KeyPreview.get());
   FormShow();
+  // Every opening starts in the description box, where the user writes: the
+  // control that had the focus when the window closed (Exit, the name box)
+  // would otherwise take the first keys. The name box already shows picture
+  // 1's name, so leaving it prepares no rename.
+  ui->memDesc->setFocus(Qt::OtherFocusReason);
 }
 
 void TfrmPicDesc::hideEvent(QHideEvent* event) {

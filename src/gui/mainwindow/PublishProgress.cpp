@@ -34,7 +34,10 @@ PublishResult PublishProgress::Run(QWidget* parent, PublishRequest request) {
     progress.setObjectName(QStringLiteral("PublishProgress"));
     progress.setWindowTitle(QStringLiteral("Ambrelin"));
     progress.setCancelButtonText(QStringLiteral("Cancel"));
-    progress.setWindowModality(Qt::WindowModal);
+    // Not modal: a modal dialog would keep the window system's close of the
+    // main window from reaching it. The caller keeps the main window's
+    // controls from input meanwhile.
+    progress.setWindowModality(Qt::NonModal);
     progress.setMinimumDuration(0);
     progress.setAutoClose(false);
     progress.setAutoReset(false);
@@ -55,6 +58,7 @@ PublishResult PublishProgress::Run(QWidget* parent, PublishRequest request) {
     poll.start();
     if (!Finished) loop.exec();  // also left when the application quits
   }
+  if (!Finished) Cancel = true;  // the application quits
   if (Thread.joinable()) Thread.join();
   if (Error) std::rethrow_exception(Error);
   return Result;

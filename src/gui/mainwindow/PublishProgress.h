@@ -20,9 +20,11 @@ class PublishProgress {
   PublishProgress(const PublishProgress&) = delete;
   PublishProgress& operator=(const PublishProgress&) = delete;
 
-  // Publishes under a window-modal progress dialog over parent; returns
-  // when the publish has ended. Cancel stops the workers before their next
-  // picture. Errors of the publish are raised here, on the calling thread.
+  // Publishes under a progress dialog over parent (not modal: the caller
+  // keeps the parent's controls from input); returns when the publish has
+  // ended, or has been cancelled because the application quits. Cancel
+  // stops the workers before their next picture. Errors of the publish are
+  // raised here, on the calling thread.
   PublishResult Run(QWidget* parent, PublishRequest request);
 
   // True while the publish's thread runs.

@@ -5,9 +5,9 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QEvent>
-#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QShowEvent>
 #include <algorithm>
@@ -17,8 +17,11 @@
 #include "core/album/LowerCaseNames.h"
 #include "core/folder/DescriptionFile.h"
 #include "core/pictures/FileFormats.h"
+#include "core/platform/FileSystem.h"
 #include "core/platform/LocalText.h"
+#include "core/platform/SafeFile.h"
 #include "gui/common/WindowScaling.h"
+#include "gui/mainwindow/PublishFolderDialog.h"
 #include "gui/mainwindow/TDirectoryListBox.h"
 #include "gui/mainwindow/TDriveComboBox.h"
 #include "gui/mainwindow/TFileListBox.h"
@@ -54,6 +57,31 @@ class OnScopeExit {
 
  private:
   Action Run;
+};
+
+// The window's controls take no input for the scope (a publish runs under
+// its progress dialog); the window itself can still be closed. The focus
+// returns where it was.
+class ControlsDisabled {
+ public:
+  explicit ControlsDisabled(QWidget& window) : Focus(window.focusWidget()) {
+    for (QWidget* control : window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+      if (!control->isWindow() && control->isEnabled()) {
+        control->setEnabled(false);
+        Disabled.emplace_back(control);
+      }
+  }
+  ~ControlsDisabled() {
+    for (const QPointer<QWidget>& control : Disabled)
+      if (control) control->setEnabled(true);
+    if (Focus) Focus->setFocus();
+  }
+  ControlsDisabled(const ControlsDisabled&) = delete;
+  ControlsDisabled& operator=(const ControlsDisabled&) = delete;
+
+ private:
+  QPointer<QWidget> Focus;
+  std::vector<QPointer<QWidget>> Disabled;
 };
 
 }  // namespace
@@ -105,9 +133,8 @@ TfrmMain::TfrmMain(MainState& state, QWidget* parent)
   connect(ui->btnAbout, &QPushButton::clicked, this, [this] { btnAboutClick(); });
   connect(ui->btnExit, &QPushButton::clicked, this, [this] { btnExitClick(); });
   connect(ui->btnPublish, &QPushButton::clicked, this, [this] { btnPublishClick(); });
-  ChooseFolder = [this](const std::string& preselected) {
-    return ToLocal(QFileDialog::getExistingDirectory(this, QStringLiteral("Publish the album to"),
-                                                     FromLocal(preselected)));
+  ChooseFolder = [this](const std::string& proposed) {
+    return ChoosePublishFolder(this, proposed);
   };
 
   FormCreate();
@@ -243,8 +270,11 @@ void TfrmMain::btnCreateClick() {
 }
 
 // The album build behind "&Create Album", from the boxes and the file list;
-// true when the album was written.
-bool TfrmMain::CreateAlbumFromBoxes() {
+// true when the album was written. For a publish it shows neither "Ambrelin
+// created!" nor the lower-case question (the published copies are
+// lower-cased), and with kept it writes nothing into the picture folder,
+// the options included, and keeps the files there.
+bool TfrmMain::CreateAlbumFromBoxes(bool forPublishing, AlbumFiles* kept) {
   const BusyPointer busy;
   AlbumInput input;
   input.Title = ToLocal(ui->Edit1->text());
@@ -255,7 +285,9 @@ bool TfrmMain::CreateAlbumFromBoxes() {
   env.Screen = State.Screen;
   env.DateTime = State.DateTime;
   env.Probe = Probe;
-  env.FolderSettings = &State.FolderSettings;
+  env.FolderSettings = kept ? nullptr : &State.FolderSettings;
+  env.KeptFiles = kept;
+  env.AnnounceCreated = !forPublishing;
   // The build may rewrite the index name (also when it refuses the input
   // or fails later): the box shows what it made of it.
   const OnScopeExit writeBack([&] {
@@ -264,7 +296,7 @@ bool TfrmMain::CreateAlbumFromBoxes() {
   });
   if (!CreateAlbum(Build, input, env)) return false;
   AlbumPictures = AlbumPictureNames(Build, State.Table);
-  OfferLowerCaseNames(input.PictureFiles);
+  if (!forPublishing) OfferLowerCaseNames(input.PictureFiles);
   return true;
 }
 
@@ -308,32 +340,60 @@ void TfrmMain::btnExitClick() {
 
 void TfrmMain::btnPublishClick() {
   if (Run) return;  // one publish at a time
+  ClosedWhilePublishing = false;
   Guard.Run([&] {
     if (!ChooseFolder) return;
-    const std::string target = ChooseFolder(LoadPublishFolder(State.FolderSettings));
+    const std::string target = ChooseFolder(
+        ProposedPublishFolder(State.PictureDirectory, LoadPublishFolder(State.FolderSettings)));
     if (target.empty()) return;
-    if (PublishTargetInsideFolder(State.PictureDirectory, target)) {
-      State.Messages.ShowInformationDialog(
-          "The publish folder must not be the picture folder or lie inside it!");
-      return;
+    switch (PublishTargetProblemOf(State.PictureDirectory, target)) {
+      case PublishTargetProblem::InsideFolder:
+        State.Messages.ShowInformationDialog(
+            "The publish folder must not be the picture folder or lie inside it!");
+        return;
+      case PublishTargetProblem::NotAFolder:
+        State.Messages.ShowInformationDialog("The publish folder must not be a file!");
+        return;
+      case PublishTargetProblem::None:
+        break;
     }
-    if (!CreateAlbumFromBoxes()) return;
+    // Before the build: someone else's files under the names the album
+    // needs stop the publish here, named in the error box.
+    RefuseStrangersFiles(target, ui->FLB1->Lines(),
+                         PageFileName(AlbumBaseNameOf(ToLocal(ui->Edit2->text()))));
+    // A picture folder that cannot be written (a card, a share, a disc) is
+    // published from an album built in memory.
+    const bool inMemory = IsWriteProtected(State.PictureDirectory);
+    AlbumFiles kept;
+    if (!CreateAlbumFromBoxes(true, inMemory ? &kept : nullptr)) return;
     PublishRequest request;
     request.PictureDirectory = State.PictureDirectory;
     request.Pictures = AlbumPictures;
     request.PageName = PageFileName(Build.AlbumBaseName);
+    if (inMemory) request.Page = kept[request.PageName];
     request.Target = target;
     request.BeforeEachPicture = PublishHook;
     PublishResult result;
     {
       Run = std::make_unique<PublishProgress>();
       const OnScopeExit ended([&] { Run.reset(); });
+      const ControlsDisabled busy(*this);
       result = Run->Run(this, std::move(request));
     }
-    if (result.Cancelled) return;
+    if (ClosedWhilePublishing) return;  // the window has closed: nothing more to say
+    if (result.Cancelled) {
+      State.Messages.ShowPlainMessage("Publishing was cancelled; " + result.TargetPath +
+                                      " keeps its previous page.");
+      return;
+    }
+    if (inMemory) {
+      State.Messages.ShowPlainMessage(PublishedSummary(result) +
+                                      "\nThe picture folder cannot be written and was left as "
+                                      "it was: the album was built in memory.");
+      return;
+    }
     SavePublishFolder(State.FolderSettings, target);
-    State.Messages.ShowPlainMessage("Published " + std::to_string(result.Published) +
-                                    " pictures to " + target);
+    State.Messages.ShowPlainMessage(PublishedSummary(result));
   });
 }
 
@@ -346,6 +406,7 @@ void TfrmMain::StopPublishing() {
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
+  if (Run) ClosedWhilePublishing = true;
   StopPublishing();
   QWidget::closeEvent(event);
 }

@@ -35,8 +35,9 @@ using DescriptionEditor = std::function<void(MainState&)>;
 // Shows the About box without making it modal, with the given version line.
 using AboutBoxShower = std::function<void(const std::string& versionText)>;
 
-// Asks for a folder, the given one preselected; "" when the user cancels.
-using FolderChooser = std::function<std::string(const std::string& preselected)>;
+// Asks for a folder, the given one proposed (it need not exist yet); ""
+// when the user cancels.
+using FolderChooser = std::function<std::string(const std::string& proposed)>;
 
 class TfrmMain : public QWidget {
   Q_OBJECT
@@ -52,7 +53,8 @@ class TfrmMain : public QWidget {
   void SetAboutBox(AboutBoxShower showAbout) { ShowAbout = std::move(showAbout); }
   // The editor that btnEditDesc opens; none: descriptions are only loaded.
   void SetDescriptionEditor(DescriptionEditor editor) { Editor = std::move(editor); }
-  // How btnPublish asks for the target folder (QFileDialog unless replaced).
+  // How btnPublish asks for the target folder (ChoosePublishFolder unless
+  // replaced).
   void SetFolderChooser(FolderChooser chooser) { ChooseFolder = std::move(chooser); }
   // Called on a publishing worker before each picture (tests hold them).
   void SetPublishHook(std::function<void()> hook) { PublishHook = std::move(hook); }
@@ -66,10 +68,15 @@ class TfrmMain : public QWidget {
   void btnCreateClick();
   void btnAboutClick();
   void btnExitClick();
-  // Asks for the target folder, builds the album as btnCreateClick does,
-  // then publishes it (core/publish/Publish.h) on worker threads while a
-  // progress dialog with a Cancel button runs; ends with "Published N
-  // pictures to DIR" and remembers the folder in the folder's settings.
+  // Asks for the target folder (the last one, or "FOLDER-web" beside the
+  // picture folder), refuses a file, a folder inside the picture
+  // folder and someone else's files under needed names, builds the album
+  // as btnCreateClick does but without its boxes (in memory when the
+  // picture folder cannot be written), then publishes it
+  // (core/publish/Publish.h) on worker threads while a progress dialog with
+  // a Cancel button runs. Ends with one box saying what was published, or
+  // that the publish was cancelled, and remembers the folder in the
+  // folder's settings.
   void btnPublishClick();
 
   // True while a publish's threads run.
@@ -84,11 +91,12 @@ class TfrmMain : public QWidget {
  protected:
   void showEvent(QShowEvent* event) override;
   void changeEvent(QEvent* event) override;
-  // A publish still running is cancelled and its threads joined first.
+  // A publish still running is cancelled and its threads joined; then the
+  // window closes.
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  bool CreateAlbumFromBoxes();
+  bool CreateAlbumFromBoxes(bool forPublishing = false, AlbumFiles* kept = nullptr);
   void StopPublishing();
   void ApplyFonts(int pixelsPerInch);
   void ShowStartFolder();
@@ -111,6 +119,7 @@ class TfrmMain : public QWidget {
   FolderChooser ChooseFolder;
   std::function<void()> PublishHook;
   std::unique_ptr<PublishProgress> Run;  // the publish under way
+  bool ClosedWhilePublishing = false;
   int FolderChangeCount = 0;
   // During start-up: the "PicDirPath" write was refused once already and is
   // not reported a second time by the folder handling.

@@ -1,5 +1,6 @@
 // ambrelin-build run as a separate process on generated folders.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 
@@ -134,25 +135,36 @@ TEST(BuildCommandTest, RefusedInputAndFailures) {
   EXPECT_FALSE(damaged.Exists("album.html"));
   EXPECT_TRUE(dir.Exists("album.html"));  // the next folder is still built
 
+  // Every error line starts with the path it is about.
   const CliResult missing = RunCli({dir.File("no-such-folder")});
   EXPECT_EQ(missing.Status, 1);
-  EXPECT_EQ(missing.Err, "File not found.\n");
+  EXPECT_EQ(missing.Err, dir.File("no-such-folder") + ": File not found.\n");
+  TempDir readOnly;
+  readOnly.Write("a.jpg", MakeJpeg(20, 20));
+  chmod(readOnly.Path().c_str(), 0555);  // no write bits: refused to root too
+  const CliResult unwritable = RunCli({readOnly.Path()});
+  EXPECT_EQ(unwritable.Status, 1);
+  EXPECT_EQ(unwritable.Err, readOnly.Path() + ": Cannot create file album.SRC.\n");
 }
 
 TEST(BuildCommandTest, CommandLineErrorsAndHelp) {
   EXPECT_EQ(RunCli({}).Status, 2);
   EXPECT_EQ(RunCli({"--bogus", "x"}).Status, 2);
   EXPECT_EQ(RunCli({"--title"}).Status, 2);
-  // Publishing: one FOLDER, DIR outside it, a size of 0 to 65535 pixels.
+  // Publishing: one FOLDER, DIR a folder outside it, a size of 0 to 65535
+  // pixels; refused before anything is built.
   TempDir dir;
   dir.Write("a.jpg", MakeJpeg(20, 20));
   const std::string web = dir.Path() + "-web";
+  TempDir other;
+  other.Write("web", "a file, not a folder");
   for (const std::vector<std::string>& args :
        std::vector<std::vector<std::string>>{{"--publish", web},
                                              {"--publish", web, dir.Path(), dir.Path()},
                                              {"--publish", dir.Path(), dir.Path()},
                                              {"--publish", dir.File("web"), dir.Path()},
                                              {"--publish", dir.Path() + "/./web/../", dir.Path()},
+                                             {"--publish", other.File("web"), dir.Path()},
                                              {"--publish=", dir.Path()},
                                              {"--max-size", "100", dir.Path()},
                                              {"--publish", web, "--max-size", "-1", dir.Path()},

@@ -45,9 +45,9 @@ TEST(PublishWriteFailureTest, FileSizeLimitHalfWayKeepsThePreviousPageAndWholeFi
   const FolderState state = ReadFolderState(web.Path());
   EXPECT_EQ(state.at("album.html").Bytes, "first page\r\n");
   const PublishManifest manifest = ParsePublishManifest(state.at(PublishManifestName).Bytes);
-  ASSERT_EQ(manifest.size(), 5u);
+  ASSERT_EQ(manifest.Copies.size(), 5u);
   int second = 0;
-  for (const auto& [name, entry] : manifest) {
+  for (const auto& [name, entry] : manifest.Copies) {
     SCOPED_TRACE(name);
     const std::string expected =
         entry.SourceSize == version(name, 95).size() ? version(name, 95) : version(name, 70);

@@ -8,6 +8,7 @@
 #include <cstdio>  // jpeglib.h needs FILE and size_t declared first
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -225,7 +226,7 @@ TEST(PublishTest, ManifestEntriesNamingPathsReachNothingOutside) {
     WriteFileBytes(web + "/" + PublishManifestName, manifest + stale);
     if (!row.Kept.empty()) WriteFileBytes(web + "/" + row.Kept, "copy");
     const PublishManifest read = ParsePublishManifest(manifest + stale);
-    EXPECT_EQ(read.size(), row.Kept.empty() ? 1u : 2u);
+    EXPECT_EQ(read.Copies.size(), row.Kept.empty() ? 1u : 2u);
 
     const PublishResult result = PublishAlbum(request);
     EXPECT_EQ(result.UpToDate, 1);
@@ -235,3 +236,93 @@ TEST(PublishTest, ManifestEntriesNamingPathsReachNothingOutside) {
     EXPECT_EQ(ReadFileBytes(web + "/" + PublishManifestName), manifest);
   }
 }
+
+namespace {
+
+// Sets or clears the immutable flag of a folder and its files: not even
+// root may then change them. False where the file system or the process
+// cannot.
+bool SetImmutable(const std::string& folder, bool on) {
+  const std::string command = std::string("chattr -R ") + (on ? "+i '" : "-i '") + folder + "'";
+  return std::system((command + " 2>/dev/null").c_str()) == 0;
+}
+
+// Publishing where something of the user's could be lost. Each row
+// arranges the picture folder (DSC_0001.JPG and b.bmp) and the published
+// folder ($WEB), and says how the publish ends; the picture folder is never
+// changed, and the published folder only where the publish succeeded.
+struct SafetyRow {
+  const char* Name;
+  std::function<void(const TempDir& pictures, const std::string& web)> Arrange;
+  bool ReadOnlyPictures;
+  int Status;
+  std::string Out, Err;  // with $WEB and $PICTURES for the folders
+};
+
+class PublishSafetyTest : public ::testing::TestWithParam<SafetyRow> {};
+
+TEST_P(PublishSafetyTest, LosesNothingOfTheUsers) {
+  const SafetyRow& row = GetParam();
+  TempDir pictures, outside;
+  const std::string web = outside.File("web");
+  pictures.Write("DSC_0001.JPG", MakeJpeg(64, 48));
+  pictures.Write("b.bmp", MakeBmp(8, 6));
+  row.Arrange(pictures, web);
+  const FolderState picturesBefore = ReadFolderState(pictures.Path());
+  const FolderState webBefore = ReadFolderState(web);
+  if (row.ReadOnlyPictures && !SetImmutable(pictures.Path(), true)) {
+    SetImmutable(pictures.Path(), false);
+    GTEST_SKIP() << "the picture folder cannot be made immutable here";
+  }
+  const CliResult r = RunCli({"--publish", web, pictures.Path()});
+  if (row.ReadOnlyPictures) SetImmutable(pictures.Path(), false);
+  auto placed = [&](std::string text) {
+    for (const auto& [name, path] : {std::pair{"$WEB", web}, {"$PICTURES", pictures.Path()}})
+      for (std::size_t at; (at = text.find(name)) != std::string::npos;)
+        text.replace(at, std::string(name).size(), path);
+    return text;
+  };
+  EXPECT_EQ(r.Status, row.Status);
+  EXPECT_EQ(r.Out, placed(row.Out));
+  EXPECT_EQ(r.Err.substr(0, r.Err.find("Usage: ")), placed(row.Err));
+  EXPECT_EQ(DescribeDifferences(picturesBefore, ReadFolderState(pictures.Path())), "");
+  if (r.Status != 0) {
+    EXPECT_EQ(DescribeDifferences(webBefore, ReadFolderState(web)), "");
+    return;
+  }
+  // Published from memory: the page a writable copy of the folder builds.
+  TempDir copy;
+  CopyFolder(pictures.Path(), copy.Path());
+  ASSERT_EQ(RunCli({copy.Path()}).Status, 0);
+  EXPECT_EQ(ReadFileBytes(web + "/album.html"), copy.Read("album.html"));
+}
+
+const std::string Mine = "<HTML>\r\n<!--INC TN.INC -->\r\n<!--INC DLM.INC -->\r\n</HTML>\r\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, PublishSafetyTest,
+    ::testing::Values(
+        SafetyRow{"StrangersFilesUnderNeededNames",
+                  [](const TempDir&, const std::string& web) {
+                    std::filesystem::create_directory(web);
+                    WriteFileBytes(web + "/dsc_0001.jpg", "the user's own picture");
+                    WriteFileBytes(web + "/album.html", "a hand-written page");
+                    WriteFileBytes(web + "/b.jpg", "not needed");
+                  },
+                  false, 1, "",
+                  "$WEB: Nothing was published, so as not to replace files that publishing did "
+                  "not make: dsc_0001.jpg, album.html.\n"},
+        SafetyRow{
+            "ReadOnlyPictureFolderWithItsOwnTemplate",
+            [](const TempDir& pictures, const std::string&) { pictures.Write("album.SRC", Mine); },
+            true, 0, "Published 2 pictures (2 made, 0 up to date) to $WEB\n$WEB/album.html\n",
+            "ambrelin-build: note: $PICTURES: the picture folder cannot be written; the "
+            "album was built in memory and the folder left as it was\n"
+            "ambrelin-build: warning: DSC_0001.JPG: the page links it as dsc_0001.jpg, "
+            "which this folder does not have (--lowercase-names renames it)\n"},
+        SafetyRow{"TargetIsAFile",
+                  [](const TempDir&, const std::string& web) { WriteFileBytes(web, "a file"); },
+                  false, 2, "", "ambrelin-build: $WEB: DIR is not a folder\n"}),
+    [](const ::testing::TestParamInfo<SafetyRow>& info) { return std::string(info.param.Name); });
+
+}  // namespace

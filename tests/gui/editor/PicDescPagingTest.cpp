@@ -139,14 +139,22 @@ TEST_F(PicDescPagingTest, WithASinglePictureBothDirectionsOnlyShowTheirMessages)
   EXPECT_EQ(Counters(), "1 of 1");
 }
 
-TEST_F(PicDescPagingTest, OpeningAgainStartsAtPictureOne) {
+// Whichever control had the focus when the window closed (Exit, the name
+// box), the keys of the next opening go to the description box.
+TEST_F(PicDescPagingTest, OpeningAgainStartsAtPictureOneInTheDescriptionBox) {
   Open(NumberedNames(3));
-  Window->btnPgDnClick();
-  Window->btnPgDnClick();
-  Window->hide();
-  Window->show();
-  EXPECT_EQ(Counters(), "1 of 3");
-  EXPECT_EQ(PicDesc.CurrentPicture, 1);
+  EXPECT_EQ(Window->focusWidget(), Memo());
+  for (const char* last : {"btnExit", "txtFileName", "btnPgDn"}) {
+    Window->btnPgDnClick();
+    Window->btnPgDnClick();
+    Find<QWidget>(last)->setFocus();
+    Window->btnExitClick();
+    Window->show();
+    EXPECT_EQ(Counters(), "1 of 3") << last;
+    EXPECT_EQ(Window->focusWidget(), Memo()) << last;
+    EXPECT_FALSE(PicDesc.RenamePending) << last;
+  }
+  EXPECT_TRUE(TakeBoxes().empty());
 }
 
 TEST_F(PicDescPagingTest, AChangedDescriptionIsWrittenBeforeTheNextPictureIsShown) {

@@ -152,9 +152,10 @@ TEST_F(MainWindowLayoutTest, LayoutIsScaledOnAScreenOf120PixelsPerInch) {
 
 TEST_F(MainWindowLayoutTest, TabOrderSkipsTheFileListAndNoButtonIsTheDefault) {
   Create(96);
-  const std::vector<std::string> expected = {"DCB1",    "DLB1",       "btnCreate",   "btnAbout",
-                                             "btnExit", "btnPublish", "btnEditDesc", "Edit1",
-                                             "Edit2",   "cb1"};
+  // "&Publish..." stands left of "E&xit" and comes before it.
+  const std::vector<std::string> expected = {"DCB1",       "DLB1",    "btnCreate",   "btnAbout",
+                                             "btnPublish", "btnExit", "btnEditDesc", "Edit1",
+                                             "Edit2",      "cb1"};
   // The focus chain from the drive box round to it again, keeping the
   // window's own controls that the Tab key stops at.
   std::vector<std::string> order;
