@@ -52,8 +52,8 @@ struct AlbumBuildState {
   bool InputInvalid = false;
   std::string AlbumBaseName;
   TextLines TemplateLines;
-  TextLines ThumbnailLines;
-  TextLines PictureLines;
+  JoinedLines ThumbnailLines;  // one line per cell part: thousands for a big folder
+  JoinedLines PictureLines;
   TextLines FooterLines;
 };
 
