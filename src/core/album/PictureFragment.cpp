@@ -53,14 +53,18 @@ void BuildPictureFragment(AlbumBuildState& state, const AlbumInput& input, Album
     // The listed name opens the file at once; looking up the lower-cased name
     // ignoring case would read the whole folder for every picture. A picture
     // that has gone is still reported by its lower-cased name. Every error
-    // names the picture's path as on disk (the box's second line).
-    NamingPath(JoinPath(env.PictureDirectory, name), [&] {
-      try {
-        ProbePicture(env.Probe, env.PictureDirectory, name, env.Screen);
-      } catch (const EFOpenError&) {
-        throw EFOpenError(LowerAscii(name));
-      }
-    });
+    // names the picture's path as on disk (the box's second line), made
+    // only then.
+    try {
+      ProbePicture(env.Probe, env.PictureDirectory, name, env.Screen);
+    } catch (const EFOpenError&) {
+      EFOpenError gone(LowerAscii(name));
+      gone.SetPath(JoinPath(env.PictureDirectory, name));
+      throw gone;
+    } catch (Exception& e) {
+      if (e.Path().empty()) e.SetPath(JoinPath(env.PictureDirectory, name));
+      throw;
+    }
     if (input.IncludeFileNames) {
       text.clear();
       AppendPageTextName(text, name);
