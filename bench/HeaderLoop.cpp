@@ -1,11 +1,14 @@
 // The limit an album build is measured against: a bare loop over a folder
 // that reads each JPEG's header with libjpeg-turbo and nothing else. It
 // lists the folder, and for every name ending in .jpg or .jpeg (any letter
-// case) opens the file, hands the decoder 4 KB chunks read with pread on
-// demand (a skipped segment is not read), stops at the frame header and
-// closes the file. No sorting, no names kept, no output but one line.
+// case) opens the file by its path, makes a decompressor, hands it 4 KB
+// chunks read with pread on demand (a skipped segment is not read), stops
+// at the frame header, and destroys the decompressor and closes the file,
+// as a straightforward program does. No sorting, no names kept, no output
+// but one line. --lean opens each file relative to the open folder and
+// keeps one decompressor for all of them: the least work there is.
 //
-//   jpeg_header_loop FOLDER
+//   jpeg_header_loop [--lean] FOLDER
 #include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -14,6 +17,7 @@
 #include <cstdint>
 #include <cstdio>  // jpeglib.h needs FILE and size_t declared first
 #include <cstring>
+#include <string>
 
 #include <jpeglib.h>
 
@@ -27,6 +31,7 @@ struct Reader {
   jpeg_error_mgr Errors;
   jpeg_source_mgr Source;
   std::jmp_buf Exit;
+  bool Kept;  // one decompressor for every file
   int Fd;
   off_t Next;
   JOCTET Buffer[ChunkSize];
@@ -69,41 +74,7 @@ void Skip(j_decompress_ptr info, long count) {
   r.Source.bytes_in_buffer = 0;
 }
 
-// The stored width of the JPEG at fd's start, or -1.
-long Width(Reader& r, int fd) {
-  r.Fd = fd;
-  r.Next = 0;
-  r.Source.next_input_byte = nullptr;
-  r.Source.bytes_in_buffer = 0;
-  if (setjmp(r.Exit)) {
-    jpeg_abort_decompress(&r.Info);
-    return -1;
-  }
-  jpeg_read_header(&r.Info, TRUE);
-  const long width = static_cast<long>(r.Info.image_width);
-  jpeg_abort_decompress(&r.Info);
-  return width;
-}
-
-bool IsJpegName(const char* name) {
-  const char* dot = std::strrchr(name, '.');
-  return dot && dot != name && (strcasecmp(dot, ".jpg") == 0 || strcasecmp(dot, ".jpeg") == 0);
-}
-
-}  // namespace
-
-int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: jpeg_header_loop FOLDER\n");
-    return 2;
-  }
-  const int folder = open(argv[1], O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  DIR* dir = folder < 0 ? nullptr : fdopendir(folder);
-  if (!dir) {
-    std::perror(argv[1]);
-    return 1;
-  }
-  static Reader r;
+void Create(Reader& r) {
   r.Info.err = jpeg_std_error(&r.Errors);
   r.Errors.error_exit = ErrorExit;
   r.Errors.emit_message = Ignore;
@@ -115,12 +86,58 @@ int main(int argc, char** argv) {
   r.Source.resync_to_restart = jpeg_resync_to_restart;
   r.Source.term_source = Nothing;
   r.Info.src = &r.Source;
+}
+
+// The stored width of the JPEG at fd's start, or -1. The decompressor is
+// made here unless one is kept (r.Kept).
+long Width(Reader& r, int fd) {
+  r.Fd = fd;
+  r.Next = 0;
+  r.Source.next_input_byte = nullptr;
+  r.Source.bytes_in_buffer = 0;
+  if (!r.Kept) Create(r);
+  long width = -1;
+  if (setjmp(r.Exit) == 0) {
+    jpeg_read_header(&r.Info, TRUE);
+    width = static_cast<long>(r.Info.image_width);
+  }
+  if (r.Kept)
+    jpeg_abort_decompress(&r.Info);
+  else
+    jpeg_destroy_decompress(&r.Info);
+  return width;
+}
+
+bool IsJpegName(const char* name) {
+  const char* dot = std::strrchr(name, '.');
+  return dot && dot != name && (strcasecmp(dot, ".jpg") == 0 || strcasecmp(dot, ".jpeg") == 0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const bool lean = argc == 3 && std::strcmp(argv[1], "--lean") == 0;
+  if (argc != 2 && !lean) {
+    std::fprintf(stderr, "usage: jpeg_header_loop [--lean] FOLDER\n");
+    return 2;
+  }
+  const std::string path = argv[argc - 1];
+  const int folder = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  DIR* dir = folder < 0 ? nullptr : fdopendir(folder);
+  if (!dir) {
+    std::perror(path.c_str());
+    return 1;
+  }
+  static Reader r;
+  r.Kept = lean;
+  if (lean) Create(r);
 
   long pictures = 0, failures = 0;
   std::uint64_t widths = 0;
   while (const dirent* entry = readdir(dir)) {
     if (entry->d_name[0] == '.' || !IsJpegName(entry->d_name)) continue;
-    const int fd = openat(folder, entry->d_name, O_RDONLY | O_CLOEXEC);
+    const int fd = lean ? openat(folder, entry->d_name, O_RDONLY | O_CLOEXEC)
+                        : open((path + "/" + entry->d_name).c_str(), O_RDONLY | O_CLOEXEC);
     const long width = fd < 0 ? -1 : Width(r, fd);
     if (fd >= 0) close(fd);
     ++pictures;
@@ -129,7 +146,7 @@ int main(int argc, char** argv) {
     else
       widths += static_cast<std::uint64_t>(width);
   }
-  jpeg_destroy_decompress(&r.Info);
+  if (lean) jpeg_destroy_decompress(&r.Info);
   closedir(dir);
   std::printf("%ld pictures, %ld failures, widths %llu\n", pictures, failures,
               static_cast<unsigned long long>(widths));
