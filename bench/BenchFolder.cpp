@@ -108,7 +108,8 @@ BenchFolder MakeBenchFolder(const std::string& folder, const BenchFolderOptions&
   };
 
   for (int i = 0; i < options.JpegCount; ++i)
-    place(pick(i), NumberedName("IMG", i + 1, "JPG", options.UpperCaseNames), PictureKind::Jpeg);
+    place(pick(i), NumberedName(options.JpegPrefix, i + 1, "JPG", options.UpperCaseNames),
+          PictureKind::Jpeg);
 
   std::vector<Encoded> bitmaps{{MakeBmp(1024, 768, 24), 1024, 768, 1024, false, {}},
                                {MakeBmp(600, 800, 8), 600, 800, 600, false, {}}};

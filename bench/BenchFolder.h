@@ -16,6 +16,7 @@ struct BenchFolderOptions {
   int BitmapCount = 20;
   // Camera-style names in capitals ("IMG_00001.JPG"); false: lower case.
   bool UpperCaseNames = true;
+  const char* JpegPrefix = "IMG";  // the JPEGs' names: prefix, "_", number, ".JPG"
   // Hard links to a handful of files instead of copies: no disk space, but
   // every name shares one of a few inodes.
   bool HardLinks = false;

@@ -309,7 +309,7 @@ const cases = [
     // Photo.JPG is not found under photo.jpg. Reported, and warned about.
     name: 'upper-case-names',
     note: true,
-    warnings: ['Photo.JPG: the page links it as photo.jpg, which this folder does not have (--lowercase-names renames it)'],
+    warnings: ['1 picture has capital letters in its name, and the page links it in lower case, which this folder does not find: Photo.JPG (--lowercase-names renames it)'],
     pictures: [jpeg('Photo.JPG', 64, 48), jpeg('lower.jpg', 64, 48)],
   },
   {
@@ -356,8 +356,7 @@ const cases = [
     publishMaxSize: '400',
     http: true,
     warnings: [
-      'DSC_0001.JPG: the page links it as dsc_0001.jpg, which this folder does not have (--lowercase-names renames it)',
-      'IMG_0002.JPG: the page links it as img_0002.jpg, which this folder does not have (--lowercase-names renames it)',
+      '2 pictures have capital letters in their names, and the page links them in lower case, which this folder does not find: DSC_0001.JPG, IMG_0002.JPG (--lowercase-names renames them)',
     ],
     pictures: [
       jpeg('DSC_0001.JPG', 1024, 768),
@@ -665,8 +664,8 @@ async function main() {
       const publishArgs = published ? ['--publish', published, '--max-size', c.publishMaxSize] : [];
       const built = run(options.builder, [...(c.args ?? []), ...publishArgs, c.dir], { env: buildEnv });
       const pageFolder = published || c.dir;
-      // Standard error holds the case warnings this folder expects, nothing else.
-      const warnings = (c.warnings ?? []).map((text) => `ambrelin-build: warning: ${text}\n`).join('');
+      // Standard error holds the case warning this folder expects, nothing else.
+      const warnings = (c.warnings ?? []).map((text) => `ambrelin-build: warning: ${fs.realpathSync(c.dir)}: ${text}\n`).join('');
       if (built.status === 0 && built.stderr !== warnings) fail(`standard error reads ${JSON.stringify(built.stderr)}`);
       const pageLine = built.stdout.trim().split('\n').pop();
       if (built.status !== 0 || !pageLine || !fs.existsSync(pageLine)) {

@@ -18,9 +18,13 @@ bool CreateAlbum(AlbumBuildState& state, AlbumInput& input, AlbumEnvironment& en
   return true;
 }
 
-void WriteAlbumFile(const AlbumEnvironment& env, const std::string& name, const TextLines& lines) {
+void WriteAlbumFile(const AlbumEnvironment& env, const std::string& name, std::string_view bytes) {
   if (env.KeptFiles)
-    (*env.KeptFiles)[name] = JoinTextLines(lines);
+    (*env.KeptFiles)[name] = std::string(bytes);
   else
-    WriteTextFile(env.PictureDirectory, name, lines);
+    WriteTextBytes(env.PictureDirectory, name, bytes);
+}
+
+void WriteAlbumFile(const AlbumEnvironment& env, const std::string& name, const TextLines& lines) {
+  WriteAlbumFile(env, name, JoinTextLines(lines));
 }

@@ -63,8 +63,8 @@ struct AlbumBuildState {
   bool InputInvalid = false;
   std::string AlbumBaseName;
   TextLines TemplateLines;
-  TextLines ThumbnailLines;
-  TextLines PictureLines;
+  JoinedLines ThumbnailLines;  // one line per cell part: thousands for a big folder
+  JoinedLines PictureLines;
   TextLines FooterLines;
 };
 
@@ -79,8 +79,9 @@ inline constexpr const char* EmailFileName = "Email.Inc";
 // Errors of the steps pass to the caller and end the build where they occur.
 bool CreateAlbum(AlbumBuildState& state, AlbumInput& input, AlbumEnvironment& env);
 
-// How the steps write a file of the build: into the picture folder, or into
-// KeptFiles when set.
+// How the steps write a file of the build, given as its bytes or its
+// lines: into the picture folder, or into KeptFiles when set.
+void WriteAlbumFile(const AlbumEnvironment& env, const std::string& name, std::string_view bytes);
 void WriteAlbumFile(const AlbumEnvironment& env, const std::string& name, const TextLines& lines);
 
 // Captures the date and time, checks title and index name (one message per

@@ -4,6 +4,7 @@
 // so the page reads the same whatever charset a server or browser assumes.
 #pragma once
 
+#include <charconv>
 #include <string>
 #include <string_view>
 
@@ -22,3 +23,21 @@ std::string PageTextName(std::string_view fileName);
 // and as Windows-1252 byte by byte where they are not ("Caf&#233;" from
 // "Caf\xC3\xA9" and from "Caf\xE9").
 std::string PageText(std::string_view text);
+
+// The same three appended to out, each in one pass over its text.
+void AppendPageUrlName(std::string& out, std::string_view fileName);
+void AppendPageTextName(std::string& out, std::string_view fileName);
+void AppendPageText(std::string& out, std::string_view text);
+
+// A number as the page writes it, in decimal without leading zeros, held
+// in the object itself (a piece of a line, without a string of its own).
+class Decimal {
+ public:
+  explicit Decimal(long long number)
+      : Length(std::to_chars(Digits, Digits + sizeof Digits, number).ptr - Digits) {}
+  operator std::string_view() const { return {Digits, static_cast<std::size_t>(Length)}; }
+
+ private:
+  char Digits[24];
+  std::ptrdiff_t Length;
+};

@@ -7,10 +7,12 @@
 #include <string>
 #include <vector>
 
-// The pictures of folder (names as listed) whose lower-cased name does not
-// lead to the same file: nothing has that name, or another file has it.
-// Empty on a file system that ignores letter case and when every name is
-// lower-case. A picture that cannot be looked up at all is left out.
+// The pictures of folder (its whole listing, names as listed) whose
+// lower-cased name does not lead to the same file: nothing has that name, or
+// another file has it. Empty on a file system that ignores letter case and
+// when every name is lower-case. Decided from the listing: whether the
+// folder tells letter case apart is asked once, and only a lower-cased name
+// that the listing holds as well is looked up.
 std::vector<std::string> PicturesMissedByLowerCaseLinks(const std::string& folder,
                                                         const std::vector<std::string>& pictures);
 
@@ -38,11 +40,14 @@ std::vector<LowerCaseRename> RenamePicturesToLowerCase(const std::string& folder
 void RenameDescriptionRecordsOf(const std::string& folder,
                                 const std::vector<LowerCaseRename>& renames);
 
-// The warning of the batch front-end, one line without its line end, for a
-// picture of folder that the page does not find. rename is null when no
-// rename was asked for, else what the rename gave.
-std::string LowerCaseWarning(const std::string& folder, const std::string& name,
-                             const LowerCaseRename* rename);
+// The warning of the batch front-end for folder, one line without its line
+// end, about the pictures the page does not find (names, as
+// PicturesMissedByLowerCaseLinks gives them): how many, the first five by
+// name, "and N more", and that --lowercase-names renames them. renames is
+// null when no rename was asked for, else what the rename gave: the line
+// then says that they were not renamed, and why.
+std::string LowerCaseWarning(const std::string& folder, const std::vector<std::string>& names,
+                             const std::vector<LowerCaseRename>* renames);
 
 // The main window's question after a build: how many pictures the page does
 // not find, the first five by name, and whether to rename them.

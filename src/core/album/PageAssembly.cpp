@@ -37,34 +37,60 @@ Marker MarkerOf(const std::string& line) {
   return Marker::None;
 }
 
-void Append(TextLines& to, const TextLines& from) {
-  to.insert(to.end(), from.begin(), from.end());
+void AppendLine(std::string& page, std::string_view line) {
+  page += line;
+  page += "\r\n";
+}
+
+void AppendLines(std::string& page, const TextLines& lines) {
+  for (const std::string& line : lines) AppendLine(page, line);
 }
 }  // namespace
 
 void AssemblePage(AlbumBuildState& state, const AlbumEnvironment& env) {
-  TextLines page;
+  // The page is made as the bytes of its file, the fragments copied in
+  // whole, and written at once: no list of its lines is made.
+  std::size_t size = 0;
   for (const std::string& line : state.TemplateLines) {
     switch (MarkerOf(line)) {
       case Marker::Thumbnails:
-        Append(page, state.ThumbnailLines);
+        size += state.ThumbnailLines.Bytes().size();
         break;
       case Marker::Pictures:
-        Append(page, state.PictureLines);
+        size += state.PictureLines.Bytes().size();
         break;
       case Marker::Footer:
-        Append(page, state.FooterLines);
+        for (const std::string& footer : state.FooterLines) size += footer.size() + 2;
+        break;
+      case Marker::Email:  // its length is known once it is read
+      case Marker::None:
+        size += line.size() + 2;
+        break;
+    }
+  }
+  std::string page;
+  page.reserve(size);
+  for (const std::string& line : state.TemplateLines) {
+    switch (MarkerOf(line)) {
+      case Marker::Thumbnails:
+        page += state.ThumbnailLines.Bytes();
+        break;
+      case Marker::Pictures:
+        page += state.PictureLines.Bytes();
+        break;
+      case Marker::Footer:
+        AppendLines(page, state.FooterLines);
         break;
       case Marker::Email:
         // Read at each marker, so the page has the file as it is now.
         if (IsRegularFile(ResolvePath(env.PictureDirectory, EmailFileName))) {
-          Append(page, ReadTextFile(env.PictureDirectory, EmailFileName));
+          AppendLines(page, ReadTextFile(env.PictureDirectory, EmailFileName));
           break;
         }
-        page.push_back(line);
+        AppendLine(page, line);
         break;
       case Marker::None:
-        page.push_back(line);
+        AppendLine(page, line);
         break;
     }
   }

@@ -29,41 +29,62 @@ DisplaySize FitDisplaySize(int width, int height) {
 }
 
 void BuildPictureFragment(AlbumBuildState& state, const AlbumInput& input, AlbumEnvironment& env) {
-  TextLines lines;
+  JoinedLines lines;
+  const std::size_t count = std::max(state.AlbumPictureCount, 0);
+  // Room for the lines as they come out for names and descriptions that
+  // need no encoding: the fixed text of a picture, the name three times and
+  // the description.
+  std::size_t textBytes = 0;
+  for (std::size_t i = 0; i < std::min(count, env.Table.Entries.size()); ++i)
+    textBytes +=
+        3 * env.Table.Entries[i].NameView().size() + env.Table.Entries[i].DescriptionView().size();
+  lines.reserve(4 + 7 * count, 80 + 180 * count + textBytes);
+
   lines.push_back("<!-- Pictures start here -->");
   lines.push_back("<Font size=3>");
+  std::string url, text;  // one picture at a time, each made once
   int n = state.AlbumPictureCount;
   for (std::size_t i = 0; n > 0; ++i, --n) {
     const PictureEntry& entry = env.Table.Entries[i];
     const std::string name = entry.NameText();
-    const std::string url = PageUrlName(name);
-    lines.push_back("<A Name=AMB" + std::to_string(n) + "></A>");
+    url.clear();
+    AppendPageUrlName(url, name);
+    lines.Add({"<A Name=AMB", Decimal(n), "></A>"});
     // The listed name opens the file at once; looking up the lower-cased name
     // ignoring case would read the whole folder for every picture. A picture
     // that has gone is still reported by its lower-cased name. Every error
-    // names the picture's path as on disk (the box's second line).
-    NamingPath(JoinPath(env.PictureDirectory, name), [&] {
-      try {
-        ProbePicture(env.Probe, env.PictureDirectory, name, env.Screen);
-      } catch (const EFOpenError&) {
-        throw EFOpenError(LowerAscii(name));
-      }
-    });
-    if (input.IncludeFileNames)
-      lines.push_back("<Center><H3>" + PageTextName(name) + "</H3></Center>");
-    lines.push_back("<A HRef=" + url + ">");
+    // names the picture's path as on disk (the box's second line), made
+    // only then.
+    try {
+      ProbePicture(env.Probe, env.PictureDirectory, name, env.Screen);
+    } catch (const EFOpenError&) {
+      EFOpenError gone(LowerAscii(name));
+      gone.SetPath(JoinPath(env.PictureDirectory, name));
+      throw gone;
+    } catch (Exception& e) {
+      if (e.Path().empty()) e.SetPath(JoinPath(env.PictureDirectory, name));
+      throw;
+    }
+    if (input.IncludeFileNames) {
+      text.clear();
+      AppendPageTextName(text, name);
+      lines.Add({"<Center><H3>", text, "</H3></Center>"});
+    }
+    lines.Add({"<A HRef=", url, ">"});
     const DisplaySize size = FitDisplaySize(env.Probe.ProbeWidth, env.Probe.ProbeHeight);
-    const std::string dimensions =
-        " Width=" + std::to_string(size.Width) + " Height=" + std::to_string(size.Height);
     if (env.Probe.Landscape)
-      lines.push_back("  <Center><IMG src=" + url + dimensions + "></Center></A>");
+      lines.Add({"  <Center><IMG src=", url, " Width=", Decimal(size.Width),
+                 " Height=", Decimal(size.Height), "></Center></A>"});
     else
-      lines.push_back("<IMG align=left src=" + url + dimensions + "></A>");
+      lines.Add({"<IMG align=left src=", url, " Width=", Decimal(size.Width),
+                 " Height=", Decimal(size.Height), "></A>"});
     // Written whole, whatever the description's length: a line cut at 255
     // bytes would drop the closing "</Center>" and centre the rest of the
     // page. Characters outside ASCII become references, so an ASCII line is
     // written byte for byte.
-    lines.push_back(PageText("<Center>" + entry.DescriptionText() + "</Center>"));
+    text.clear();
+    AppendPageText(text, entry.DescriptionView());
+    lines.Add({"<Center>", text, "</Center>"});
     if (!env.Probe.Landscape) lines.push_back("<BR Clear = Left>");
     lines.push_back("<HR>");
   }
@@ -72,5 +93,5 @@ void BuildPictureFragment(AlbumBuildState& state, const AlbumInput& input, Album
   // Kept only once every picture was measured, so a failure leaves the
   // previous file and no half-built lines.
   state.PictureLines = std::move(lines);
-  WriteAlbumFile(env, PictureFileName, state.PictureLines);
+  WriteAlbumFile(env, PictureFileName, state.PictureLines.Bytes());
 }

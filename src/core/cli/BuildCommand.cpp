@@ -205,12 +205,13 @@ int BuildFolder(const std::string& folderArg, const Options& options, const Vers
              "folder left as it was\n";
     else
       out << ResolvePath(folder, pageName) << '\n';
-    for (const std::string& name : PicturesMissedByLowerCaseLinks(folder, input.PictureFiles)) {
-      const auto rename =
-          std::find_if(renames.begin(), renames.end(),
-                       [&name](const LowerCaseRename& r) { return r.Name == name; });
-      err << LowerCaseWarning(folder, name, rename == renames.end() ? nullptr : &*rename) << '\n';
-    }
+    // One line for the folder, written at once.
+    const std::vector<std::string> missed =
+        PicturesMissedByLowerCaseLinks(folder, input.PictureFiles);
+    if (!missed.empty())
+      err << "ambrelin-build: warning: " +
+                 LowerCaseWarning(folder, missed, options.LowerCaseNames ? &renames : nullptr) +
+                 '\n';
     if (!options.PublishTarget) return BuildSucceeded;
     int maxSize = DefaultPublishMaxSize;
     if (options.MaxSize) ParseMaxSize(*options.MaxSize, maxSize);

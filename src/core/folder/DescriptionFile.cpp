@@ -3,9 +3,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
-#include <unordered_map>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/platform/Errors.h"
@@ -33,6 +36,17 @@ ssize_t ReadFully(int fd, char* buffer, std::size_t size) {
   return static_cast<ssize_t>(done);
 }
 
+// FNV-1a over the bytes with a-z as A-Z: names equal ignoring ASCII case
+// hash alike.
+std::uint64_t HashIgnoringAsciiCase(std::string_view name) {
+  std::uint64_t hash = 14695981039346656037ull;
+  for (const char c : name) {
+    const auto byte = static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+    hash = (hash ^ byte) * 1099511628211ull;
+  }
+  return hash;
+}
+
 class FileCloser {
  public:
   explicit FileCloser(int fd) : Fd(fd) {}
@@ -49,10 +63,14 @@ void LoadDescriptions(ImageTable& table, const std::string& descriptionFile) {
   if (fd < 0) return;
   FileCloser closer(fd);
 
-  // Entries by upper-cased name, so each record costs one lookup.
-  std::unordered_map<std::string, std::vector<std::size_t>> entriesByName;
-  for (std::size_t i = 0; i < table.Entries.size(); ++i)
-    entriesByName[UpperAscii(table.Entries[i].NameText())].push_back(i);
+  // The entries by a hash of their upper-cased names, sorted, so a record
+  // finds the entries of its name by one binary search over numbers,
+  // without a copy of any name.
+  std::vector<std::pair<std::uint64_t, std::uint32_t>> byHash;
+  byHash.reserve(table.Entries.size());
+  for (std::uint32_t i = 0; i < table.Entries.size(); ++i)
+    byHash.emplace_back(HashIgnoringAsciiCase(table.Entries[i].NameView()), i);
+  std::sort(byHash.begin(), byHash.end());
 
   std::vector<char> buffer(PictureEntry::RecordSize * 256);
   for (;;) {
@@ -60,12 +78,17 @@ void LoadDescriptions(ImageTable& table, const std::string& descriptionFile) {
     if (n < 0) throw EInOutError(InOutCodeFromErrno(errno));
     const std::size_t whole = static_cast<std::size_t>(n) / PictureEntry::RecordSize;
     for (std::size_t r = 0; r < whole; ++r) {
-      PictureEntry record;
-      std::memcpy(&record, buffer.data() + r * PictureEntry::RecordSize, PictureEntry::RecordSize);
-      const auto match = entriesByName.find(UpperAscii(record.NameText()));
-      if (match == entriesByName.end()) continue;
-      for (const std::size_t i : match->second)
-        std::memcpy(table.Entries[i].Description, record.Description, sizeof record.Description);
+      const char* record = buffer.data() + r * PictureEntry::RecordSize;
+      const std::string_view name(record + PictureEntry::NameOffset + 1,
+                                  static_cast<unsigned char>(record[PictureEntry::NameOffset]));
+      const std::uint64_t hash = HashIgnoringAsciiCase(name);
+      for (auto entry = std::lower_bound(byHash.begin(), byHash.end(), std::pair(hash, 0u));
+           entry != byHash.end() && entry->first == hash; ++entry) {
+        PictureEntry& match = table.Entries[entry->second];
+        if (EqualIgnoringAsciiCase(match.NameView(), name))
+          std::memcpy(match.Description, record + PictureEntry::DescriptionOffset,
+                      sizeof match.Description);
+      }
     }
     if (static_cast<std::size_t>(n) % PictureEntry::RecordSize != 0) throw EInOutError(100);
     if (static_cast<std::size_t>(n) < buffer.size()) return;

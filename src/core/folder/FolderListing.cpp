@@ -35,9 +35,14 @@ NameOrder::NameOrder(const QLocale& locale) : CollationLocale(locale), Collator(
 namespace {
 
 // The sort key of the C locale. Qt's own key there is the case-sensitive
-// UTF-8 text, which would put every capital before every small letter.
-QByteArray FoldedKey(const std::string& name) {
-  return FromLocal(name).toCaseFolded().toUtf8();
+// UTF-8 text, which would put every capital before every small letter. An
+// ASCII name folds to its lower-case bytes, without the trip through a
+// QString (and, being short, without an allocation of its own).
+std::string FoldedKey(const std::string& name) {
+  if (std::all_of(name.begin(), name.end(),
+                  [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+    return LowerAscii(name);
+  return FromLocal(name).toCaseFolded().toStdString();
 }
 
 // Sorts names by their keys, equal keys by the names' bytes, with one sort
@@ -74,7 +79,7 @@ int NameOrder::Compare(const std::string& a, const std::string& b) const {
 void NameOrder::Sort(std::vector<std::string>& names, bool dropEqual) const {
   if (names.size() < 2) return;
   if (PlainOrder()) {
-    std::vector<QByteArray> keys;
+    std::vector<std::string> keys;
     keys.reserve(names.size());
     for (const auto& name : names) keys.push_back(FoldedKey(name));
     SortByKeys(names, keys, dropEqual);

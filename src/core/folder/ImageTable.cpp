@@ -6,10 +6,11 @@
 #include "core/platform/Text.h"
 
 void PictureEntry::SetField(std::uint8_t (&field)[256], std::string_view text) {
-  const std::string cut = CutUtf8(text, MaxText);
+  std::string cut;
+  if (text.size() > MaxText) text = cut = CutUtf8(text, MaxText);
   std::memset(field, 0, sizeof field);
-  field[0] = static_cast<std::uint8_t>(cut.size());
-  std::memcpy(field + 1, cut.data(), cut.size());
+  field[0] = static_cast<std::uint8_t>(text.size());
+  std::memcpy(field + 1, text.data(), text.size());
 }
 
 void BuildImageTable(ImageTable& table, const std::vector<std::string>& fileNames) {

@@ -22,15 +22,18 @@ struct PictureEntry {
   std::uint8_t Description[256] = {};
   std::uint8_t Hidden = 0;
 
-  std::string NameText() const { return Field(Name); }
-  std::string DescriptionText() const { return Field(Description); }
+  std::string NameText() const { return std::string(NameView()); }
+  std::string DescriptionText() const { return std::string(DescriptionView()); }
+  // The same without a copy, valid while the entry is.
+  std::string_view NameView() const { return Field(Name); }
+  std::string_view DescriptionView() const { return Field(Description); }
   // Both cut the text to 255 bytes without splitting a UTF-8 character.
   void SetName(std::string_view text) { SetField(Name, text); }
   void SetDescription(std::string_view text) { SetField(Description, text); }
 
  private:
-  static std::string Field(const std::uint8_t (&field)[256]) {
-    return std::string(reinterpret_cast<const char*>(field + 1), field[0]);
+  static std::string_view Field(const std::uint8_t (&field)[256]) {
+    return std::string_view(reinterpret_cast<const char*>(field + 1), field[0]);
   }
   static void SetField(std::uint8_t (&field)[256], std::string_view text);
 };

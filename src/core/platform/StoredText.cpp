@@ -37,22 +37,23 @@ std::size_t Utf8SequenceLength(std::string_view text, std::size_t at) {
   return length;
 }
 
+char32_t NextStoredCharacter(std::string_view text, std::size_t& at) {
+  const auto byte = static_cast<unsigned char>(text[at]);
+  const std::size_t length = byte < 0x80 ? 0 : Utf8SequenceLength(text, at);
+  if (length == 0) {
+    ++at;
+    return Windows1252CodePoint(byte);
+  }
+  char32_t code = byte & (0x7F >> length);
+  for (std::size_t k = 1; k < length; ++k)
+    code = (code << 6) | (static_cast<unsigned char>(text[at + k]) & 0x3F);
+  at += length;
+  return code;
+}
+
 std::u32string DecodeStoredText(std::string_view text) {
   std::u32string out;
   out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size();) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    const std::size_t length = byte < 0x80 ? 0 : Utf8SequenceLength(text, i);
-    if (length == 0) {
-      out += Windows1252CodePoint(byte);
-      ++i;
-      continue;
-    }
-    char32_t code = byte & (0x7F >> length);
-    for (std::size_t k = 1; k < length; ++k)
-      code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-    out += code;
-    i += length;
-  }
+  for (std::size_t i = 0; i < text.size();) out += NextStoredCharacter(text, i);
   return out;
 }

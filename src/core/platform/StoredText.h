@@ -19,6 +19,10 @@ char32_t Windows1252CodePoint(unsigned char byte);
 // sequence (a stray or overlong form, a surrogate, beyond U+10FFFF, cut off).
 std::size_t Utf8SequenceLength(std::string_view text, std::size_t at);
 
+// The character of a stored text that starts at text[at] (at < size), as
+// DecodeStoredText reads it; at moves past it.
+char32_t NextStoredCharacter(std::string_view text, std::size_t& at);
+
 // The characters of a stored text: each valid UTF-8 sequence is one code
 // point, every other byte one Windows-1252 character.
 std::u32string DecodeStoredText(std::string_view text);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "core/folder/ImageTable.h"
@@ -38,9 +39,10 @@ TEST(BuildCommandTest, ThreePictureFolderBuildsTheWholeAlbum) {
   const CliResult r = RunCli({"--title", "Holiday", dir.Path()});
   ASSERT_EQ(r.Status, 0) << r.Err;
   EXPECT_EQ(r.Out, "Ambrelin created!\n" + dir.File("album.html") + "\n");
-  EXPECT_EQ(r.Err,
-            "ambrelin-build: warning: A.JPG: the page links it as a.jpg, which this folder does "
-            "not have (--lowercase-names renames it)\n");
+  EXPECT_EQ(r.Err, "ambrelin-build: warning: " + dir.Path() +
+                       ": 1 picture has capital letters in its name, and the page links it in "
+                       "lower case, which this folder does not find: A.JPG (--lowercase-names "
+                       "renames it)\n");
   const TextLines page = SplitTextLines(dir.Read("album.html"));
   ASSERT_EQ(page.size(), 64u);
   EXPECT_EQ(page[4], "<Title>Holiday</Title>");
@@ -80,23 +82,42 @@ TEST(BuildCommandTest, CapitalLettersAreReportedAndRenamedOnRequest) {
   dir.Write("IMG_0002.JPG", MakeJpeg(30, 40));
   dir.Write("img_0002.jpg", MakeJpeg(20, 20));  // takes IMG_0002.JPG's link
   dir.Write("!.KVD", Record("DSC_0001.JPG", "First") + Record("gone.jpg", "Sea"));
-  const std::string img =
-      "ambrelin-build: warning: IMG_0002.JPG: the page links it as "
-      "img_0002.jpg, which is another file in this folder";
+  const std::string warning = "ambrelin-build: warning: " + dir.Path() + ": ";
   const CliResult plain = RunCli({"--title", "Holiday", dir.Path()});
-  EXPECT_EQ(plain.Err,
-            "ambrelin-build: warning: DSC_0001.JPG: the page links it as dsc_0001.jpg, "
-            "which this folder does not have (--lowercase-names renames it)\n" +
-                img + "\n");
+  EXPECT_EQ(plain.Err, warning +
+                           "2 pictures have capital letters in their names, and the page links "
+                           "them in lower case, which this folder does not find: DSC_0001.JPG, "
+                           "IMG_0002.JPG (--lowercase-names renames them)\n");
   const std::string pageBefore = dir.Read("album.html");
   const CliResult renamed = RunCli({"--lowercase-names", dir.Path()});
   EXPECT_EQ(renamed.Status, 0);
-  EXPECT_EQ(renamed.Err, img + " (not renamed)\n");
+  EXPECT_EQ(renamed.Err, warning +
+                             "1 picture was not renamed, and the page does not find it: "
+                             "IMG_0002.JPG (another file has that name)\n");
   EXPECT_FALSE(dir.Exists("DSC_0001.JPG"));
   EXPECT_EQ(dir.Read("dsc_0001.jpg") + dir.Read("IMG_0002.JPG") + dir.Read("img_0002.jpg"),
             MakeJpeg(40, 30) + MakeJpeg(30, 40) + MakeJpeg(20, 20));
   EXPECT_EQ(dir.Read("!.KVD"), Record("dsc_0001.jpg", "First") + Record("gone.jpg", "Sea"));
   EXPECT_EQ(dir.Read("album.html"), pageBefore);  // the links were lower-case already
+}
+
+// However many pictures the page misses, one line names the first five.
+TEST(BuildCommandTest, ThousandCameraNamesGiveOneWarningLine) {
+  TempDir dir;
+  const std::string jpeg = MakeJpeg(8, 8);
+  std::string names;
+  for (int i = 1; i <= 1000; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "DSC_%04d.JPG", i);
+    dir.Write(name, jpeg);
+    if (i <= 5) names += (i > 1 ? ", " : "") + std::string(name);
+  }
+  const CliResult r = RunCli({dir.Path()});
+  EXPECT_EQ(r.Status, 0);
+  EXPECT_EQ(r.Err, "ambrelin-build: warning: " + dir.Path() +
+                       ": 1000 pictures have capital letters in their names, and the page links "
+                       "them in lower case, which this folder does not find: " +
+                       names + " and 995 more (--lowercase-names renames them)\n");
 }
 
 TEST(BuildCommandTest, ReproducibleWithTheSameSourceDateEpoch) {
@@ -129,9 +150,10 @@ TEST(BuildCommandTest, RefusedInputAndFailures) {
   const CliResult bad = RunCli({damaged.Path(), dir.Path()});
   EXPECT_EQ(bad.Status, 1);
   EXPECT_EQ(bad.Err, damaged.File("b.ico") +
-                         ": Icon image is not valid.\n"
-                         "ambrelin-build: warning: A.JPG: the page links it as a.jpg, which this "
-                         "folder does not have (--lowercase-names renames it)\n");
+                         ": Icon image is not valid.\nambrelin-build: warning: " + dir.Path() +
+                         ": 1 picture has capital letters in its name, and the page links it in "
+                         "lower case, which this folder does not find: A.JPG (--lowercase-names "
+                         "renames it)\n");
   EXPECT_FALSE(damaged.Exists("album.html"));
   EXPECT_TRUE(dir.Exists("album.html"));  // the next folder is still built
 

@@ -40,6 +40,12 @@ TEST(TextFileTest, WritesCrLfAfterEveryLine) {
   WriteTextFile(dir.Path(), "x.txt", {"a", "", "b"});
   EXPECT_EQ(dir.Read("x.txt"), "a\r\n\r\nb\r\n");
   EXPECT_EQ(ReadTextFile(dir.Path(), "X.TXT"), (TextLines{"a", "", "b"}));
+  // Joined lines: a line with a line break of its own stays one line.
+  const JoinedLines joined(TextLines{"a", "b\r\nc", ""});
+  EXPECT_EQ(joined.size(), 3u);
+  EXPECT_EQ(joined[1], "b\r\nc");
+  WriteTextBytes(dir.Path(), "x.txt", joined.Bytes());
+  EXPECT_EQ(dir.Read("x.txt"), "a\r\nb\r\nc\r\n\r\n");
 }
 
 TEST(TextFileTest, ReplacesTheFileThatDiffersOnlyInCase) {

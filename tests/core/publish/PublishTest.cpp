@@ -318,8 +318,9 @@ INSTANTIATE_TEST_SUITE_P(
             true, 0, "Published 2 pictures (2 made, 0 up to date) to $WEB\n$WEB/album.html\n",
             "ambrelin-build: note: $PICTURES: the picture folder cannot be written; the "
             "album was built in memory and the folder left as it was\n"
-            "ambrelin-build: warning: DSC_0001.JPG: the page links it as dsc_0001.jpg, "
-            "which this folder does not have (--lowercase-names renames it)\n"},
+            "ambrelin-build: warning: $PICTURES: 1 picture has capital letters in its name, and "
+            "the page links it in lower case, which this folder does not find: DSC_0001.JPG "
+            "(--lowercase-names renames it)\n"},
         SafetyRow{"TargetIsAFile",
                   [](const TempDir&, const std::string& web) { WriteFileBytes(web, "a file"); },
                   false, 2, "", "ambrelin-build: $WEB: DIR is not a folder\n"}),
