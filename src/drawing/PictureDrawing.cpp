@@ -5,6 +5,7 @@
 #include "drawing/decode/BitmapDecoder.h"
 #include "drawing/decode/IconDecoder.h"
 #include "drawing/decode/JpegDecoder.h"
+#include "drawing/decode/PhonePictureDecoder.h"
 #include "drawing/metafile/MetafilePlayer.h"
 
 namespace {
@@ -64,6 +65,18 @@ QImage ScreenIcon(const std::string& bytes, const ScreenMetrics& screen) {
   return DecodeIcon(bytes, QSize(screen.IconWidth, screen.IconHeight), screen.BitsPerPixel);
 }
 
+bool Covers(const QImage& image, QSize target) {
+  return image.width() >= target.width() && image.height() >= target.height();
+}
+
+// A phone or messenger picture fills the rectangle, scaled smoothly (the
+// pixels of a large photo or a screenshot would flicker if dropped).
+QImage PhonePictureInTarget(PictureKind kind, const std::string& bytes, QSize target) {
+  ImageDecodeOptions options;
+  options.MinimumSize = target;
+  return FillTarget(DecodePhonePicture(kind, bytes, options).Image, target, true);
+}
+
 }  // namespace
 
 QImage RenderPicture(PictureKind kind, const std::string& bytes, QSize target,
@@ -85,6 +98,13 @@ QImage RenderPicture(PictureKind kind, const std::string& bytes, QSize target,
       return IconAtTopLeft(ScreenIcon(bytes, screen), target);
     case PictureKind::Metafile:
       return PlayedMetafile(bytes, target);
+    case PictureKind::Heif:
+    case PictureKind::Avif:
+    case PictureKind::WebP:
+    case PictureKind::Png:
+    case PictureKind::Gif:
+    case PictureKind::Tiff:
+      return PhonePictureInTarget(kind, bytes, target);
   }
   return {};
 }
@@ -150,7 +170,22 @@ void DrawnPicture::Decode(QSize target, const ScreenMetrics& screen) {
     case PictureKind::Icon:
     case PictureKind::Metafile:
       break;  // small or vector: drawn from the bytes for each new size
+    case PictureKind::Heif:
+    case PictureKind::Avif:
+    case PictureKind::WebP:
+    case PictureKind::Png:
+    case PictureKind::Gif:
+    case PictureKind::Tiff:
+      DecodePhonePicture(target);
+      break;
   }
+}
+
+void DrawnPicture::DecodePhonePicture(QSize target) {
+  // A picture that could not be decoded is not tried again.
+  if (Decoded && (Source.isNull() || Covers(Source, target))) return;
+  Source = PhonePictureInTarget(PicKind, Bytes, target);
+  Decoded = true;
 }
 
 const QImage& DrawnPicture::Render(QSize target, const ScreenMetrics& screen) {
@@ -170,6 +205,14 @@ const QImage& DrawnPicture::Render(QSize target, const ScreenMetrics& screen) {
         break;
       case PictureKind::Metafile:
         Result = PlayedMetafile(Bytes, target);
+        break;
+      case PictureKind::Heif:
+      case PictureKind::Avif:
+      case PictureKind::WebP:
+      case PictureKind::Png:
+      case PictureKind::Gif:
+      case PictureKind::Tiff:
+        Result = FillTarget(Source, target, true);
         break;
     }
   }

@@ -10,6 +10,12 @@
 //   per pixel showing a bitmap of more colour bits than the screen, which is
 //   scaled with smoothing (the nearest Qt has to half-toning). Opaque
 //   (Format_RGB32).
+// - the phone and messenger kinds (HEIF, AVIF, WebP, PNG, GIF, TIFF) fill it
+//   exactly too, turned upright as browsers show them (decode/*Decoder.h
+//   tell how for each kind) and scaled smoothly. A picture with an alpha
+//   channel is Format_ARGB32_Premultiplied, so that the window's own
+//   background shows through where it is transparent; any other is opaque
+//   (Format_RGB32).
 // - an icon is drawn at the screen's icon size with its top-left corner at the
 //   rectangle's, not scaled to the rectangle; the rest of the image is
 //   transparent (Format_ARGB32_Premultiplied).
@@ -37,8 +43,9 @@ QImage RenderPicture(PictureKind kind, const std::string& bytes, QSize target,
 
 // A picture kept for drawing again and again: the pixels are decoded on the
 // first draw and kept (a JPEG or bitmap at the reduced scale the largest
-// rectangle so far allows), and the image for the last rectangle size is
-// kept too, so that repainting a window costs a copy.
+// rectangle so far allows, a phone or messenger picture scaled to the
+// rectangle), and the image for the last rectangle size is kept too, so that
+// repainting a window costs a copy.
 class DrawnPicture {
  public:
   DrawnPicture() = default;
@@ -58,6 +65,8 @@ class DrawnPicture {
  private:
   // Decodes (or re-decodes a JPEG at a larger scale) for target and screen.
   void Decode(QSize target, const ScreenMetrics& screen);
+  // The phone and messenger kinds, scaled to the rectangle.
+  void DecodePhonePicture(QSize target);
 
   PictureKind PicKind = PictureKind::Bitmap;
   std::string Bytes;

@@ -9,6 +9,7 @@
 #include "drawing/PictureDrawing.h"
 #include "drawing/decode/JpegDecoder.h"
 #include "support/DrawingFixtures.h"
+#include "support/PhonePictureFixtures.h"
 #include "support/PictureFixtures.h"
 
 using namespace drawfx;
@@ -51,6 +52,21 @@ QImage CornerPicture(int width, int height) {
                                     {0, height - h, Blue},
                                     {width - w, height - h, Yellow}})
     painter.fillRect(x, y, w, h, QColor(color));
+  return image;
+}
+
+// The corners of a CornerPicture as shown with each EXIF orientation (1 to 8).
+const std::array<QRgb, 4> Shown[] = {{Red, Green, Blue, Yellow}, {Green, Red, Yellow, Blue},
+                                     {Yellow, Blue, Green, Red}, {Blue, Yellow, Red, Green},
+                                     {Red, Blue, Green, Yellow}, {Blue, Red, Yellow, Green},
+                                     {Yellow, Green, Blue, Red}, {Green, Yellow, Red, Blue}};
+
+// A CornerPicture of 96 x 64 with a plain grey middle, of few enough
+// colours for a GIF.
+QImage FlatCornerPicture() {
+  QImage image = CornerPicture(96, 64);
+  QPainter(&image).fillRect(24, 0, 48, 64, QColor(128, 128, 128));
+  QPainter(&image).fillRect(0, 16, 96, 32, QColor(128, 128, 128));
   return image;
 }
 
@@ -188,6 +204,10 @@ TEST(PictureDrawingTest, NothingToDrawGivesANullImage) {
   };
   const std::string jpeg = SolidJpeg(16, 16, Red);
   const std::string ico = MakeIco({BmpIconImage(16, Red)});
+  const QImage picture = FlatCornerPicture();
+  const std::string heic = EncodeHeic(picture), avif = EncodeAvif(picture);
+  const std::string png = EncodeWithQt(picture, "png"), gif = EncodeGif(picture);
+  const std::string tiff = EncodeWithQt(picture, "tiff"), webp = EncodeWithQt(picture, "webp");
   const std::vector<Case> cases = {
       {"empty bitmap", PictureKind::Bitmap, ""},
       {"empty JPEG", PictureKind::Jpeg, ""},
@@ -201,6 +221,17 @@ TEST(PictureDrawingTest, NothingToDrawGivesANullImage) {
       {"icon as bitmap", PictureKind::Bitmap, ico},
       {"text as metafile", PictureKind::Metafile, "not a metafile at all"},
       {"metafile header cut", PictureKind::Metafile, FullFrameEmf().substr(0, 60)},
+      {"empty HEIF", PictureKind::Heif, ""},
+      {"HEIC cut", PictureKind::Heif, heic.substr(0, heic.size() / 2)},
+      {"HEIC boxes only", PictureKind::Heif, heic.substr(0, 300)},
+      {"PNG as HEIF", PictureKind::Heif, png},
+      {"AVIF cut", PictureKind::Avif, avif.substr(0, avif.size() / 2)},
+      {"HEIC as AVIF", PictureKind::Avif, heic},
+      {"PNG header only", PictureKind::Png, png.substr(0, 40)},
+      {"GIF as PNG", PictureKind::Png, gif},
+      {"GIF screen only", PictureKind::Gif, gif.substr(0, 13)},
+      {"TIFF header only", PictureKind::Tiff, tiff.substr(0, 8)},
+      {"WebP cut", PictureKind::WebP, webp.substr(0, 30)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -254,10 +285,6 @@ TEST(PictureDrawingTest, DrawnPictureOfEveryKind) {
 // show it: turned or mirrored, at its upright size (5 to 8 swap width and
 // height), at full scale, at reduced DCT scales and decoded in bands.
 TEST(PictureDrawingTest, JpegIsDrawnUprightForEveryExifOrientation) {
-  const std::array<QRgb, 4> shown[] = {{Red, Green, Blue, Yellow}, {Green, Red, Yellow, Blue},
-                                       {Yellow, Blue, Green, Red}, {Blue, Yellow, Red, Green},
-                                       {Red, Blue, Green, Yellow}, {Blue, Red, Yellow, Green},
-                                       {Yellow, Green, Blue, Red}, {Green, Yellow, Red, Blue}};
   const std::string small = EncodeJpeg(CornerPicture(96, 64));
   JpegOptions fine;
   fine.Quality = 98;
@@ -269,14 +296,88 @@ TEST(PictureDrawingTest, JpegIsDrawnUprightForEveryExifOrientation) {
     const QSize upright = o >= 5 ? QSize(64, 96) : QSize(96, 64);
     const std::string file = WithExif(small, o);
     EXPECT_TRUE(
-        ShowsCorners(RenderPicture(PictureKind::Jpeg, file, upright, Screen()), shown[o - 1]));
+        ShowsCorners(RenderPicture(PictureKind::Jpeg, file, upright, Screen()), Shown[o - 1]));
     EXPECT_TRUE(ShowsCorners(DrawnPicture(PictureKind::Jpeg, file).Render(upright / 2, Screen()),
-                             shown[o - 1]));
+                             Shown[o - 1]));
     JpegDecodeOptions quarter;
     quarter.MinimumSize = o >= 5 ? QSize(300, 400) : QSize(400, 300);  // 1600 x 1200 / 4
     quarter.Upright = true;
     const JpegDecodeResult banded = DecodeJpegImage(WithExif(large, o), quarter);
     EXPECT_EQ(banded.Image.size(), quarter.MinimumSize);
-    EXPECT_TRUE(ShowsCorners(banded.Image, shown[o - 1]));
+    EXPECT_TRUE(ShowsCorners(banded.Image, Shown[o - 1]));
+  }
+}
+
+// Each phone and messenger kind, stored turned as the kind can say, is drawn
+// as browsers show it: HEIF by its irot and imir (a grid of tiles too, and
+// from its thumbnail when that covers the rectangle), AVIF by irot then
+// imir with its clean aperture left alone (as Chromium does), PNG by its
+// eXIf chunk, TIFF by its Orientation tag.
+TEST(PictureDrawingTest, PhonePicturesAreDrawnUpright) {
+  const QImage stored = FlatCornerPicture();
+  HeicOptions turned, grid;
+  turned.Orientation = 6;
+  grid.TileSize = 32;
+  grid.ThumbnailSize = 48;
+  grid.Orientation = 7;
+  AvifOptions rotated, flipped, cropped;
+  rotated.Rotation = flipped.Rotation = 1;
+  flipped.Mirror = 0;
+  cropped.CleanAperture = true;
+  const struct {
+    const char* Name;
+    PictureKind Kind;
+    std::string Bytes;
+    int Orientation;
+  } cases[] = {
+      {"HEIC", PictureKind::Heif, EncodeHeic(stored, turned), 6},
+      {"HEIC grid", PictureKind::Heif, EncodeHeic(stored, grid), 7},
+      {"AVIF", PictureKind::Avif, EncodeAvif(stored, rotated), 8},
+      {"AVIF flipped", PictureKind::Avif, EncodeAvif(stored, flipped), 5},
+      {"AVIF cropped", PictureKind::Avif, EncodeAvif(stored, cropped), 1},
+      {"PNG", PictureKind::Png, PngWithOrientation(EncodeWithQt(stored, "png"), 3), 3},
+      {"TIFF", PictureKind::Tiff, TiffWithOrientation(stored, 6), 6},
+      {"WebP", PictureKind::WebP, EncodeWithQt(stored, "webp"), 1},
+      {"GIF", PictureKind::Gif, EncodeGif(stored), 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const QSize upright = c.Orientation >= 5 ? QSize(64, 96) : QSize(96, 64);
+    const QImage image = RenderPicture(c.Kind, c.Bytes, upright, Screen());
+    ASSERT_EQ(image.size(), upright);
+    EXPECT_EQ(image.format(), QImage::Format_RGB32);
+    EXPECT_TRUE(ShowsCorners(image, Shown[c.Orientation - 1]));
+    EXPECT_TRUE(ShowsCorners(RenderPicture(c.Kind, c.Bytes, upright / 4, Screen()),
+                             Shown[c.Orientation - 1]));
+  }
+}
+
+// Transparent pixels stay transparent (premultiplied), so that the window's
+// background shows through them.
+TEST(PictureDrawingTest, TransparentPhonePicturesLetTheBackgroundShow) {
+  QImage half(64, 32, QImage::Format_ARGB32);
+  half.fill(Qt::transparent);
+  QPainter(&half).fillRect(0, 0, 32, 32, QColor(Red));
+  HeicOptions heic;
+  heic.Alpha = true;
+  AvifOptions avif;
+  avif.Alpha = true;
+  const std::pair<PictureKind, std::string> pictures[] = {
+      {PictureKind::Heif, EncodeHeic(half, heic)},
+      {PictureKind::Avif, EncodeAvif(half, avif)},
+      {PictureKind::Png, EncodeWithQt(half, "png")},
+      {PictureKind::WebP, EncodeWithQt(half, "webp")},
+      {PictureKind::Tiff, EncodeWithQt(half, "tiff")},
+      {PictureKind::Gif, EncodeGif(half)},
+  };
+  for (const auto& [kind, bytes] : pictures) {
+    SCOPED_TRACE(static_cast<int>(kind));
+    const QImage image = RenderPicture(kind, bytes, QSize(64, 32), Screen());
+    EXPECT_EQ(image.format(), QImage::Format_ARGB32_Premultiplied);
+    QImage window(64, 32, QImage::Format_RGB32);
+    window.fill(Yellow);
+    QPainter(&window).drawImage(0, 0, image);
+    EXPECT_EQ(CountPixels(window, QRect(4, 4, 24, 24), Red, 12), 24 * 24);
+    EXPECT_EQ(CountPixels(window, QRect(36, 4, 24, 24), Yellow, 12), 24 * 24);
   }
 }
