@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "drawing/PictureRenderThread.h"
 #include "drawing/decode/BitmapDecoder.h"
 #include "drawing/decode/IconDecoder.h"
 #include "drawing/decode/JpegDecoder.h"
@@ -71,16 +72,18 @@ bool Covers(const QImage& image, QSize target) {
 
 // A phone or messenger picture fills the rectangle, scaled smoothly (the
 // pixels of a large photo or a screenshot would flicker if dropped).
-QImage PhonePictureInTarget(PictureKind kind, const std::string& bytes, QSize target) {
+QImage PhonePictureInTarget(PictureKind kind, const std::string& bytes, QSize target,
+                            const std::atomic<bool>* cancel) {
   ImageDecodeOptions options;
   options.MinimumSize = target;
+  options.Cancel = cancel;
   return FillTarget(DecodePhonePicture(kind, bytes, options).Image, target, true);
 }
 
 }  // namespace
 
 QImage RenderPicture(PictureKind kind, const std::string& bytes, QSize target,
-                     const ScreenMetrics& screen) {
+                     const ScreenMetrics& screen, const std::atomic<bool>* cancel) {
   if (!Drawable(bytes, target)) return {};
   switch (kind) {
     case PictureKind::Bitmap: {
@@ -104,13 +107,32 @@ QImage RenderPicture(PictureKind kind, const std::string& bytes, QSize target,
     case PictureKind::Png:
     case PictureKind::Gif:
     case PictureKind::Tiff:
-      return PhonePictureInTarget(kind, bytes, target);
+      return PhonePictureInTarget(kind, bytes, target, cancel);
   }
   return {};
 }
 
+QImage RenderPicturePreview(PictureKind kind, const std::string& bytes, QSize target) {
+  if (!Drawable(bytes, target)) return {};
+  return FillTarget(DecodePhonePicturePreview(kind, bytes, ImageDecodeOptions()).Image, target,
+                    true);
+}
+
+DrawnPicture::DrawnPicture() = default;
+DrawnPicture::~DrawnPicture() = default;
+DrawnPicture::DrawnPicture(DrawnPicture&&) noexcept = default;
+DrawnPicture& DrawnPicture::operator=(DrawnPicture&&) noexcept = default;
+
 DrawnPicture::DrawnPicture(PictureKind kind, std::string bytes) {
   Assign(kind, std::move(bytes));
+}
+
+void DrawnPicture::DecodeInBackground(std::function<void()> sharp) {
+  Renderer = std::make_unique<PictureRenderThread>(std::move(sharp));
+}
+
+bool DrawnPicture::Sharp() const {
+  return !Renderer || !IsPhonePictureKind(PicKind) || !Rendering;
 }
 
 void DrawnPicture::Assign(PictureKind kind, std::string bytes) {
@@ -128,6 +150,12 @@ void DrawnPicture::Clear() {
   BitmapStep = 0;
   JpegScale = 0;
   JpegQuantized = false;
+  SourceSharp = false;
+  Rendering = false;
+  RenderingTarget = QSize();
+  HavePreview = false;
+  Preview = QImage();
+  if (Renderer) Renderer->Abandon();
   HaveResult = false;
   Result = QImage();
 }
@@ -176,20 +204,45 @@ void DrawnPicture::Decode(QSize target, const ScreenMetrics& screen) {
     case PictureKind::Png:
     case PictureKind::Gif:
     case PictureKind::Tiff:
-      DecodePhonePicture(target);
+      DecodePhonePicture(target, screen);
       break;
   }
 }
 
-void DrawnPicture::DecodePhonePicture(QSize target) {
+void DrawnPicture::DecodePhonePicture(QSize target, const ScreenMetrics& screen) {
+  QImage rendered;
+  if (Rendering && Renderer && Renderer->TakeResult(rendered)) {
+    Source = std::move(rendered);
+    SourceSharp = true;
+    Rendering = false;
+    Decoded = true;
+  }
   // A picture that could not be decoded is not tried again.
-  if (Decoded && (Source.isNull() || Covers(Source, target))) return;
-  Source = PhonePictureInTarget(PicKind, Bytes, target);
+  if (Decoded && SourceSharp && (Source.isNull() || Covers(Source, target))) return;
+  if (!Renderer) {
+    Source = PhonePictureInTarget(PicKind, Bytes, target, nullptr);
+    SourceSharp = true;
+    Decoded = true;
+    return;
+  }
+  if (Rendering && RenderingTarget.width() >= target.width() &&
+      RenderingTarget.height() >= target.height())
+    return;  // the preview is shown until that render ends
+  Renderer->Start(PicKind, Bytes, target, screen);
+  Rendering = true;
+  RenderingTarget = target;
+  if (!HavePreview) {
+    Preview = DecodePhonePicturePreview(PicKind, Bytes, ImageDecodeOptions()).Image;
+    HavePreview = true;
+  }
+  if (!SourceSharp) Source = Preview;
   Decoded = true;
 }
 
 const QImage& DrawnPicture::Render(QSize target, const ScreenMetrics& screen) {
-  if (HaveResult && ResultSize == target && SameScreen(ResultScreen, screen)) return Result;
+  const bool renderEnded = Rendering && Renderer && Renderer->Ready();
+  if (HaveResult && ResultSize == target && SameScreen(ResultScreen, screen) && !renderEnded)
+    return Result;
   Result = QImage();
   if (Drawable(Bytes, target)) {
     Decode(target, screen);

@@ -4,6 +4,9 @@
 #include <QPainter>
 
 #include <array>
+#include <atomic>
+#include <chrono>
+#include <thread>
 #include <tuple>
 
 #include "drawing/PictureDrawing.h"
@@ -380,4 +383,39 @@ TEST(PictureDrawingTest, TransparentPhonePicturesLetTheBackgroundShow) {
     EXPECT_EQ(CountPixels(window, QRect(4, 4, 24, 24), Red, 12), 24 * 24);
     EXPECT_EQ(CountPixels(window, QRect(36, 4, 24, 24), Yellow, 12), 24 * 24);
   }
+}
+
+// Paging to a phone's HEIC: its thumbnail (stored unturned, and turned as
+// the primary image) is drawn at once, the sharp picture as soon as the
+// decode on the render thread ends; a decode paged away from is never
+// reported, and a cancelled one gives nothing.
+TEST(PictureDrawingTest, HeicIsDrawnFromItsThumbnailUntilItsDecodeEnds) {
+  HeicOptions phone;
+  phone.TileSize = 64;
+  phone.ThumbnailSize = 48;
+  phone.Orientation = 6;
+  phone.ThumbnailTurned = false;
+  const std::string heic = EncodeHeic(CornerPicture(192, 128), phone);
+  const QSize target(64, 96);
+  std::atomic<int> sharp{0};
+  {
+    DrawnPicture picture;
+    picture.DecodeInBackground([&sharp] { ++sharp; });
+    picture.Assign(PictureKind::Heif, heic);
+    EXPECT_TRUE(ShowsCorners(picture.Render(target, Screen()), Shown[5]));
+    EXPECT_FALSE(picture.Sharp());
+    for (int i = 0; i < 1000 && sharp == 0; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_EQ(sharp, 1);
+    EXPECT_EQ(picture.Render(target, Screen()),
+              RenderPicture(PictureKind::Heif, heic, target, Screen()));
+    EXPECT_TRUE(picture.Sharp());
+    picture.Assign(PictureKind::Heif, heic);
+    picture.Render(target, Screen());
+    picture.Clear();
+  }
+  EXPECT_EQ(sharp, 1);
+  EXPECT_TRUE(ShowsCorners(RenderPicturePreview(PictureKind::Heif, heic, target), Shown[5]));
+  const std::atomic<bool> cancel{true};
+  EXPECT_TRUE(RenderPicture(PictureKind::Heif, heic, target, Screen(), &cancel).isNull());
 }
