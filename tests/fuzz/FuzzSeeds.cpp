@@ -5,6 +5,9 @@
 // anew before every run.
 #include <sys/stat.h>
 
+#include <QBuffer>
+#include <QImageWriter>
+
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -12,6 +15,7 @@
 #include <vector>
 
 #include "support/DrawingFixtures.h"
+#include "support/PhonePictureFixtures.h"
 #include "support/PictureFixtures.h"
 
 namespace {
@@ -314,6 +318,73 @@ std::vector<Seed> DrawMetafileSeeds() {
   return seeds;
 }
 
+// The phone and messenger kinds, as the tests' generators make them: each
+// orientation property a kind has, grids with thumbnails, transparency, and
+// the codings Qt's writers offer.
+std::vector<Seed> DrawPhoneSeeds(const std::string& kind) {
+  using namespace drawfx;
+  const QImage photo = NoisyGradient(48, 32);
+  QImage clear = photo.convertToFormat(QImage::Format_ARGB32);
+  for (int y = 0; y < clear.height(); ++y)
+    for (int x = clear.width() / 2; x < clear.width(); ++x) clear.setPixel(x, y, 0);
+  const auto qt = [](const QImage& image, const char* format, int quality = -1,
+                     int compression = -1) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    writer.setQuality(quality);
+    if (compression >= 0) writer.setCompression(compression);
+    writer.write(image);
+    return bytes.toStdString();
+  };
+  if (kind == "heif") {
+    HeicOptions grid, alpha, turned;
+    grid.TileSize = 16;
+    grid.ThumbnailSize = 24;
+    grid.Orientation = 5;
+    grid.ThumbnailTurned = false;
+    alpha.Alpha = true;
+    turned.Orientation = 7;
+    return {{"plain", EncodeHeic(photo)},
+            {"grid-thumbnail", EncodeHeic(photo, grid)},
+            {"alpha", EncodeHeic(clear, alpha)},
+            {"turned", EncodeHeic(photo, turned)}};
+  }
+  if (kind == "avif") {
+    AvifOptions turned, alpha, cropped;
+    turned.Rotation = 3;
+    turned.Mirror = 1;
+    alpha.Alpha = true;
+    cropped.CleanAperture = true;
+    return {{"plain", EncodeAvif(photo)},
+            {"turned", EncodeAvif(photo, turned)},
+            {"alpha", EncodeAvif(clear, alpha)},
+            {"cropped", EncodeAvif(photo, cropped)}};
+  }
+  if (kind == "png")
+    return {{"plain", qt(photo, "png")},
+            {"exif", PngWithOrientation(qt(photo, "png"), 6)},
+            {"alpha", qt(clear, "png")},
+            {"16-bit", qt(clear.convertToFormat(QImage::Format_RGBA64), "png")},
+            {"grey", qt(photo.convertToFormat(QImage::Format_Grayscale8), "png")},
+            {"palette", qt(photo.convertToFormat(QImage::Format_Indexed8), "png")}};
+  if (kind == "gif")
+    return {{"plain", EncodeGif(photo.scaled(12, 8))},  // few enough colours
+            {"transparent", EncodeGif(clear.scaled(12, 8))}};
+  if (kind == "tiff")
+    return {{"plain", qt(photo, "tiff")},
+            {"lzw", qt(photo, "tiff", -1, 1)},
+            {"turned", TiffWithOrientation(photo, 6)},
+            {"alpha", qt(clear, "tiff")},
+            {"grey", qt(photo.convertToFormat(QImage::Format_Grayscale8), "tiff")}};
+  if (kind == "webp")
+    return {{"lossy", qt(photo, "webp", 50)},
+            {"lossless", qt(photo, "webp", 100)},
+            {"alpha", qt(clear, "webp", 50)}};
+  return {};
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -334,5 +405,8 @@ int main(int argc, char** argv) {
                   WriteSeeds(out, "fuzz_draw_ico", DrawIconSeeds()) &&
                   WriteSeeds(out, "fuzz_draw_jpeg", DrawJpegSeeds()) &&
                   WriteSeeds(out, "fuzz_draw_metafile", DrawMetafileSeeds());
-  return ok ? 0 : 1;
+  bool phone = ok;
+  for (const char* kind : {"heif", "avif", "png", "gif", "tiff", "webp"})
+    phone = phone && WriteSeeds(out, std::string("fuzz_draw_") + kind, DrawPhoneSeeds(kind));
+  return phone ? 0 : 1;
 }
