@@ -38,9 +38,9 @@ QImage DecodePrimary(heif_context* context, const heif_image_handle* primary,
   if (!heif_image_handle_has_alpha_channel(primary)) {
     heif_image_tiling tiling{};
     if (heif_image_handle_get_image_tiling(primary, 0, &tiling).code == heif_error_Ok &&
-        tiling.num_columns * std::uint64_t{tiling.num_rows} > 1) {
+        tiling.num_columns * std::uint64_t{tiling.num_rows} > 1 && ProperHeifGrid(tiling)) {
       return TransformedHeifImage(context, heif_image_handle_get_item_id(primary),
-                                  DecodeHeifGridTiles(primary, tiling, options));
+                                  DecodeHeifGridTiles(context, primary, tiling, options));
     }
   }
   return DecodeWholeHeifImage(context, primary, true, options);

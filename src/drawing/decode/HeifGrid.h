@@ -12,9 +12,16 @@
 
 #include "drawing/decode/DecodedImage.h"
 
-// Decodes every tile of the grid image, as stored (its transformations not
-// applied), into an opaque RGB32 image of the grid's size. A tile that
-// cannot be decoded stays black; null when no tile could be decoded, the
-// grid is too large, or the decode was cancelled.
-QImage DecodeHeifGridTiles(const heif_image_handle* grid, const heif_image_tiling& tiling,
-                           const ImageDecodeOptions& options);
+// True when the grid's tiles are of a size that may be decoded and just
+// cover the picture, as the format demands (libheif checks that only when
+// it decodes the whole grid). Other grids are left to libheif's decode of
+// the whole picture, which refuses them.
+bool ProperHeifGrid(const heif_image_tiling& tiling);
+
+// Decodes every tile of the grid image, as stored (the grid's and the tiles'
+// transformations not applied; tiles have none), into an opaque RGB32 image
+// of the grid's size. A tile that is no image item of the grid's tile size
+// is left out, as is one that cannot be decoded: its area stays black. Null when no tile could be
+// decoded, the grid is too large, or the decode was cancelled.
+QImage DecodeHeifGridTiles(heif_context* context, const heif_image_handle* grid,
+                           const heif_image_tiling& tiling, const ImageDecodeOptions& options);
