@@ -33,14 +33,14 @@ QImage DecodeThumbnail(heif_context* context, const heif_image_handle* primary,
   return UprightImage(image, HeifOrientation(context, heif_image_handle_get_item_id(primary)));
 }
 
-QImage DecodePrimary(heif_context* context, const heif_image_handle* primary,
-                     const ImageDecodeOptions& options) {
+QImage DecodePrimary(const std::string& bytes, heif_context* context,
+                     const heif_image_handle* primary, const ImageDecodeOptions& options) {
   if (!heif_image_handle_has_alpha_channel(primary)) {
     heif_image_tiling tiling{};
     if (heif_image_handle_get_image_tiling(primary, 0, &tiling).code == heif_error_Ok &&
         tiling.num_columns * std::uint64_t{tiling.num_rows} > 1 && ProperHeifGrid(tiling)) {
       return TransformedHeifImage(context, heif_image_handle_get_item_id(primary),
-                                  DecodeHeifGridTiles(context, primary, tiling, options));
+                                  DecodeHeifGridTiles(bytes, context, primary, tiling, options));
     }
   }
   return DecodeWholeHeifImage(context, primary, true, options);
@@ -81,7 +81,7 @@ DecodedImage DecodeHeif(const std::string& bytes, const ImageDecodeOptions& opti
         if (!image.isNull()) return image;
       }
     }
-    return DecodePrimary(context, primary, options);
+    return DecodePrimary(bytes, context, primary, options);
   });
 }
 

@@ -6,8 +6,8 @@
 // mirroring (clap, irot, imir) applied in the order the file lists them, as
 // Safari shows it. A grid picture without transparency is decoded tile by
 // tile on several threads (HeifGrid.h), and a cancel request stops it
-// between tiles; other pictures are decoded by libheif as a whole (with its
-// own tile threads for a grid with an alpha channel).
+// between tiles; other pictures are decoded by libheif as a whole, on one
+// thread.
 //
 // HEVC cannot be decoded at a reduced size, but a phone's HEIC carries a
 // small thumbnail item (320 x 240 on an iPhone), which decodes in a few

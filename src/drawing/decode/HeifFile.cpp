@@ -107,8 +107,10 @@ HeifDecodingOptions NewHeifDecodingOptions(bool transform, const std::atomic<boo
   if (!options) return options;
   options->ignore_transformations = transform ? 0 : 1;
   options->convert_hdr_to_8bit = 1;
-  options->progress_user_data = const_cast<std::atomic<bool>*>(cancel);
-  options->cancel_decoding = HeifCancelRequested;
+  if (cancel != nullptr) {
+    options->progress_user_data = const_cast<std::atomic<bool>*>(cancel);
+    options->cancel_decoding = HeifCancelRequested;
+  }
   return options;
 }
 
@@ -117,7 +119,10 @@ QImage DecodeWholeHeifImage(heif_context* context, const heif_image_handle* imag
   const bool alpha = heif_image_handle_has_alpha_channel(image) != 0;
   HeifDecodingOptions decoding = NewHeifDecodingOptions(transform, options.Cancel);
   if (!decoding) return {};
-  heif_context_set_max_decoding_threads(context, static_cast<int>(DecodeThreads(options)));
+  // On this thread, a grid's tiles one after the other: where tiles are
+  // padded (as libheif's own encoder pads them), libheif 1.19's tile threads
+  // give pixels that differ from run to run.
+  heif_context_set_max_decoding_threads(context, 0);
   heif_image* decoded = nullptr;
   if (heif_decode_image(image, &decoded, heif_colorspace_RGB,
                         alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB,
@@ -129,11 +134,11 @@ QImage DecodeWholeHeifImage(heif_context* context, const heif_image_handle* imag
   const int height = heif_image_get_height(decoded, heif_channel_interleaved);
   if (!DecodableSize(width, height) || CancelRequested(options)) return {};
   QImage canvas(width, height, alpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
-  if (canvas.isNull() || !PasteHeifPixels(decoded, canvas, QPoint(0, 0))) return {};
+  if (canvas.isNull() || !PasteHeifPixels(decoded, canvas, canvas.rect())) return {};
   return canvas;
 }
 
-bool PasteHeifPixels(const heif_image* image, QImage& canvas, QPoint at) {
+bool PasteHeifPixels(const heif_image* image, QImage& canvas, const QRect& slot) {
   const heif_chroma chroma = heif_image_get_chroma_format(image);
   if (chroma != heif_chroma_interleaved_RGB && chroma != heif_chroma_interleaved_RGBA) return false;
   if (heif_image_get_bits_per_pixel_range(image, heif_channel_interleaved) != 8) return false;
@@ -144,7 +149,8 @@ bool PasteHeifPixels(const heif_image* image, QImage& canvas, QPoint at) {
   const int width = heif_image_get_width(image, heif_channel_interleaved);
   const int height = heif_image_get_height(image, heif_channel_interleaved);
   if (plane == nullptr || width <= 0 || height <= 0 || stride < width * channels) return false;
-  const QRect area = QRect(at, QSize(width, height)) & canvas.rect();
+  const QPoint at = slot.topLeft();
+  const QRect area = QRect(at, QSize(width, height)) & slot & canvas.rect();
   const bool premultiplied = heif_image_is_premultiplied_alpha(const_cast<heif_image*>(image)) != 0;
   const bool keepAlpha = canvas.format() == QImage::Format_ARGB32_Premultiplied;
   for (int y = area.top(); y <= area.bottom(); ++y) {

@@ -4,7 +4,7 @@
 #pragma once
 
 #include <QImage>
-#include <QPoint>
+#include <QRect>
 
 #include <libheif/heif.h>
 
@@ -44,16 +44,16 @@ HeifHandle LargestHeifThumbnail(const heif_image_handle* image);
 // applied or not, and a cancel flag that libheif looks at while it decodes.
 HeifDecodingOptions NewHeifDecodingOptions(bool transform, const std::atomic<bool>* cancel);
 
-// Decodes an image (all of it, with libheif's own tile threads for a grid)
-// into premultiplied ARGB when it has an alpha channel, else RGB32. Null on
-// failure or when cancelled.
+// Decodes an image (all of it, on this thread) into premultiplied ARGB when
+// it has an alpha channel, else RGB32. Null on failure or when cancelled.
 QImage DecodeWholeHeifImage(heif_context* context, const heif_image_handle* image, bool transform,
                             const ImageDecodeOptions& options);
 
-// Copies a decoded image of 8-bit interleaved RGB or RGBA into `canvas` (RGB32
-// or premultiplied ARGB) with its top-left corner at `at`, cut at the
-// canvas's edges. False when the image is not of such pixels.
-bool PasteHeifPixels(const heif_image* image, QImage& canvas, QPoint at);
+// Copies a decoded image of 8-bit interleaved RGB or RGBA into the `slot` of
+// `canvas` (RGB32 or premultiplied ARGB), its top-left corner at the slot's,
+// cut at the slot's and the canvas's edges. False when the image is not of
+// such pixels.
+bool PasteHeifPixels(const heif_image* image, QImage& canvas, const QRect& slot);
 
 // Applies the item's geometric transformations (clap, irot, imir) in the
 // order the file lists them to the image as stored, as libheif does when it
