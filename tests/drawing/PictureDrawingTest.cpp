@@ -64,15 +64,6 @@ const std::array<QRgb, 4> Shown[] = {{Red, Green, Blue, Yellow}, {Green, Red, Ye
                                      {Red, Blue, Green, Yellow}, {Blue, Red, Yellow, Green},
                                      {Yellow, Green, Blue, Red}, {Green, Yellow, Red, Blue}};
 
-// A CornerPicture of 96 x 64 with a plain grey middle, of few enough
-// colours for a GIF.
-QImage FlatCornerPicture() {
-  QImage image = CornerPicture(96, 64);
-  QPainter(&image).fillRect(24, 0, 48, 64, QColor(128, 128, 128));
-  QPainter(&image).fillRect(0, 16, 96, 32, QColor(128, 128, 128));
-  return image;
-}
-
 // True when the image's corners show these colours: top left, top right,
 // bottom left, bottom right.
 bool ShowsCorners(const QImage& image, const std::array<QRgb, 4>& colors) {
@@ -207,7 +198,7 @@ TEST(PictureDrawingTest, NothingToDrawGivesANullImage) {
   };
   const std::string jpeg = SolidJpeg(16, 16, Red);
   const std::string ico = MakeIco({BmpIconImage(16, Red)});
-  const QImage picture = FlatCornerPicture();
+  const QImage picture = CornerPicture(96, 64);
   const std::string heic = EncodeHeic(picture), avif = EncodeAvif(picture);
   const std::string png = EncodeWithQt(picture, "png"), gif = EncodeGif(picture);
   const std::string tiff = EncodeWithQt(picture, "tiff"), webp = EncodeWithQt(picture, "webp");
@@ -317,27 +308,19 @@ TEST(PictureDrawingTest, JpegIsDrawnUprightForEveryExifOrientation) {
 // imir with its clean aperture left alone (as Chromium does), PNG by its
 // eXIf chunk, TIFF by its Orientation tag.
 TEST(PictureDrawingTest, PhonePicturesAreDrawnUpright) {
-  const QImage stored = FlatCornerPicture();
-  HeicOptions turned, grid;
-  turned.Orientation = 6;
-  grid.TileSize = 32;
-  grid.ThumbnailSize = 48;
-  grid.Orientation = 7;
-  AvifOptions rotated, flipped, cropped;
-  rotated.Rotation = flipped.Rotation = 1;
-  flipped.Mirror = 0;
-  cropped.CleanAperture = true;
+  const QImage stored = CornerPicture(96, 64);
   const struct {
     const char* Name;
     PictureKind Kind;
     std::string Bytes;
     int Orientation;
   } cases[] = {
-      {"HEIC", PictureKind::Heif, EncodeHeic(stored, turned), 6},
-      {"HEIC grid", PictureKind::Heif, EncodeHeic(stored, grid), 7},
-      {"AVIF", PictureKind::Avif, EncodeAvif(stored, rotated), 8},
-      {"AVIF flipped", PictureKind::Avif, EncodeAvif(stored, flipped), 5},
-      {"AVIF cropped", PictureKind::Avif, EncodeAvif(stored, cropped), 1},
+      {"HEIC", PictureKind::Heif, EncodeHeic(stored, {.Orientation = 6}), 6},
+      {"HEIC grid", PictureKind::Heif,
+       EncodeHeic(stored, {.TileSize = 32, .ThumbnailSize = 48, .Orientation = 7}), 7},
+      {"AVIF", PictureKind::Avif, EncodeAvif(stored, {.Rotation = 1}), 8},
+      {"AVIF flipped", PictureKind::Avif, EncodeAvif(stored, {.Rotation = 1, .Mirror = 0}), 5},
+      {"AVIF cropped", PictureKind::Avif, EncodeAvif(stored, {.CleanAperture = true}), 1},
       {"PNG", PictureKind::Png, PngWithOrientation(EncodeWithQt(stored, "png"), 3), 3},
       {"TIFF", PictureKind::Tiff, TiffWithOrientation(stored, 6), 6},
       {"WebP", PictureKind::WebP, EncodeWithQt(stored, "webp"), 1},
@@ -361,13 +344,9 @@ TEST(PictureDrawingTest, TransparentPhonePicturesLetTheBackgroundShow) {
   QImage half(64, 32, QImage::Format_ARGB32);
   half.fill(Qt::transparent);
   QPainter(&half).fillRect(0, 0, 32, 32, QColor(Red));
-  HeicOptions heic;
-  heic.Alpha = true;
-  AvifOptions avif;
-  avif.Alpha = true;
   const std::pair<PictureKind, std::string> pictures[] = {
-      {PictureKind::Heif, EncodeHeic(half, heic)},
-      {PictureKind::Avif, EncodeAvif(half, avif)},
+      {PictureKind::Heif, EncodeHeic(half, {.Alpha = true})},
+      {PictureKind::Avif, EncodeAvif(half, {.Alpha = true})},
       {PictureKind::Png, EncodeWithQt(half, "png")},
       {PictureKind::WebP, EncodeWithQt(half, "webp")},
       {PictureKind::Tiff, EncodeWithQt(half, "tiff")},
@@ -390,12 +369,9 @@ TEST(PictureDrawingTest, TransparentPhonePicturesLetTheBackgroundShow) {
 // decode on the render thread ends; a decode paged away from is never
 // reported, and a cancelled one gives nothing.
 TEST(PictureDrawingTest, HeicIsDrawnFromItsThumbnailUntilItsDecodeEnds) {
-  HeicOptions phone;
-  phone.TileSize = 64;
-  phone.ThumbnailSize = 48;
-  phone.Orientation = 6;
-  phone.ThumbnailTurned = false;
-  const std::string heic = EncodeHeic(CornerPicture(192, 128), phone);
+  const std::string heic =
+      EncodeHeic(CornerPicture(192, 128),
+                 {.TileSize = 64, .ThumbnailSize = 48, .Orientation = 6, .ThumbnailTurned = false});
   const QSize target(64, 96);
   std::atomic<int> sharp{0};
   {
