@@ -228,14 +228,16 @@ void DrawnPicture::DecodePhonePicture(QSize target, const ScreenMetrics& screen)
   if (Rendering && RenderingTarget.width() >= target.width() &&
       RenderingTarget.height() >= target.height())
     return;  // the preview is shown until that render ends
-  Renderer->Start(PicKind, Bytes, target, screen);
-  Rendering = true;
-  RenderingTarget = target;
+  // The preview first: the render's threads would compete with it for the
+  // cores.
   if (!HavePreview) {
     Preview = DecodePhonePicturePreview(PicKind, Bytes, ImageDecodeOptions()).Image;
     HavePreview = true;
   }
   if (!SourceSharp) Source = Preview;
+  Renderer->Start(PicKind, Bytes, target, screen);
+  Rendering = true;
+  RenderingTarget = target;
   Decoded = true;
 }
 
