@@ -1,6 +1,7 @@
 // HEIF pictures (a phone's HEIC, and HEIF files of the other codecs libheif's
-// plugins read) decoded with libheif 1.18 or newer; Debian 12's own 1.15
-// cannot open the pictures of current iPhones.
+// plugins read) decoded with libheif 1.19 or newer (Debian 12's own 1.15
+// cannot open the pictures of current iPhones; 1.19 has the security limits
+// and tile lookups used here).
 //
 // The primary image is decoded upright, its clean aperture, rotation and
 // mirroring (clap, irot, imir) applied in the order the file lists them, as
