@@ -41,7 +41,8 @@ set(CPACK_PACKAGE_DESCRIPTION
     "Ambrelin makes one web page out of a folder of pictures: a row of
 thumbnails, each linked to its picture further down the page with the
 description written for it. JPEG, bitmap, icon and metafile pictures are
-taken; the pictures themselves are never changed.
+taken, and on request the pictures of phones and messengers (HEIC, AVIF,
+WebP, PNG, GIF, TIFF); the pictures themselves are never changed.
 
 The package holds the program, ambrelin, and ambrelin-build, which builds
 the albums of picture folders from the command line without a display.")
@@ -49,6 +50,13 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# What dpkg-shlibdeps cannot see, added to what it finds: libheif 1.19 or
+# newer, whatever symbols the programs happen to use (Debian 12's own 1.15
+# cannot open the HEIC pictures of current iPhones, 1.18 can;
+# bookworm-backports has 1.19), its HEVC decoder, which it loads as a
+# plugin, and Qt's image format plugins for WebP and TIFF.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libheif1 (>= 1.19), libheif-plugin-libde265, qt6-image-formats-plugins")
 # The windows are laid out for Liberation Sans (metric-compatible with Arial).
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-liberation2)
 set(CPACK_STRIP_FILES ON)

@@ -2,9 +2,11 @@
 
 #include <utility>
 
+#include "drawing/PictureRenderThread.h"
 #include "drawing/decode/BitmapDecoder.h"
 #include "drawing/decode/IconDecoder.h"
 #include "drawing/decode/JpegDecoder.h"
+#include "drawing/decode/PhonePictureDecoder.h"
 #include "drawing/metafile/MetafilePlayer.h"
 
 namespace {
@@ -64,10 +66,24 @@ QImage ScreenIcon(const std::string& bytes, const ScreenMetrics& screen) {
   return DecodeIcon(bytes, QSize(screen.IconWidth, screen.IconHeight), screen.BitsPerPixel);
 }
 
+bool Covers(const QImage& image, QSize target) {
+  return image.width() >= target.width() && image.height() >= target.height();
+}
+
+// A phone or messenger picture fills the rectangle, scaled smoothly (the
+// pixels of a large photo or a screenshot would flicker if dropped).
+QImage PhonePictureInTarget(PictureKind kind, const std::string& bytes, QSize target,
+                            const std::atomic<bool>* cancel) {
+  ImageDecodeOptions options;
+  options.MinimumSize = target;
+  options.Cancel = cancel;
+  return FillTarget(DecodePhonePicture(kind, bytes, options).Image, target, true);
+}
+
 }  // namespace
 
 QImage RenderPicture(PictureKind kind, const std::string& bytes, QSize target,
-                     const ScreenMetrics& screen) {
+                     const ScreenMetrics& screen, const std::atomic<bool>* cancel) {
   if (!Drawable(bytes, target)) return {};
   switch (kind) {
     case PictureKind::Bitmap: {
@@ -85,12 +101,38 @@ QImage RenderPicture(PictureKind kind, const std::string& bytes, QSize target,
       return IconAtTopLeft(ScreenIcon(bytes, screen), target);
     case PictureKind::Metafile:
       return PlayedMetafile(bytes, target);
+    case PictureKind::Heif:
+    case PictureKind::Avif:
+    case PictureKind::WebP:
+    case PictureKind::Png:
+    case PictureKind::Gif:
+    case PictureKind::Tiff:
+      return PhonePictureInTarget(kind, bytes, target, cancel);
   }
   return {};
 }
 
+QImage RenderPicturePreview(PictureKind kind, const std::string& bytes, QSize target) {
+  if (!Drawable(bytes, target)) return {};
+  return FillTarget(DecodePhonePicturePreview(kind, bytes, ImageDecodeOptions()).Image, target,
+                    true);
+}
+
+DrawnPicture::DrawnPicture() = default;
+DrawnPicture::~DrawnPicture() = default;
+DrawnPicture::DrawnPicture(DrawnPicture&&) noexcept = default;
+DrawnPicture& DrawnPicture::operator=(DrawnPicture&&) noexcept = default;
+
 DrawnPicture::DrawnPicture(PictureKind kind, std::string bytes) {
   Assign(kind, std::move(bytes));
+}
+
+void DrawnPicture::DecodeInBackground(std::function<void()> sharp) {
+  Renderer = std::make_unique<PictureRenderThread>(std::move(sharp));
+}
+
+bool DrawnPicture::Sharp() const {
+  return !Renderer || !IsPhonePictureKind(PicKind) || !Rendering;
 }
 
 void DrawnPicture::Assign(PictureKind kind, std::string bytes) {
@@ -108,6 +150,12 @@ void DrawnPicture::Clear() {
   BitmapStep = 0;
   JpegScale = 0;
   JpegQuantized = false;
+  SourceSharp = false;
+  Rendering = false;
+  RenderingTarget = QSize();
+  HavePreview = false;
+  Preview = QImage();
+  if (Renderer) Renderer->Abandon();
   HaveResult = false;
   Result = QImage();
 }
@@ -150,11 +198,53 @@ void DrawnPicture::Decode(QSize target, const ScreenMetrics& screen) {
     case PictureKind::Icon:
     case PictureKind::Metafile:
       break;  // small or vector: drawn from the bytes for each new size
+    case PictureKind::Heif:
+    case PictureKind::Avif:
+    case PictureKind::WebP:
+    case PictureKind::Png:
+    case PictureKind::Gif:
+    case PictureKind::Tiff:
+      DecodePhonePicture(target, screen);
+      break;
   }
 }
 
+void DrawnPicture::DecodePhonePicture(QSize target, const ScreenMetrics& screen) {
+  QImage rendered;
+  if (Rendering && Renderer && Renderer->TakeResult(rendered)) {
+    Source = std::move(rendered);
+    SourceSharp = true;
+    Rendering = false;
+    Decoded = true;
+  }
+  // A picture that could not be decoded is not tried again.
+  if (Decoded && SourceSharp && (Source.isNull() || Covers(Source, target))) return;
+  if (!Renderer) {
+    Source = PhonePictureInTarget(PicKind, Bytes, target, nullptr);
+    SourceSharp = true;
+    Decoded = true;
+    return;
+  }
+  if (Rendering && RenderingTarget.width() >= target.width() &&
+      RenderingTarget.height() >= target.height())
+    return;  // the preview is shown until that render ends
+  // The preview first: the render's threads would compete with it for the
+  // cores.
+  if (!HavePreview) {
+    Preview = DecodePhonePicturePreview(PicKind, Bytes, ImageDecodeOptions()).Image;
+    HavePreview = true;
+  }
+  if (!SourceSharp) Source = Preview;
+  Renderer->Start(PicKind, Bytes, target, screen);
+  Rendering = true;
+  RenderingTarget = target;
+  Decoded = true;
+}
+
 const QImage& DrawnPicture::Render(QSize target, const ScreenMetrics& screen) {
-  if (HaveResult && ResultSize == target && SameScreen(ResultScreen, screen)) return Result;
+  const bool renderEnded = Rendering && Renderer && Renderer->Ready();
+  if (HaveResult && ResultSize == target && SameScreen(ResultScreen, screen) && !renderEnded)
+    return Result;
   Result = QImage();
   if (Drawable(Bytes, target)) {
     Decode(target, screen);
@@ -170,6 +260,14 @@ const QImage& DrawnPicture::Render(QSize target, const ScreenMetrics& screen) {
         break;
       case PictureKind::Metafile:
         Result = PlayedMetafile(Bytes, target);
+        break;
+      case PictureKind::Heif:
+      case PictureKind::Avif:
+      case PictureKind::WebP:
+      case PictureKind::Png:
+      case PictureKind::Gif:
+      case PictureKind::Tiff:
+        Result = FillTarget(Source, target, true);
         break;
     }
   }

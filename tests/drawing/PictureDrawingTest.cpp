@@ -4,11 +4,15 @@
 #include <QPainter>
 
 #include <array>
+#include <atomic>
+#include <chrono>
+#include <thread>
 #include <tuple>
 
 #include "drawing/PictureDrawing.h"
 #include "drawing/decode/JpegDecoder.h"
 #include "support/DrawingFixtures.h"
+#include "support/PhonePictureFixtures.h"
 #include "support/PictureFixtures.h"
 
 using namespace drawfx;
@@ -53,6 +57,12 @@ QImage CornerPicture(int width, int height) {
     painter.fillRect(x, y, w, h, QColor(color));
   return image;
 }
+
+// The corners of a CornerPicture as shown with each EXIF orientation (1 to 8).
+const std::array<QRgb, 4> Shown[] = {{Red, Green, Blue, Yellow}, {Green, Red, Yellow, Blue},
+                                     {Yellow, Blue, Green, Red}, {Blue, Yellow, Red, Green},
+                                     {Red, Blue, Green, Yellow}, {Blue, Red, Yellow, Green},
+                                     {Yellow, Green, Blue, Red}, {Green, Yellow, Red, Blue}};
 
 // True when the image's corners show these colours: top left, top right,
 // bottom left, bottom right.
@@ -188,6 +198,10 @@ TEST(PictureDrawingTest, NothingToDrawGivesANullImage) {
   };
   const std::string jpeg = SolidJpeg(16, 16, Red);
   const std::string ico = MakeIco({BmpIconImage(16, Red)});
+  const QImage picture = CornerPicture(96, 64);
+  const std::string heic = EncodeHeic(picture), avif = EncodeAvif(picture);
+  const std::string png = EncodeWithQt(picture, "png"), gif = EncodeGif(picture);
+  const std::string tiff = EncodeWithQt(picture, "tiff"), webp = EncodeWithQt(picture, "webp");
   const std::vector<Case> cases = {
       {"empty bitmap", PictureKind::Bitmap, ""},
       {"empty JPEG", PictureKind::Jpeg, ""},
@@ -201,6 +215,17 @@ TEST(PictureDrawingTest, NothingToDrawGivesANullImage) {
       {"icon as bitmap", PictureKind::Bitmap, ico},
       {"text as metafile", PictureKind::Metafile, "not a metafile at all"},
       {"metafile header cut", PictureKind::Metafile, FullFrameEmf().substr(0, 60)},
+      {"empty HEIF", PictureKind::Heif, ""},
+      {"HEIC cut", PictureKind::Heif, heic.substr(0, heic.size() / 2)},
+      {"HEIC boxes only", PictureKind::Heif, heic.substr(0, 300)},
+      {"PNG as HEIF", PictureKind::Heif, png},
+      {"AVIF cut", PictureKind::Avif, avif.substr(0, avif.size() / 2)},
+      {"HEIC as AVIF", PictureKind::Avif, heic},
+      {"PNG header only", PictureKind::Png, png.substr(0, 40)},
+      {"GIF as PNG", PictureKind::Png, gif},
+      {"GIF screen only", PictureKind::Gif, gif.substr(0, 13)},
+      {"TIFF header only", PictureKind::Tiff, tiff.substr(0, 8)},
+      {"WebP cut", PictureKind::WebP, webp.substr(0, 30)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -254,10 +279,6 @@ TEST(PictureDrawingTest, DrawnPictureOfEveryKind) {
 // show it: turned or mirrored, at its upright size (5 to 8 swap width and
 // height), at full scale, at reduced DCT scales and decoded in bands.
 TEST(PictureDrawingTest, JpegIsDrawnUprightForEveryExifOrientation) {
-  const std::array<QRgb, 4> shown[] = {{Red, Green, Blue, Yellow}, {Green, Red, Yellow, Blue},
-                                       {Yellow, Blue, Green, Red}, {Blue, Yellow, Red, Green},
-                                       {Red, Blue, Green, Yellow}, {Blue, Red, Yellow, Green},
-                                       {Yellow, Green, Blue, Red}, {Green, Yellow, Red, Blue}};
   const std::string small = EncodeJpeg(CornerPicture(96, 64));
   JpegOptions fine;
   fine.Quality = 98;
@@ -269,14 +290,108 @@ TEST(PictureDrawingTest, JpegIsDrawnUprightForEveryExifOrientation) {
     const QSize upright = o >= 5 ? QSize(64, 96) : QSize(96, 64);
     const std::string file = WithExif(small, o);
     EXPECT_TRUE(
-        ShowsCorners(RenderPicture(PictureKind::Jpeg, file, upright, Screen()), shown[o - 1]));
+        ShowsCorners(RenderPicture(PictureKind::Jpeg, file, upright, Screen()), Shown[o - 1]));
     EXPECT_TRUE(ShowsCorners(DrawnPicture(PictureKind::Jpeg, file).Render(upright / 2, Screen()),
-                             shown[o - 1]));
+                             Shown[o - 1]));
     JpegDecodeOptions quarter;
     quarter.MinimumSize = o >= 5 ? QSize(300, 400) : QSize(400, 300);  // 1600 x 1200 / 4
     quarter.Upright = true;
     const JpegDecodeResult banded = DecodeJpegImage(WithExif(large, o), quarter);
     EXPECT_EQ(banded.Image.size(), quarter.MinimumSize);
-    EXPECT_TRUE(ShowsCorners(banded.Image, shown[o - 1]));
+    EXPECT_TRUE(ShowsCorners(banded.Image, Shown[o - 1]));
   }
+}
+
+// Each phone and messenger kind, stored turned as the kind can say, is drawn
+// as browsers show it: HEIF by its irot and imir (a grid of tiles too, and
+// from its thumbnail when that covers the rectangle), AVIF by irot then
+// imir with its clean aperture left alone (as Chromium does), PNG by its
+// eXIf chunk, TIFF by its Orientation tag.
+TEST(PictureDrawingTest, PhonePicturesAreDrawnUpright) {
+  const QImage stored = CornerPicture(96, 64);
+  const struct {
+    const char* Name;
+    PictureKind Kind;
+    std::string Bytes;
+    int Orientation;
+  } cases[] = {
+      {"HEIC", PictureKind::Heif, EncodeHeic(stored, {.Orientation = 6}), 6},
+      {"HEIC grid", PictureKind::Heif,
+       EncodeHeic(stored, {.TileSize = 32, .ThumbnailSize = 48, .Orientation = 7}), 7},
+      {"AVIF", PictureKind::Avif, EncodeAvif(stored, {.Rotation = 1}), 8},
+      {"AVIF flipped", PictureKind::Avif, EncodeAvif(stored, {.Rotation = 1, .Mirror = 0}), 5},
+      {"AVIF cropped", PictureKind::Avif, EncodeAvif(stored, {.CleanAperture = true}), 1},
+      {"PNG", PictureKind::Png, PngWithOrientation(EncodeWithQt(stored, "png"), 3), 3},
+      {"TIFF", PictureKind::Tiff, TiffWithOrientation(stored, 6), 6},
+      {"WebP", PictureKind::WebP, EncodeWithQt(stored, "webp"), 1},
+      {"GIF", PictureKind::Gif, EncodeGif(stored), 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const QSize upright = c.Orientation >= 5 ? QSize(64, 96) : QSize(96, 64);
+    const QImage image = RenderPicture(c.Kind, c.Bytes, upright, Screen());
+    ASSERT_EQ(image.size(), upright);
+    EXPECT_EQ(image.format(), QImage::Format_RGB32);
+    EXPECT_TRUE(ShowsCorners(image, Shown[c.Orientation - 1]));
+    EXPECT_TRUE(ShowsCorners(RenderPicture(c.Kind, c.Bytes, upright / 4, Screen()),
+                             Shown[c.Orientation - 1]));
+  }
+}
+
+// Transparent pixels stay transparent (premultiplied), so that the window's
+// background shows through them.
+TEST(PictureDrawingTest, TransparentPhonePicturesLetTheBackgroundShow) {
+  QImage half(64, 32, QImage::Format_ARGB32);
+  half.fill(Qt::transparent);
+  QPainter(&half).fillRect(0, 0, 32, 32, QColor(Red));
+  const std::pair<PictureKind, std::string> pictures[] = {
+      {PictureKind::Heif, EncodeHeic(half, {.Alpha = true})},
+      {PictureKind::Avif, EncodeAvif(half, {.Alpha = true})},
+      {PictureKind::Png, EncodeWithQt(half, "png")},
+      {PictureKind::WebP, EncodeWithQt(half, "webp")},
+      {PictureKind::Tiff, EncodeWithQt(half, "tiff")},
+      {PictureKind::Gif, EncodeGif(half)},
+  };
+  for (const auto& [kind, bytes] : pictures) {
+    SCOPED_TRACE(static_cast<int>(kind));
+    const QImage image = RenderPicture(kind, bytes, QSize(64, 32), Screen());
+    EXPECT_EQ(image.format(), QImage::Format_ARGB32_Premultiplied);
+    QImage window(64, 32, QImage::Format_RGB32);
+    window.fill(Yellow);
+    QPainter(&window).drawImage(0, 0, image);
+    EXPECT_EQ(CountPixels(window, QRect(4, 4, 24, 24), Red, 12), 24 * 24);
+    EXPECT_EQ(CountPixels(window, QRect(36, 4, 24, 24), Yellow, 12), 24 * 24);
+  }
+}
+
+// Paging to a phone's HEIC: its thumbnail (stored unturned, and turned as
+// the primary image) is drawn at once, the sharp picture as soon as the
+// decode on the render thread ends; a decode paged away from is never
+// reported, and a cancelled one gives nothing.
+TEST(PictureDrawingTest, HeicIsDrawnFromItsThumbnailUntilItsDecodeEnds) {
+  const std::string heic =
+      EncodeHeic(CornerPicture(192, 128),
+                 {.TileSize = 64, .ThumbnailSize = 48, .Orientation = 6, .ThumbnailTurned = false});
+  const QSize target(64, 96);
+  std::atomic<int> sharp{0};
+  {
+    DrawnPicture picture;
+    picture.DecodeInBackground([&sharp] { ++sharp; });
+    picture.Assign(PictureKind::Heif, heic);
+    EXPECT_TRUE(ShowsCorners(picture.Render(target, Screen()), Shown[5]));
+    EXPECT_FALSE(picture.Sharp());
+    for (int i = 0; i < 1000 && sharp == 0; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_EQ(sharp, 1);
+    EXPECT_EQ(picture.Render(target, Screen()),
+              RenderPicture(PictureKind::Heif, heic, target, Screen()));
+    EXPECT_TRUE(picture.Sharp());
+    picture.Assign(PictureKind::Heif, heic);
+    picture.Render(target, Screen());
+    picture.Clear();
+  }
+  EXPECT_EQ(sharp, 1);
+  EXPECT_TRUE(ShowsCorners(RenderPicturePreview(PictureKind::Heif, heic, target), Shown[5]));
+  const std::atomic<bool> cancel{true};
+  EXPECT_TRUE(RenderPicture(PictureKind::Heif, heic, target, Screen(), &cancel).isNull());
 }

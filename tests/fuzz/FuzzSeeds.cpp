@@ -5,6 +5,8 @@
 // anew before every run.
 #include <sys/stat.h>
 
+#include <QPainter>
+
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "support/DrawingFixtures.h"
+#include "support/PhonePictureFixtures.h"
 #include "support/PictureFixtures.h"
 
 namespace {
@@ -355,6 +358,36 @@ std::vector<Seed> DrawMetafileSeeds() {
   return seeds;
 }
 
+// The phone and messenger kinds, as the tests' generators make them: each
+// orientation property a kind has, a grid with a thumbnail, transparency.
+std::vector<Seed> DrawPhoneSeeds(const std::string& kind) {
+  using namespace drawfx;
+  const QImage photo = NoisyGradient(48, 32);
+  QImage clear = photo.convertToFormat(QImage::Format_ARGB32);
+  clear.fill(Qt::transparent);
+  QPainter(&clear).fillRect(0, 0, 24, 32, Qt::red);
+  if (kind == "heif")
+    return {{"grid", EncodeHeic(photo, {.TileSize = 16,
+                                        .ThumbnailSize = 24,
+                                        .Orientation = 5,
+                                        .ThumbnailTurned = false})},
+            {"alpha", EncodeHeic(clear, {.Alpha = true})}};
+  if (kind == "avif")
+    return {{"turned", EncodeAvif(photo, {.Rotation = 3, .Mirror = 1, .CleanAperture = true})},
+            {"alpha", EncodeAvif(clear, {.Alpha = true})}};
+  if (kind == "png")
+    return {{"exif", PngWithOrientation(EncodeWithQt(photo, "png"), 6)},
+            {"16-bit-alpha", EncodeWithQt(clear.convertToFormat(QImage::Format_RGBA64), "png")},
+            {"palette", EncodeWithQt(photo.convertToFormat(QImage::Format_Indexed8), "png")}};
+  if (kind == "gif") return {{"transparent", EncodeGif(clear)}};
+  if (kind == "tiff")
+    return {{"turned", TiffWithOrientation(photo, 6)}, {"alpha", EncodeWithQt(clear, "tiff")}};
+  if (kind == "webp")
+    return {{"lossy-alpha", EncodeWithQt(clear, "webp", 50)},
+            {"lossless", EncodeWithQt(photo, "webp", 100)}};
+  return {};
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -378,5 +411,8 @@ int main(int argc, char** argv) {
                   WriteSeeds(out, "fuzz_draw_ico", DrawIconSeeds()) &&
                   WriteSeeds(out, "fuzz_draw_jpeg", DrawJpegSeeds()) &&
                   WriteSeeds(out, "fuzz_draw_metafile", DrawMetafileSeeds());
-  return ok ? 0 : 1;
+  bool phone = ok;
+  for (const char* kind : {"heif", "avif", "png", "gif", "tiff", "webp"})
+    phone = phone && WriteSeeds(out, std::string("fuzz_draw_") + kind, DrawPhoneSeeds(kind));
+  return phone ? 0 : 1;
 }
