@@ -51,3 +51,6 @@ PictureHeader ReadJpegHeader(PictureSource& source);
 
 // PNG: the header chunk, and the first eXIf chunk before the pixel data.
 PictureHeader ReadPngHeader(PictureSource& source);
+
+// GIF: the logical screen, widened to the first image.
+PictureHeader ReadGifHeader(PictureSource& source);
