@@ -54,3 +54,6 @@ PictureHeader ReadPngHeader(PictureSource& source);
 
 // GIF: the logical screen, widened to the first image.
 PictureHeader ReadGifHeader(PictureSource& source);
+
+// WebP: the first chunk (VP8, VP8L or VP8X).
+PictureHeader ReadWebPHeader(PictureSource& source);
