@@ -57,3 +57,6 @@ PictureHeader ReadGifHeader(PictureSource& source);
 
 // WebP: the first chunk (VP8, VP8L or VP8X).
 PictureHeader ReadWebPHeader(PictureSource& source);
+
+// TIFF: IFD0's width, length and orientation.
+PictureHeader ReadTiffHeader(PictureSource& source);
