@@ -60,3 +60,6 @@ PictureHeader ReadWebPHeader(PictureSource& source);
 
 // TIFF: IFD0's width, length and orientation.
 PictureHeader ReadTiffHeader(PictureSource& source);
+
+// HEIF (avif false) or AVIF (avif true): the primary item's properties.
+PictureHeader ReadHeifHeader(PictureSource& source, bool avif);
