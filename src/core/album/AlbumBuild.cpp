@@ -13,6 +13,7 @@ bool CreateAlbum(AlbumBuildState& state, AlbumInput& input, AlbumEnvironment& en
   AssemblePage(state, env);
   env.Messages.ShowPlainMessage("Ambrelin created!");
   if (env.FolderSettings)
-    SaveAlbumOptions(*env.FolderSettings, {input.Title, input.IndexName, input.IncludeFileNames});
+    SaveAlbumOptions(*env.FolderSettings,
+                     {input.Title, input.IndexName, input.IncludeFileNames, input.AllPictureKinds});
   return true;
 }

@@ -44,7 +44,7 @@ void BuildPictureFragment(AlbumBuildState& state, const AlbumInput& input, Album
     // names the picture's path as on disk (the box's second line).
     NamingPath(JoinPath(env.PictureDirectory, name), [&] {
       try {
-        ProbePicture(env.Probe, env.PictureDirectory, name, env.Screen);
+        ProbePicture(env.Probe, env.PictureDirectory, name, env.Screen, input.AllPictureKinds);
       } catch (const EFOpenError&) {
         throw EFOpenError(LowerAscii(name));
       }
