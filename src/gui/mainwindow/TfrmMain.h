@@ -66,6 +66,9 @@ class TfrmMain : public QWidget {
   void btnCreateClick();
   void btnAboutClick();
   void btnExitClick();
+  // "All picture kinds" ticked or cleared: the file list takes in the
+  // phone and messenger kinds, or leaves them out, at once.
+  void cbAllKindsClick();
   // Asks for the target folder, builds the album as btnCreateClick does,
   // then publishes it (core/publish/Publish.h) on worker threads while a
   // progress dialog with a Cancel button runs; ends with "Published N
@@ -95,6 +98,9 @@ class TfrmMain : public QWidget {
   void ShowOptions(const AlbumOptions& options);
   AlbumOptions BoxOptions() const;
   void SetFileCount();
+  void ShowListedFolder();
+  void ShowChosenKinds();
+  void ShowKindNotice();
   void OfferLowerCaseNames(const std::vector<std::string>& pictures);
   void RereadFileList();
 
