@@ -11,6 +11,17 @@
 #include <stdexcept>
 #include <vector>
 
+#if defined(__SANITIZE_ADDRESS__)
+#define AMBRELIN_LEAK_CHECKS 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define AMBRELIN_LEAK_CHECKS 1
+#endif
+#endif
+#ifdef AMBRELIN_LEAK_CHECKS
+#include <sanitizer/lsan_interface.h>
+#endif
+
 namespace {
 
 // The four quadrants as RGB.
@@ -117,7 +128,22 @@ class LzwBits {
   int Count = 0;
 };
 
+// x265 keeps a small buffer of every encoder to the end of the process;
+// LeakSanitizer is not told about what is allocated while one lives, as
+// none of it is ours.
+struct X265Allocations {
+#ifdef AMBRELIN_LEAK_CHECKS
+  X265Allocations() {
+    __lsan_disable();
+  }
+  ~X265Allocations() {
+    __lsan_enable();
+  }
+#endif
+};
+
 struct HeifContext {
+  X265Allocations Unchecked;
   heif_context* Context = heif_context_alloc();
   heif_encoder* Encoder = nullptr;
   HeifContext() {
