@@ -387,8 +387,10 @@ PublishResult PublishAlbum(const PublishRequest& request) {
   for (const std::string& picture : request.Pictures) {
     const std::string name = PublishedName(picture);
     if (sources[name] != picture || !needed.insert(name).second) continue;
+    // An album that takes in all picture kinds has the phone and messenger
+    // kinds too: they are copied as they are, as bitmaps and icons are.
     CopyJob job{name, picture, ResolvePath(request.PictureDirectory, picture),
-                PictureKindOfFile(picture)};
+                PictureKindOfFile(picture, /*allKinds=*/true)};
     if (job.Kind == PictureKind::Metafile) result.Metafiles.push_back(name);
     struct stat st;
     if (stat(job.SourcePath.c_str(), &st) != 0) {

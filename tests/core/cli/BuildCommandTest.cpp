@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "core/folder/ImageTable.h"
 #include "core/platform/TextFile.h"
@@ -189,6 +190,10 @@ TEST(BuildCommandTest, PhoneFolderTakesInAllKindsOnRequest) {
 
   ASSERT_EQ(RunCli({dir.Path()}).Status, 0);  // the folder's option holds
   EXPECT_EQ(pictureLines(), seven);
+  const CliResult published = RunCli({"--publish", dir.Path() + "-web", dir.Path()});
+  EXPECT_EQ(published.Status, 0) << published.Err;
+  EXPECT_EQ(ReadFileBytes(dir.Path() + "-web/img_0002.heic"), dir.Read("img_0002.heic"));
+  std::filesystem::remove_all(dir.Path() + "-web");
   ASSERT_EQ(RunCli({"--no-all-kinds", dir.Path()}).Status, 0);
   EXPECT_EQ(pictureLines().size(), 1u);
   EXPECT_EQ(dir.Read("AmbrelinDir.INI"), options + "AllPictureKinds=0\r\n");
