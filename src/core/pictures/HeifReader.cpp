@@ -87,8 +87,10 @@ class HeifBoxes {
     return box;
   }
 
-  // The data of a box, whole.
-  ByteReader Data(const BoxAt& box) { return ReadWhole(box.DataAt, box.DataSize()); }
+  // The data of a box, whole or up to limit bytes of it.
+  ByteReader Data(const BoxAt& box, std::uint64_t limit = MeasuringBudget) {
+    return ReadWhole(box.DataAt, std::min(box.DataSize(), limit));
+  }
 
   HeaderWindow Window;
   bool Avif;
@@ -149,8 +151,7 @@ PictureHeader ReadHeifHeader(PictureSource& source, bool avif) {
   // The file type, first.
   const HeifBoxes::BoxAt fileType = boxes.Box(0, fileSize);
   if (fileType.Type != Ftyp || fileType.DataSize() < FileType::CompatibleBrandsAt) boxes.NotValid();
-  const ByteReader brands = boxes.ReadWhole(
-      fileType.DataAt, std::min<std::uint64_t>(fileType.DataSize(), HeaderWindow::ChunkSize));
+  const ByteReader brands = boxes.Data(fileType, HeaderWindow::ChunkSize);
   if (!HasBrandOfKind(brands, avif)) boxes.NotValid();
 
   // The meta box; the file must not end before it.
@@ -171,11 +172,11 @@ PictureHeader ReadHeifHeader(PictureSource& source, bool avif) {
     const HeifBoxes::BoxAt box = boxes.Box(at, meta.End);
     at = box.End;
     if (box.Type == Hdlr) {
-      const ByteReader data = boxes.Data(box);
+      const ByteReader data = boxes.Data(box, Handler::Size);
       pictures = data.Size() >= Handler::Size &&
                  data.U32BigEndian(Handler::HandlerTypeAt) == PictureHandler;
     } else if (box.Type == Pitm) {
-      const ByteReader data = boxes.Data(box);
+      const ByteReader data = boxes.Data(box, PrimaryItem::ItemIdAt + 4);
       const bool wide = data.U8(FullBox::VersionAt) != 0;
       if (!data.Has(PrimaryItem::ItemIdAt, wide ? 4 : 2)) boxes.NotValid();
       primary = wide ? data.U32BigEndian(PrimaryItem::ItemIdAt)
@@ -245,7 +246,7 @@ PictureHeader ReadHeifHeader(PictureSource& source, bool avif) {
   for (const std::uint16_t index : indices) {
     const HeifBoxes::BoxAt box = property(index);
     if (box.Type != Ispe) continue;
-    const ByteReader data = boxes.Data(box);
+    const ByteReader data = boxes.Data(box, SpatialExtents::Size);
     if (data.Size() < SpatialExtents::Size) boxes.NotValid();
     width = data.U32BigEndian(SpatialExtents::WidthAt);
     height = data.U32BigEndian(SpatialExtents::HeightAt);
@@ -256,7 +257,7 @@ PictureHeader ReadHeifHeader(PictureSource& source, bool avif) {
   for (const std::uint16_t index : indices) {
     const HeifBoxes::BoxAt box = property(index);
     if (box.Type == Irot || box.Type == Imir) {
-      const ByteReader data = boxes.Data(box);
+      const ByteReader data = boxes.Data(box, 1);
       if (data.Size() < 1) boxes.NotValid();
       if (box.Type == Irot) {
         turn.Then(4 - (data.U8(0) & RotationMask), false);
@@ -266,7 +267,7 @@ PictureHeader ReadHeifHeader(PictureSource& source, bool avif) {
         turn.Then(2, true);  // top and bottom exchanged: mirrored, then half a turn
       }
     } else if (box.Type == Clap && !avif) {
-      const ByteReader data = boxes.Data(box);
+      const ByteReader data = boxes.Data(box, CleanAperture::Size);
       if (data.Size() < CleanAperture::Size) boxes.NotValid();
       const std::uint32_t widthD = data.U32BigEndian(CleanAperture::WidthDAt);
       const std::uint32_t heightD = data.U32BigEndian(CleanAperture::HeightDAt);
