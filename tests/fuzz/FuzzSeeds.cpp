@@ -172,9 +172,7 @@ std::vector<Seed> HeifSeeds() {
 }
 
 std::vector<Seed> AvifSeeds() {
-  return {{"irot-1", MakeAvif(16, 16, 1)},
-          {"imir-0", MakeAvif(16, 8, -1, 0)},
-          {"grid", MakeAvif(128, 64, -1, -1, true)}};
+  return {{"irot-1", MakeAvif(16, 16, 1)}, {"imir-0", MakeAvif(16, 8, -1, 0)}};
 }
 
 std::vector<Seed> TextSeeds() {

@@ -7,9 +7,10 @@
 #include <QBuffer>
 #include <QImage>
 #include <QImageWriter>
+#include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
-#include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
 #define AMBRELIN_LEAK_CHECKS 1
@@ -24,7 +25,6 @@
 
 namespace {
 
-// The four quadrants as RGB.
 void QuadrantColour(int x, int y, int w, int h, unsigned char rgb[3]) {
   const bool right = x >= w / 2, bottom = y >= h / 2;
   rgb[0] = !right || bottom ? 255 : 0;
@@ -33,13 +33,9 @@ void QuadrantColour(int x, int y, int w, int h, unsigned char rgb[3]) {
 }
 
 QImage QuadrantImage(int w, int h) {
-  QImage image(w, h, QImage::Format_RGB32);
+  QImage image(w, h, QImage::Format_RGB888);
   for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      unsigned char rgb[3];
-      QuadrantColour(x, y, w, h, rgb);
-      image.setPixel(x, y, qRgb(rgb[0], rgb[1], rgb[2]));
-    }
+    for (int x = 0; x < w; ++x) QuadrantColour(x, y, w, h, image.scanLine(y) + 3 * x);
   return image;
 }
 
@@ -51,99 +47,54 @@ std::string Written(const QImage& image, const char* format, int quality = -1,
   QImageWriter writer(&buffer, format);
   writer.setQuality(quality);
   writer.setTransformation(turn);
-  if (!writer.write(image))
-    throw std::runtime_error(std::string("cannot write ") + format + ": " +
-                             writer.errorString().toStdString());
-  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  if (!writer.write(image)) throw std::runtime_error("Qt cannot write " + std::string(format));
+  return bytes.toStdString();
 }
 
-void PutBigEndian32(std::string& out, std::uint32_t v) {
+// Appends a number of n bytes, little-endian or big-endian.
+void Le(std::string& out, std::uint32_t v, int n) {
+  for (int i = 0; i < n; ++i) out.push_back(static_cast<char>(v >> (8 * i)));
+}
+void Be(std::string& out, std::uint32_t v) {
   for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<char>(v >> shift));
 }
-void PutLittleEndian(std::string& out, std::uint32_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>(v >> (8 * i)));
-}
 
-// A TIFF structure ("II") whose IFD0 holds only the orientation.
+// A TIFF structure ("II") whose IFD0 holds only an Orientation SHORT.
 std::string TiffWithOrientation(int orientation) {
-  std::string tiff = "II*";
-  tiff.push_back('\0');
-  PutLittleEndian(tiff, 8, 4);       // IFD0
-  PutLittleEndian(tiff, 1, 2);       // one entry
-  PutLittleEndian(tiff, 0x0112, 2);  // Orientation
-  PutLittleEndian(tiff, 3, 2);       // SHORT
-  PutLittleEndian(tiff, 1, 4);
-  PutLittleEndian(tiff, static_cast<std::uint32_t>(orientation), 4);
-  PutLittleEndian(tiff, 0, 4);  // no next IFD
+  std::string tiff("II*\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0", 18);
+  Le(tiff, static_cast<std::uint32_t>(orientation), 4);
+  Le(tiff, 0, 4);  // no next IFD
   return tiff;
 }
 
-// CRC-32 as PNG chunks carry it, table-driven.
-std::uint32_t Crc32(const std::string& bytes) {
-  static const std::vector<std::uint32_t> table = [] {
-    std::vector<std::uint32_t> t(256);
-    for (std::uint32_t n = 0; n < 256; ++n) {
-      std::uint32_t c = n;
-      for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      t[n] = c;
-    }
-    return t;
-  }();
-  std::uint32_t crc = 0xFFFFFFFFu;
-  for (const char b : bytes) crc = table[(crc ^ static_cast<unsigned char>(b)) & 0xFF] ^ (crc >> 8);
-  return crc ^ 0xFFFFFFFFu;
-}
-
 std::string PngChunk(const std::string& type, const std::string& data) {
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (const char b : type + data) {
+    crc ^= static_cast<unsigned char>(b);
+    for (int k = 0; k < 8; ++k) crc = crc >> 1 ^ (crc & 1 ? 0xEDB88320u : 0);
+  }
   std::string chunk;
-  PutBigEndian32(chunk, static_cast<std::uint32_t>(data.size()));
+  Be(chunk, static_cast<std::uint32_t>(data.size()));
   chunk += type + data;
-  PutBigEndian32(chunk, Crc32(type + data));
+  Be(chunk, ~crc);
   return chunk;
 }
 
-// The bits of GIF's LZW codes, least significant first, in sub-blocks.
-class LzwBits {
- public:
-  void Put(unsigned code, int width) {
-    Pending |= code << Count;
-    Count += width;
-    for (; Count >= 8; Count -= 8, Pending >>= 8) Bytes.push_back(static_cast<char>(Pending));
-  }
-  std::string SubBlocks() {
-    if (Count > 0) Bytes.push_back(static_cast<char>(Pending));
-    std::string out;
-    for (std::size_t i = 0; i < Bytes.size(); i += 255) {
-      const std::size_t n = std::min<std::size_t>(255, Bytes.size() - i);
-      out.push_back(static_cast<char>(n));
-      out.append(Bytes, i, n);
-    }
-    out.push_back('\0');
-    return out;
-  }
+void Check(const heif_error& error) {
+  if (error.code != heif_error_Ok)
+    throw std::runtime_error(std::string("libheif: ") + error.message);
+}
 
- private:
-  std::string Bytes;
-  std::uint32_t Pending = 0;
-  int Count = 0;
-};
-
-// x265 keeps a small buffer of every encoder to the end of the process;
-// LeakSanitizer is not told about what is allocated while one lives, as
-// none of it is ours.
-struct X265Allocations {
-#ifdef AMBRELIN_LEAK_CHECKS
-  X265Allocations() {
-    __lsan_disable();
-  }
-  ~X265Allocations() {
-    __lsan_enable();
-  }
-#endif
-};
-
+// A libheif context with an HEVC encoder. x265 keeps a small buffer of
+// every encoder to the end of the process; LeakSanitizer is not told about
+// what is allocated while a context lives, none of it being ours.
 struct HeifContext {
-  X265Allocations Unchecked;
+#ifdef AMBRELIN_LEAK_CHECKS
+  struct Unchecked {
+    Unchecked() { __lsan_disable(); }
+    ~Unchecked() { __lsan_enable(); }
+  } LeaksUnchecked;
+#endif
   heif_context* Context = heif_context_alloc();
   heif_encoder* Encoder = nullptr;
   HeifContext() {
@@ -153,10 +104,6 @@ struct HeifContext {
   ~HeifContext() {
     heif_encoder_release(Encoder);
     heif_context_free(Context);
-  }
-  static void Check(const heif_error& error) {
-    if (error.code != heif_error_Ok)
-      throw std::runtime_error(std::string("libheif: ") + error.message);
   }
   std::string Write() {
     std::string out;
@@ -168,82 +115,80 @@ struct HeifContext {
     Check(heif_context_write(Context, &writer, &out));
     return out;
   }
+  // Encodes the part at (x0, y0) of a w x h quadrant picture.
+  heif_error Encode(int partW, int partH, int x0, int y0, int w, int h,
+                    const std::function<heif_error(heif_image*)>& encode) {
+    heif_image* image = nullptr;
+    Check(
+        heif_image_create(partW, partH, heif_colorspace_RGB, heif_chroma_interleaved_RGB, &image));
+    Check(heif_image_add_plane(image, heif_channel_interleaved, partW, partH, 8));
+    int stride = 0;
+    std::uint8_t* pixels = heif_image_get_plane(image, heif_channel_interleaved, &stride);
+    for (int y = 0; y < partH; ++y)
+      for (int x = 0; x < partW; ++x)
+        QuadrantColour(x0 + x, y0 + y, w, h, pixels + y * stride + 3 * x);
+    const heif_error error = encode(image);
+    heif_image_release(image);
+    return error;
+  }
 };
-
-// A quadrant picture in libheif's form; the quadrants are those of the
-// whole w x h picture, seen through the tile at (x0, y0).
-heif_image* HeifImage(int tileW, int tileH, int x0 = 0, int y0 = 0, int w = 0, int h = 0) {
-  if (w == 0) w = tileW, h = tileH;
-  heif_image* image = nullptr;
-  HeifContext::Check(
-      heif_image_create(tileW, tileH, heif_colorspace_RGB, heif_chroma_interleaved_RGB, &image));
-  HeifContext::Check(heif_image_add_plane(image, heif_channel_interleaved, tileW, tileH, 8));
-  int stride = 0;
-  std::uint8_t* pixels = heif_image_get_plane(image, heif_channel_interleaved, &stride);
-  for (int y = 0; y < tileH; ++y)
-    for (int x = 0; x < tileW; ++x)
-      QuadrantColour(x0 + x, y0 + y, w, h, pixels + y * stride + 3 * x);
-  return image;
-}
 
 }  // namespace
 
 std::string MakePng(int w, int h, int exifOrientation) {
   const std::string png = Written(QuadrantImage(w, h), "png");
-  if (exifOrientation == 0) return png;
   constexpr std::size_t afterHeader = 8 + 25;  // signature, IHDR chunk
+  if (exifOrientation == 0) return png;
   return png.substr(0, afterHeader) + PngChunk("eXIf", TiffWithOrientation(exifOrientation)) +
          png.substr(afterHeader);
 }
 
 std::string MakeGif(int w, int h) {
   std::string gif = "GIF89a";
-  PutLittleEndian(gif, static_cast<std::uint32_t>(w), 2);
-  PutLittleEndian(gif, static_cast<std::uint32_t>(h), 2);
-  gif += std::string("\x81\0\0", 3);  // a global colour table of 4 entries
-  gif += std::string(
-      "\xFF\0\0"
-      "\0\xFF\0"
-      "\0\0\xFF"
-      "\xFF\xFF\xFF",
-      12);
-  gif.push_back(',');
-  PutLittleEndian(gif, 0, 4);  // left, top
-  PutLittleEndian(gif, static_cast<std::uint32_t>(w), 2);
-  PutLittleEndian(gif, static_cast<std::uint32_t>(h), 2);
-  gif.push_back('\0');
-  // LZW with 2-bit colours: 3-bit codes throughout, as a clear code (4)
-  // before every second pixel keeps the code table from growing.
-  gif.push_back('\x02');
-  LzwBits bits;
-  for (int y = 0, n = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x, ++n) {
-      if (n % 2 == 0) bits.Put(4, 3);
-      bits.Put(static_cast<unsigned>((x >= w / 2) + 2 * (y >= h / 2)), 3);
-    }
-  bits.Put(5, 3);  // end of information
-  gif += bits.SubBlocks();
-  gif.push_back(';');
-  return gif;
+  Le(gif, static_cast<std::uint32_t>(w), 2);
+  Le(gif, static_cast<std::uint32_t>(h), 2);
+  // A global table of 4 colours, then the image descriptor at (0, 0).
+  gif += std::string("\x81\0\0\xFF\0\0\0\xFF\0\0\0\xFF\xFF\xFF\xFF,\0\0\0\0", 20);
+  Le(gif, static_cast<std::uint32_t>(w), 2);
+  Le(gif, static_cast<std::uint32_t>(h), 2);
+  gif += std::string("\0\x02", 2);  // no local table; LZW of 2-bit colours
+  // 3-bit codes throughout: a clear code (4) before every second pixel
+  // keeps the code table from growing; 5 ends the data.
+  std::string data;
+  std::uint32_t bits = 0;
+  int count = 0;
+  const auto put = [&](unsigned code) {
+    bits |= code << count;
+    for (count += 3; count >= 8; count -= 8, bits >>= 8) data.push_back(static_cast<char>(bits));
+  };
+  for (int n = 0; n < w * h; ++n) {
+    if (n % 2 == 0) put(4);
+    put(static_cast<unsigned>((n % w >= w / 2) + 2 * (n / w >= h / 2)));
+  }
+  put(5);
+  if (count > 0) data.push_back(static_cast<char>(bits));
+  for (std::size_t i = 0; i < data.size(); i += 255) {
+    gif.push_back(static_cast<char>(std::min<std::size_t>(255, data.size() - i)));
+    gif += data.substr(i, 255);
+  }
+  return gif + std::string("\0;", 2);
 }
 
 std::string MakeWebP(int w, int h, WebPForm form) {
   const std::string simple =
       Written(QuadrantImage(w, h), "webp", form == WebPForm::Lossless ? 100 : 80);
   if (form != WebPForm::Extended) return simple;
-  std::string extended = "VP8X";
-  PutLittleEndian(extended, 10, 4);
-  PutLittleEndian(extended, 0x08, 4);  // flags: an EXIF chunk follows
-  PutLittleEndian(extended, static_cast<std::uint32_t>(w - 1), 3);
-  PutLittleEndian(extended, static_cast<std::uint32_t>(h - 1), 3);
-  extended += simple.substr(12);  // the VP8 chunk
-  const std::string tiff = TiffWithOrientation(6);
-  extended += "EXIF";
-  PutLittleEndian(extended, static_cast<std::uint32_t>(tiff.size()), 4);
-  extended += tiff;
+  std::string body = "WEBPVP8X";
+  Le(body, 10, 4);
+  Le(body, 0x08, 4);  // flags: an EXIF chunk follows
+  Le(body, static_cast<std::uint32_t>(w - 1), 3);
+  Le(body, static_cast<std::uint32_t>(h - 1), 3);
+  body += simple.substr(12) + "EXIF";  // the VP8 chunk, then the EXIF chunk
+  Le(body, static_cast<std::uint32_t>(TiffWithOrientation(6).size()), 4);
+  body += TiffWithOrientation(6);
   std::string riff = "RIFF";
-  PutLittleEndian(riff, static_cast<std::uint32_t>(4 + extended.size()), 4);
-  return riff + "WEBP" + extended;
+  Le(riff, static_cast<std::uint32_t>(body.size()), 4);
+  return riff + body;
 }
 
 std::string MakeTiff(int w, int h, int orientation) {
@@ -262,12 +207,11 @@ std::string MakeHeic(int w, int h, int exifOrientation) {
   HeifContext heif;
   heif_encoding_options* options = heif_encoding_options_alloc();
   options->image_orientation = static_cast<heif_orientation>(exifOrientation);
-  heif_image* image = HeifImage(w, h);
-  const heif_error error =
-      heif_context_encode_image(heif.Context, image, heif.Encoder, options, nullptr);
-  heif_image_release(image);
+  const heif_error error = heif.Encode(w, h, 0, 0, w, h, [&](heif_image* image) {
+    return heif_context_encode_image(heif.Context, image, heif.Encoder, options, nullptr);
+  });
   heif_encoding_options_free(options);
-  HeifContext::Check(error);
+  Check(error);
   return heif.Write();
 }
 
@@ -280,75 +224,51 @@ std::string MakeHeicGrid(int w, int h, int tile, int quarterTurnsAnticlockwise) 
       heif.Context, static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(h),
       static_cast<std::uint32_t>(columns), static_cast<std::uint32_t>(rows), options, &grid);
   heif_encoding_options_free(options);
-  HeifContext::Check(added);
-  for (int row = 0; row < rows; ++row)
-    for (int column = 0; column < columns; ++column) {
-      heif_image* part = HeifImage(tile, tile, column * tile, row * tile, w, h);
-      const heif_error error =
-          heif_context_add_image_tile(heif.Context, grid, static_cast<std::uint32_t>(column),
-                                      static_cast<std::uint32_t>(row), part, heif.Encoder);
-      heif_image_release(part);
-      HeifContext::Check(error);
-    }
+  Check(added);
+  for (std::uint32_t row = 0; row < static_cast<std::uint32_t>(rows); ++row)
+    for (std::uint32_t column = 0; column < static_cast<std::uint32_t>(columns); ++column)
+      Check(heif.Encode(tile, tile, column * tile, row * tile, w, h, [&](heif_image* part) {
+        return heif_context_add_image_tile(heif.Context, grid, column, row, part, heif.Encoder);
+      }));
   // The grid's own rotation, as a camera writes it (libheif's encoding
   // options would turn the tiles instead).
-  if (quarterTurnsAnticlockwise != 0) {
-    const std::uint8_t angle = static_cast<std::uint8_t>(quarterTurnsAnticlockwise & 3);
-    HeifContext::Check(heif_item_add_raw_property(heif.Context, heif_image_handle_get_item_id(grid),
-                                                  heif_fourcc('i', 'r', 'o', 't'), nullptr, &angle,
-                                                  1, 1, nullptr));
-  }
-  heif_image* small = HeifImage(64, 48);
+  const std::uint8_t angle = static_cast<std::uint8_t>(quarterTurnsAnticlockwise & 3);
+  if (angle != 0)
+    Check(heif_item_add_raw_property(heif.Context, heif_image_handle_get_item_id(grid),
+                                     heif_fourcc('i', 'r', 'o', 't'), nullptr, &angle, 1, 1,
+                                     nullptr));
   heif_image_handle* thumbnail = nullptr;
-  heif_error error =
-      heif_context_encode_image(heif.Context, small, heif.Encoder, nullptr, &thumbnail);
-  heif_image_release(small);
-  HeifContext::Check(error);
-  error = heif_context_assign_thumbnail(heif.Context, grid, thumbnail);
+  Check(heif.Encode(64, 48, 0, 0, 64, 48, [&](heif_image* small) {
+    return heif_context_encode_image(heif.Context, small, heif.Encoder, nullptr, &thumbnail);
+  }));
+  Check(heif_context_assign_thumbnail(heif.Context, grid, thumbnail));
+  Check(heif_context_set_primary_image(heif.Context, grid));
   heif_image_handle_release(thumbnail);
-  HeifContext::Check(error);
-  HeifContext::Check(heif_context_set_primary_image(heif.Context, grid));
   heif_image_handle_release(grid);
   return heif.Write();
 }
 
-std::string MakeAvif(int w, int h, int irot, int imir, bool grid) {
-  const int cells = grid ? 2 : 1;
-  std::vector<avifImage*> images;
-  for (int cell = 0; cell < cells; ++cell) {
-    const int cellW = w / cells;
-    avifImage* image = avifImageCreate(static_cast<std::uint32_t>(cellW),
-                                       static_cast<std::uint32_t>(h), 8, AVIF_PIXEL_FORMAT_YUV444);
-    QImage rgba = QuadrantImage(w, h)
-                      .copy(cell * cellW, 0, cellW, h)
-                      .convertToFormat(QImage::Format_RGBA8888);
-    avifRGBImage rgb;
-    avifRGBImageSetDefaults(&rgb, image);
-    rgb.pixels = rgba.bits();
-    rgb.rowBytes = static_cast<std::uint32_t>(rgba.bytesPerLine());
-    avifImageRGBToYUV(image, &rgb);
-    if (irot >= 0) {
-      image->transformFlags |= AVIF_TRANSFORM_IROT;
-      image->irot.angle = static_cast<std::uint8_t>(irot);
-    }
-    if (imir >= 0) {
-      image->transformFlags |= AVIF_TRANSFORM_IMIR;
-      image->imir.mode = static_cast<std::uint8_t>(imir);
-    }
-    images.push_back(image);
-  }
+std::string MakeAvif(int w, int h, int irot, int imir) {
+  avifImage* image = avifImageCreate(static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(h),
+                                     8, AVIF_PIXEL_FORMAT_YUV444);
+  QImage rgba = QuadrantImage(w, h).convertToFormat(QImage::Format_RGBA8888);
+  avifRGBImage rgb;
+  avifRGBImageSetDefaults(&rgb, image);
+  rgb.pixels = rgba.bits();
+  rgb.rowBytes = static_cast<std::uint32_t>(rgba.bytesPerLine());
+  avifImageRGBToYUV(image, &rgb);
+  image->transformFlags =
+      (irot >= 0 ? AVIF_TRANSFORM_IROT : 0) | (imir >= 0 ? AVIF_TRANSFORM_IMIR : 0);
+  image->irot.angle = static_cast<std::uint8_t>(irot);
+  image->imir.mode = static_cast<std::uint8_t>(imir);
   avifEncoder* encoder = avifEncoderCreate();
   encoder->speed = AVIF_SPEED_FASTEST;
   avifRWData out = AVIF_DATA_EMPTY;
-  avifResult result =
-      grid ? avifEncoderAddImageGrid(encoder, 2, 1, images.data(), AVIF_ADD_IMAGE_FLAG_SINGLE)
-           : AVIF_RESULT_OK;
-  if (result == AVIF_RESULT_OK)
-    result = grid ? avifEncoderFinish(encoder, &out) : avifEncoderWrite(encoder, images[0], &out);
+  const avifResult result = avifEncoderWrite(encoder, image, &out);
   std::string bytes(reinterpret_cast<const char*>(out.data), out.size);
   avifRWDataFree(&out);
   avifEncoderDestroy(encoder);
-  for (avifImage* image : images) avifImageDestroy(image);
+  avifImageDestroy(image);
   if (result != AVIF_RESULT_OK)
     throw std::runtime_error(std::string("libavif: ") + avifResultToString(result));
   return bytes;

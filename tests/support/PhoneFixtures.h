@@ -1,10 +1,8 @@
-// Pictures of the phone and messenger kinds made on the spot for tests,
-// benchmarks, fuzz seeds and the browser test, each by its kind's own
-// encoder: libheif (x265) for HEIF, libavif (aom) for AVIF, Qt's writers for
-// PNG, WebP and TIFF, and for GIF (which Qt cannot write) a small encoder of
-// our own. Every picture shows four coloured quadrants (red top left, green
-// top right, blue bottom left, white bottom right), so a reader can tell
-// which way it was turned.
+// Pictures of the phone and messenger kinds for tests, benchmarks, fuzz
+// seeds and the browser test, each from its kind's own encoder: libheif
+// (x265), libavif (aom), Qt's writers, and for GIF, which Qt cannot write, a
+// small encoder of our own. Every picture shows four coloured quadrants (red
+// top left, green top right, blue bottom left, white bottom right).
 #pragma once
 
 #include <string>
@@ -36,7 +34,5 @@ std::string MakeHeic(int w, int h, int exifOrientation = 1);
 std::string MakeHeicGrid(int w, int h, int tile, int quarterTurnsAnticlockwise = 0);
 
 // An AVIF picture; irot (0 to 3 quarter turns anticlockwise) and imir (0:
-// top and bottom exchanged, 1: left and right) are added when not -1. With
-// grid the picture is two cells side by side, each at least 64 x 64 as
-// libavif asks (w even and at least 128, h at least 64).
-std::string MakeAvif(int w, int h, int irot = -1, int imir = -1, bool grid = false);
+// top and bottom exchanged, 1: left and right) are added when not -1.
+std::string MakeAvif(int w, int h, int irot = -1, int imir = -1);
