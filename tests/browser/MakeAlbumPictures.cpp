@@ -4,6 +4,10 @@
 //   jpeg-exif ORIENTATION WIDTH HEIGHT PATH  (EXIF orientation 1-8, stored size)
 //   bmp WIDTH HEIGHT PATH
 //   ico PATH
+//   heic ORIENTATION WIDTH HEIGHT PATH  (turned by irot/imir as the orientation says)
+//   avif IROT WIDTH HEIGHT PATH         (quarter turns anticlockwise)
+//   png-exif ORIENTATION WIDTH HEIGHT PATH
+//   webp|png|gif|tiff WIDTH HEIGHT PATH
 // PATH is the rest of the line, so it may hold blanks. Identical pictures
 // are encoded once and written under every name that asks for them.
 #include <cstdio>
@@ -14,6 +18,7 @@
 #include <string>
 #include <tuple>
 
+#include "support/PhoneFixtures.h"
 #include "support/PictureFixtures.h"
 
 namespace {
@@ -43,10 +48,13 @@ int main() {
     std::string kind;
     int width = 0, height = 0, orientation = 0;
     in >> kind;
-    if (kind == "jpeg-exif") in >> orientation;
-    if (kind == "jpeg" || kind == "jpeg-exif" || kind == "bmp") in >> width >> height;
+    const bool turned =
+        kind == "jpeg-exif" || kind == "heic" || kind == "avif" || kind == "png-exif";
+    if (turned) in >> orientation;
+    if (kind != "ico") in >> width >> height;
     const std::string path = RestOfLine(in);
-    const bool known = kind == "jpeg" || kind == "jpeg-exif" || kind == "bmp" || kind == "ico";
+    const bool known = turned || kind == "jpeg" || kind == "bmp" || kind == "ico" ||
+                       kind == "webp" || kind == "png" || kind == "gif" || kind == "tiff";
     if (!in || !known || path.empty() || (kind != "ico" && (width <= 0 || height <= 0))) {
       std::cerr << "line " << lineNumber << ": cannot read \"" << line << "\"\n";
       return 2;
@@ -59,6 +67,18 @@ int main() {
         bytes = WithExif(MakeJpeg(width, height, 80), orientation);
       else if (kind == "bmp")
         bytes = MakeBmp(width, height);
+      else if (kind == "heic")
+        bytes = MakeHeic(width, height, orientation);
+      else if (kind == "avif")
+        bytes = MakeAvif(width, height, orientation);
+      else if (kind == "webp")
+        bytes = MakeWebP(width, height);
+      else if (kind == "png" || kind == "png-exif")
+        bytes = MakePng(width, height, orientation);
+      else if (kind == "gif")
+        bytes = MakeGif(width, height);
+      else if (kind == "tiff")
+        bytes = MakeTiff(width, height);
       else
         bytes = MakeIcon();
     }

@@ -53,6 +53,14 @@ function bmp(name, width, height) {
 function ico(name) {
   return { kind: 'ico', name, width: 32, height: 32 }; // measured at the icon size
 }
+// The phone and messenger kinds; a turn is the HEIC's EXIF-like orientation,
+// the AVIF's irot or the PNG's eXIf orientation.
+function picture(kind, name, width, height, turn) {
+  return { kind: turn === undefined ? kind : `${kind} ${turn}`, name, width, height };
+}
+// Kinds Chromium does not show: only Safari shows HEIC, HEIF and TIFF, no
+// browser shows WMF and EMF.
+const notInChromium = /\.(heic|heif|hif|tiff?|wmf|emf)$/i;
 
 const crlf = (lines) => lines.map((line) => `${line}\r\n`).join('');
 
@@ -211,6 +219,36 @@ const cases = [
     check(page, c, fail) {
       const portraits = page.sections.filter((s) => s.picture?.align === 'left').map((s) => s.file);
       if (portraits.sort().join() !== 'eight.jpg,five.jpg,six.jpg') fail(`portraits: ${portraits.join(', ')}`);
+    },
+  },
+  {
+    // A folder copied from a phone, built with --all-kinds: every picture of
+    // a kind Chromium shows (AVIF, WebP, PNG, GIF, JPEG) loads, turned as the
+    // page says (the AVIF by irot, the PNG by its eXIf orientation), and in
+    // the shape the page gives it; HEIC and TIFF are left to Safari.
+    name: 'phone-folder',
+    args: ['--all-kinds', '--filenames'],
+    notes: (c) => [`${fs.realpathSync(c.dir)}: HEIC 1, TIFF 1 only in Safari (--publish DIR makes copies that every browser shows)`],
+    pictures: [
+      jpeg('img_0001.jpg', 1024, 768),
+      picture('heic', 'img_0002.heic', 640, 480, 6),
+      picture('avif', 'img_0003.avif', 640, 480, 1),
+      picture('webp', 'sticker.webp', 320, 320),
+      picture('png-exif', 'screenshot.png', 640, 480, 6),
+      picture('gif', 'funny.gif', 480, 270),
+      picture('tiff', 'scan.tif', 425, 550),
+    ],
+    check(page, c, fail) {
+      const expected = { 'img_0001.jpg': [533, 400, 1024, 768], 'img_0003.avif': [300, 400, 480, 640],
+        'sticker.webp': [320, 320, 320, 320], 'screenshot.png': [300, 400, 480, 640], 'funny.gif': [480, 270, 480, 270],
+        'img_0002.heic': [300, 400], 'scan.tif': [309, 400] };
+      for (const { file, picture: p } of page.sections) {
+        const [w, h, naturalW, naturalH] = expected[file] ?? [];
+        if (p?.width !== w || p?.height !== h) fail(`${file}: the page gives ${p?.width} x ${p?.height}, expected ${w} x ${h}`);
+        if (naturalW === undefined) continue;
+        if (!p.complete || p.naturalWidth !== naturalW || p.naturalHeight !== naturalH)
+          fail(`${file}: Chromium shows ${p.naturalWidth} x ${p.naturalHeight}, expected ${naturalW} x ${naturalH}`);
+      }
     },
   },
   {
@@ -532,6 +570,7 @@ function commonChecks(page, c, folder, failedRequests, fail) {
   const pictureNames = c.pictures.map((p) => p.name.toLowerCase()).sort();
 
   for (const img of page.images) {
+    if (notInChromium.test(img.src)) continue;
     if (!img.complete || img.naturalWidth <= 0) fail(`image ${img.src} did not load`);
   }
   // The default template's body tag reads <Body Background= Text="#000000">:
@@ -664,8 +703,11 @@ async function main() {
       const publishArgs = published ? ['--publish', published, '--max-size', c.publishMaxSize] : [];
       const built = run(options.builder, [...(c.args ?? []), ...publishArgs, c.dir], { env: buildEnv });
       const pageFolder = published || c.dir;
-      // Standard error holds the case warning this folder expects, nothing else.
-      const warnings = (c.warnings ?? []).map((text) => `ambrelin-build: warning: ${fs.realpathSync(c.dir)}: ${text}\n`).join('');
+      // Standard error holds the case warning and the notes this folder
+      // expects, nothing else.
+      const warnings =
+        (c.warnings ?? []).map((text) => `ambrelin-build: warning: ${fs.realpathSync(c.dir)}: ${text}\n`).join('') +
+        (c.notes?.(c) ?? []).map((text) => `ambrelin-build: note: ${text}\n`).join('');
       if (built.status === 0 && built.stderr !== warnings) fail(`standard error reads ${JSON.stringify(built.stderr)}`);
       const pageLine = built.stdout.trim().split('\n').pop();
       if (built.status !== 0 || !pageLine || !fs.existsSync(pageLine)) {

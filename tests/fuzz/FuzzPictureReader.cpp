@@ -9,7 +9,9 @@
 // leaves the probe as they were.
 //
 // Built once per kind; AMBRELIN_FUZZ_EXTENSIONS names the kind's two
-// extensions (the same one twice for a kind that has only one).
+// extensions (the same one twice for a kind that has only one). Both read
+// as a folder that takes in all picture kinds does, so the phone and
+// messenger kinds are read too.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -64,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::uint64_t oldGeneration = picture.Generation();
   Outcome load;
   try {
-    picture.LoadFromFile(ScratchDir(), loadName, screen);
+    picture.LoadFromFile(ScratchDir(), loadName, screen, /*allKinds=*/true);
     load.Width = picture.Width();
     load.Height = picture.Height();
     if (!picture.HasImage() || picture.Generation() == oldGeneration)
@@ -83,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const PictureProbe before = probe;
   Outcome measured;
   try {
-    ProbePicture(probe, ScratchDir(), probeName, screen);
+    ProbePicture(probe, ScratchDir(), probeName, screen, /*allKinds=*/true);
     measured.Width = probe.ProbeWidth;
     measured.Height = probe.ProbeHeight;
     if (probe.Landscape != !(probe.ProbeHeight > probe.ProbeWidth))

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "support/DrawingFixtures.h"
+#include "support/PhoneFixtures.h"
 #include "support/PhonePictureFixtures.h"
 #include "support/PictureFixtures.h"
 
@@ -138,6 +139,43 @@ std::vector<Seed> MetafileSeeds() {
 
 std::vector<Seed> IconSeeds() {
   return {{"icon", MakeIcon(1)}, {"cursor", MakeIcon(2)}, {"short", MakeIcon(1).substr(0, 5)}};
+}
+
+// The phone and messenger kinds in each of their forms: turned, with the
+// blocks their readers walk over (an eXIf chunk, a GIF comment, the
+// extended WebP form with an EXIF chunk), a grid of tiles.
+std::vector<Seed> PngSeeds() {
+  return {{"plain", MakePng(16, 8)}, {"exif-6", MakePng(8, 16, 6)}};
+}
+
+std::vector<Seed> GifSeeds() {
+  const std::string gif = MakeGif(8, 6);
+  constexpr std::size_t afterColourTable = 13 + 12;
+  return {{"plain", gif},
+          {"comment", gif.substr(0, afterColourTable) +
+                          Bytes("\x21\xFE\x03"
+                                "abc\0") +
+                          gif.substr(afterColourTable)}};
+}
+
+std::vector<Seed> WebPSeeds() {
+  return {{"lossy", MakeWebP(16, 8)},
+          {"lossless", MakeWebP(8, 16, WebPForm::Lossless)},
+          {"extended", MakeWebP(16, 16, WebPForm::Extended)}};
+}
+
+std::vector<Seed> TiffSeeds() {
+  return {{"plain", MakeTiff(8, 6)}, {"orientation-6", MakeTiff(6, 8, 6)}};
+}
+
+std::vector<Seed> HeifSeeds() {
+  return {{"plain", MakeHeic(16, 16)},
+          {"turned-5", MakeHeic(20, 12, 5)},
+          {"grid", MakeHeicGrid(80, 60, 64, 3)}};
+}
+
+std::vector<Seed> AvifSeeds() {
+  return {{"irot-1", MakeAvif(16, 16, 1)}, {"imir-0", MakeAvif(16, 8, -1, 0)}};
 }
 
 std::vector<Seed> TextSeeds() {
@@ -401,6 +439,12 @@ int main(int argc, char** argv) {
                   WriteSeeds(out, "fuzz_picture_ico", IconSeeds()) &&
                   WriteSeeds(out, "fuzz_picture_jpeg", JpegSeeds()) &&
                   WriteSeeds(out, "fuzz_picture_metafile", MetafileSeeds()) &&
+                  WriteSeeds(out, "fuzz_picture_png", PngSeeds()) &&
+                  WriteSeeds(out, "fuzz_picture_gif", GifSeeds()) &&
+                  WriteSeeds(out, "fuzz_picture_webp", WebPSeeds()) &&
+                  WriteSeeds(out, "fuzz_picture_tiff", TiffSeeds()) &&
+                  WriteSeeds(out, "fuzz_picture_heif", HeifSeeds()) &&
+                  WriteSeeds(out, "fuzz_picture_avif", AvifSeeds()) &&
                   WriteSeeds(out, "fuzz_text_lines", TextSeeds()) &&
                   WriteSeeds(out, "fuzz_ini_file", IniSeeds()) &&
                   WriteSeeds(out, "fuzz_description_file", DescriptionSeeds()) &&

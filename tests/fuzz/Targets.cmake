@@ -13,6 +13,18 @@ ambrelin_fuzz_target(fuzz_picture_jpeg FuzzPictureReader.cpp ambrelin_core
                      [[AMBRELIN_FUZZ_EXTENSIONS="jpg","jpeg"]])
 ambrelin_fuzz_target(fuzz_picture_metafile FuzzPictureReader.cpp ambrelin_core
                      [[AMBRELIN_FUZZ_EXTENSIONS="wmf","emf"]])
+ambrelin_fuzz_target(fuzz_picture_png FuzzPictureReader.cpp ambrelin_core
+                     [[AMBRELIN_FUZZ_EXTENSIONS="png","png"]])
+ambrelin_fuzz_target(fuzz_picture_gif FuzzPictureReader.cpp ambrelin_core
+                     [[AMBRELIN_FUZZ_EXTENSIONS="gif","gif"]])
+ambrelin_fuzz_target(fuzz_picture_webp FuzzPictureReader.cpp ambrelin_core
+                     [[AMBRELIN_FUZZ_EXTENSIONS="webp","webp"]])
+ambrelin_fuzz_target(fuzz_picture_tiff FuzzPictureReader.cpp ambrelin_core
+                     [[AMBRELIN_FUZZ_EXTENSIONS="tif","tiff"]])
+ambrelin_fuzz_target(fuzz_picture_heif FuzzPictureReader.cpp ambrelin_core
+                     [[AMBRELIN_FUZZ_EXTENSIONS="heic","hif"]])
+ambrelin_fuzz_target(fuzz_picture_avif FuzzPictureReader.cpp ambrelin_core
+                     [[AMBRELIN_FUZZ_EXTENSIONS="avif","avif"]])
 ambrelin_fuzz_target(fuzz_text_lines FuzzTextLines.cpp ambrelin_core)
 ambrelin_fuzz_target(fuzz_ini_file FuzzIniFile.cpp ambrelin_core)
 ambrelin_fuzz_target(fuzz_description_file FuzzDescriptionFile.cpp ambrelin_core)

@@ -14,7 +14,8 @@ bool CreateAlbum(AlbumBuildState& state, AlbumInput& input, AlbumEnvironment& en
   if (env.KeptFiles) return true;  // the folder is left as it was
   if (env.AnnounceCreated) env.Messages.ShowPlainMessage("Ambrelin created!");
   if (env.FolderSettings)
-    SaveAlbumOptions(*env.FolderSettings, {input.Title, input.IndexName, input.IncludeFileNames});
+    SaveAlbumOptions(*env.FolderSettings,
+                     {input.Title, input.IndexName, input.IncludeFileNames, input.AllPictureKinds});
   return true;
 }
 

@@ -22,6 +22,7 @@ struct AlbumInput {
   std::string Title;      // the page title box
   std::string IndexName;  // the index file name box; a build may rewrite it
   bool IncludeFileNames = true;
+  bool AllPictureKinds = false;           // the file list takes in the phone and messenger kinds
   std::vector<std::string> PictureFiles;  // the file list, in its order
 };
 

@@ -56,7 +56,7 @@ void BuildPictureFragment(AlbumBuildState& state, const AlbumInput& input, Album
     // names the picture's path as on disk (the box's second line), made
     // only then.
     try {
-      ProbePicture(env.Probe, env.PictureDirectory, name, env.Screen);
+      ProbePicture(env.Probe, env.PictureDirectory, name, env.Screen, input.AllPictureKinds);
     } catch (const EFOpenError&) {
       EFOpenError gone(LowerAscii(name));
       gone.SetPath(JoinPath(env.PictureDirectory, name));

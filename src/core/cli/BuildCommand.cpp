@@ -10,8 +10,9 @@
 #include "core/album/LowerCaseNames.h"
 #include "core/folder/FolderListing.h"
 #include "core/folder/ImageTable.h"
+#include "core/folder/KindListing.h"
 #include "core/folder/Settings.h"
-#include "core/pictures/FileFormats.h"
+#include "core/pictures/KindNotices.h"
 #include "core/platform/Errors.h"
 #include "core/platform/FileSystem.h"
 #include "core/platform/SafeFile.h"
@@ -20,12 +21,15 @@
 
 namespace {
 const char* const Usage =
-    "Usage: ambrelin-build [--title TEXT] [--index NAME] [--filenames | --no-filenames] "
-    "[--lowercase-names] FOLDER...\n"
+    "Usage: ambrelin-build [--title TEXT] [--index NAME] [--filenames | --no-filenames]\n"
+    "                      [--all-kinds | --no-all-kinds] [--lowercase-names] FOLDER...\n"
     "       ambrelin-build [--title TEXT] [--index NAME] [--filenames | --no-filenames]\n"
-    "                      [--lowercase-names] --publish DIR [--max-size PX] FOLDER\n"
+    "                      [--all-kinds | --no-all-kinds] [--lowercase-names]\n"
+    "                      --publish DIR [--max-size PX] FOLDER\n"
     "Builds the album page of each picture folder, as \"Create Album\" does.\n"
     "Options not given are taken from the folder's AmbrelinDir.INI.\n"
+    "--all-kinds takes in HEIC, HEIF, AVIF, WebP, PNG, GIF and TIFF pictures too,\n"
+    "besides JPEG, BMP, ICO, EMF and WMF.\n"
     "--lowercase-names first renames pictures with capital letters to the\n"
     "lower-case names the page links them by.\n"
     "--publish then copies the album to DIR (outside FOLDER) for the web: the page\n"
@@ -37,6 +41,7 @@ struct Options {
   std::optional<std::string> Title;
   std::optional<std::string> Index;
   std::optional<bool> IncludeFileNames;
+  std::optional<bool> AllPictureKinds;
   bool LowerCaseNames = false;
   std::optional<std::string> PublishTarget;
   std::optional<std::string> MaxSize;
@@ -94,6 +99,10 @@ bool ParseArguments(const std::vector<std::string>& args, Options& options, std:
       options.IncludeFileNames = true;
     } else if (arg == "--no-filenames") {
       options.IncludeFileNames = false;
+    } else if (arg == "--all-kinds") {
+      options.AllPictureKinds = true;
+    } else if (arg == "--no-all-kinds") {
+      options.AllPictureKinds = false;
     } else if (arg == "--lowercase-names") {
       options.LowerCaseNames = true;
     } else if (arg == "--publish") {
@@ -144,6 +153,23 @@ bool ParseArguments(const std::vector<std::string>& args, Options& options, std:
   return true;
 }
 
+// One line after the build about the pictures of other kinds: those the
+// album left out, or those of the album some browsers cannot show.
+void TellAboutKinds(const std::string& folder, const KindListing& listing, bool allKinds,
+                    bool publishing, std::ostream& err) {
+  if (!allKinds && !listing.LeftOut.empty()) {
+    const std::vector<KindCount> counts = CountPhoneKinds(listing.LeftOut);
+    const int total = PictureTotal(counts);
+    err << "ambrelin-build: note: " << folder << ": " << total
+        << (total == 1 ? " more picture" : " more pictures")
+        << " not in the album: " << KindCountsText(counts) << " (--all-kinds takes them in)\n";
+  } else if (const std::string limits = BrowserLimits(listing.Pictures);
+             allKinds && !publishing && !limits.empty()) {
+    err << "ambrelin-build: note: " << folder << ": " << limits
+        << " (--publish DIR makes copies that every browser shows)\n";
+  }
+}
+
 std::string CurrentDirectory() {
   std::string buffer(4096, '\0');
   if (!getcwd(buffer.data(), buffer.size())) return ".";
@@ -164,7 +190,9 @@ int BuildFolder(const std::string& folderArg, const Options& options, const Vers
     input.Title = options.Title.value_or(stored.WebPageTitle);
     input.IndexName = options.Index.value_or(stored.FileName);
     input.IncludeFileNames = options.IncludeFileNames.value_or(stored.IncludeFileNames);
-    input.PictureFiles = ListPictureFiles(folder, PictureFileMask());
+    input.AllPictureKinds = options.AllPictureKinds.value_or(stored.AllPictureKinds);
+    KindListing listing = ListAlbumPictures(folder, input.AllPictureKinds);
+    input.PictureFiles = listing.Pictures;
 
     // Before anything is written or built: a publish that would replace
     // someone else's files is refused, naming them.
@@ -187,7 +215,8 @@ int BuildFolder(const std::string& folderArg, const Options& options, const Vers
         // The records still match their pictures, by name ignoring case.
         err << "ambrelin-build: warning: " << ErrorLine(e) << '\n';
       }
-      input.PictureFiles = ListPictureFiles(folder, PictureFileMask());
+      listing = ListAlbumPictures(folder, input.AllPictureKinds);
+      input.PictureFiles = listing.Pictures;
     }
 
     ImageTable table;
@@ -212,6 +241,7 @@ int BuildFolder(const std::string& folderArg, const Options& options, const Vers
       err << "ambrelin-build: warning: " +
                  LowerCaseWarning(folder, missed, options.LowerCaseNames ? &renames : nullptr) +
                  '\n';
+    TellAboutKinds(folder, listing, input.AllPictureKinds, options.PublishTarget.has_value(), err);
     if (!options.PublishTarget) return BuildSucceeded;
     int maxSize = DefaultPublishMaxSize;
     if (options.MaxSize) ParseMaxSize(*options.MaxSize, maxSize);

@@ -30,6 +30,10 @@ struct MainState {
   TIniFile ProgramSettings;      // ProgramDirectory's "Ambrelin.INI"
   TIniFile FolderSettings;       // PictureDirectory's "AmbrelinDir.INI"
   ImageTable Table;              // the shown folder's pictures
+  // The shown folder's pictures are of all kinds, the phone and messenger
+  // kinds too (its "All picture kinds" box): the file list and the
+  // description editor take them in.
+  bool AllPictureKinds = false;
   // Set by the description editor when it has renamed a picture file, so
   // the file list no longer holds the folder's names: the main window
   // lists the folder again when it becomes active, and clears it.

@@ -52,6 +52,8 @@ AlbumOptions LoadAlbumOptions(TIniFile& folderSettings, const std::string& pictu
   // Compared byte for byte: "01", "1.0", "on" or "true" leave the option off.
   options.IncludeFileNames =
       folderSettings.ReadString(OptionsSection, PicHeadingsKey, DefaultPicHeadings) == "1";
+  options.AllPictureKinds =
+      folderSettings.ReadString(OptionsSection, AllPictureKindsKey, DefaultAllPictureKinds) == "1";
   return options;
 }
 
@@ -59,6 +61,11 @@ void SaveAlbumOptions(const TIniFile& folderSettings, const AlbumOptions& option
   folderSettings.WriteString(OptionsSection, WebPageTitleKey, options.WebPageTitle);
   folderSettings.WriteString(OptionsSection, FileNameKey, options.FileName);
   folderSettings.WriteString(OptionsSection, PicHeadingsKey, options.IncludeFileNames ? "1" : "0");
+  // No value read from the file can be a line break: it tells a missing key.
+  const bool stored = folderSettings.ReadString(OptionsSection, AllPictureKindsKey, "\n") != "\n";
+  if (options.AllPictureKinds || stored)
+    folderSettings.WriteString(OptionsSection, AllPictureKindsKey,
+                               options.AllPictureKinds ? "1" : "0");
 }
 
 std::string LoadPublishFolder(const TIniFile& folderSettings) {

@@ -18,18 +18,22 @@ inline constexpr char OptionsSection[] = "Options";
 inline constexpr char WebPageTitleKey[] = "WebPageTitle";
 inline constexpr char FileNameKey[] = "FileName";
 inline constexpr char PicHeadingsKey[] = "PicHeadings";
+inline constexpr char AllPictureKindsKey[] = "AllPictureKinds";
 inline constexpr char PublishFolderKey[] = "PublishFolder";
 inline constexpr char DefaultWebPageTitle[] = "My Ambrelin";
 inline constexpr char DefaultFileName[] = "album.html";
 inline constexpr char DefaultPicHeadings[] = "1";
+inline constexpr char DefaultAllPictureKinds[] = "0";
 
 // The album options of a picture folder, as the main window's boxes show
-// them: the page title, the index file name and whether picture file names
-// appear on the page (the `IncludeFileNames` option).
+// them: the page title, the index file name, whether picture file names
+// appear on the page (the `IncludeFileNames` option) and whether the album
+// takes in all picture kinds, the phone and messenger kinds too.
 struct AlbumOptions {
   std::string WebPageTitle = DefaultWebPageTitle;
   std::string FileName = DefaultFileName;
   bool IncludeFileNames = true;
+  bool AllPictureKinds = false;
 };
 
 // Binds programSettings to programDirectory + "/Ambrelin.INI".
@@ -60,14 +64,18 @@ void ChooseStartDirectory(TIniFile& programSettings, const std::string& programD
 void RememberPictureDirectory(const TIniFile& programSettings, const std::string& pictureDirectory);
 
 // Binds folderSettings to pictureDirectory + "/AmbrelinDir.INI" (writing
-// nothing: a folder without that file keeps having none) and reads the three
+// nothing: a folder without that file keeps having none) and reads the
 // options of "Options": "WebPageTitle" (default "My Ambrelin"), "FileName"
-// (default "album.html") and "PicHeadings" (default "1"; the option is on
-// only when the value is exactly "1").
+// (default "album.html"), "PicHeadings" (default "1") and "AllPictureKinds"
+// (default "0"); each of the last two is on only when its value is exactly
+// "1".
 AlbumOptions LoadAlbumOptions(TIniFile& folderSettings, const std::string& pictureDirectory);
 
-// Writes "WebPageTitle", "FileName" (both unchanged, not trimmed) and
-// "PicHeadings" ("1" or "0") to "Options", in this order. The first refused
+// Writes "WebPageTitle", "FileName" (both unchanged, not trimmed),
+// "PicHeadings" ("1" or "0") and "AllPictureKinds" ("1" or "0") to
+// "Options", in this order. "AllPictureKinds" is written only when the
+// option is on or the file holds the key already, so the file of a folder
+// that never took in all kinds keeps its four lines. The first refused
 // write raises EIniFileException; the values written before it stay.
 void SaveAlbumOptions(const TIniFile& folderSettings, const AlbumOptions& options);
 

@@ -4,8 +4,8 @@
 #include "core/pictures/PictureSource.h"
 
 void Picture::LoadFromFile(const std::string& dir, const std::string& fileName,
-                           const ScreenMetrics& screen) {
-  const PictureKind kind = PictureKindOfFile(fileName);
+                           const ScreenMetrics& screen, bool allKinds) {
+  const PictureKind kind = PictureKindOfFile(fileName, allKinds);
   std::string bytes;
   {
     FilePictureSource file(dir, fileName);

@@ -13,7 +13,8 @@
 class Picture {
  public:
   // Loads fileName (absolute, or relative to dir; a bare name is looked up
-  // in dir ignoring letter case) by the reader its extension names. On
+  // in dir ignoring letter case) by the reader its extension names, among
+  // the registry's kinds or, with allKinds, among all picture kinds. On
   // success the new image replaces the previous one and Generation() moves
   // on; on failure the picture keeps its previous image and the error
   // passes on unchanged:
@@ -22,7 +23,7 @@ class Picture {
   // - EFOpenError "Cannot open file %s" (fileName as passed);
   // - the reader's errors (EReadError, EInvalidGraphic, EJPEG).
   void LoadFromFile(const std::string& dir, const std::string& fileName,
-                    const ScreenMetrics& screen);
+                    const ScreenMetrics& screen, bool allKinds = false);
 
   // Releases the image; the picture is empty afterwards.
   void Clear();

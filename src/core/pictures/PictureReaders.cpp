@@ -11,6 +11,18 @@ PictureHeader ReadPictureHeader(PictureKind kind, PictureSource& source,
       return ReadBitmapHeader(source);
     case PictureKind::Jpeg:
       return ReadJpegHeader(source);
+    case PictureKind::Heif:
+      return ReadHeifHeader(source, false);
+    case PictureKind::Avif:
+      return ReadHeifHeader(source, true);
+    case PictureKind::WebP:
+      return ReadWebPHeader(source);
+    case PictureKind::Png:
+      return ReadPngHeader(source);
+    case PictureKind::Gif:
+      return ReadGifHeader(source);
+    case PictureKind::Tiff:
+      return ReadTiffHeader(source);
   }
   return PictureHeader();
 }

@@ -14,7 +14,9 @@ struct PictureHeader {
   int Height = 0;
   bool Grayscale = false;    // JPEG only: one colour component
   bool Progressive = false;  // JPEG only: progressive coding
-  // JPEG only: the EXIF orientation (1 to 8, 1 without one). Width and
+  // How the picture is turned for display, as an EXIF orientation (1 to 8,
+  // 1 without one): a JPEG's, PNG's or TIFF's EXIF orientation, or what a
+  // HEIF or AVIF picture's rotation and mirroring amount to. Width and
   // Height already follow it: for 5 to 8 they are the stored height and
   // width.
   int Orientation = 1;
@@ -41,3 +43,23 @@ PictureHeader ReadMetafileHeader(PictureSource& source, const ScreenMetrics& scr
 // segment for its orientation. Decoder errors raise EJPEG with the decoder's
 // message code; decoder warnings and damaged EXIF blocks are ignored.
 PictureHeader ReadJpegHeader(PictureSource& source);
+
+// The phone and messenger kinds, each measured from its headers within the
+// measuring budget (HeaderWindow.h). A file that ends inside a fixed header
+// raises EReadError; a damaged or lying header raises EInvalidGraphic
+// "<kind> image is not valid".
+
+// PNG: the header chunk, and the first eXIf chunk before the pixel data.
+PictureHeader ReadPngHeader(PictureSource& source);
+
+// GIF: the logical screen, widened to the first image.
+PictureHeader ReadGifHeader(PictureSource& source);
+
+// WebP: the first chunk (VP8, VP8L or VP8X).
+PictureHeader ReadWebPHeader(PictureSource& source);
+
+// TIFF: IFD0's width, length and orientation.
+PictureHeader ReadTiffHeader(PictureSource& source);
+
+// HEIF (avif false) or AVIF (avif true): the primary item's properties.
+PictureHeader ReadHeifHeader(PictureSource& source, bool avif);

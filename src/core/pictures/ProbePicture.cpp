@@ -5,8 +5,8 @@
 #include "core/pictures/PictureSource.h"
 
 void ProbePicture(PictureProbe& probe, const std::string& dir, const std::string& fileName,
-                  const ScreenMetrics& screen) {
-  const PictureKind kind = PictureKindOfFile(fileName);
+                  const ScreenMetrics& screen, bool allKinds) {
+  const PictureKind kind = PictureKindOfFile(fileName, allKinds);
   FilePictureSource file(dir, fileName);
   const PictureHeader header = ReadPictureHeader(kind, file, screen);
 

@@ -19,6 +19,10 @@ struct PictureProbe {
 // 0 x 0; Landscape is false only when the height exceeds the width. The size
 // is the one shown upright: a JPEG whose EXIF orientation is 5 to 8 gives
 // its stored height as the width and its stored width as the height. On
-// failure the error passes on and probe keeps its previous values.
+// failure the error passes on and probe keeps its previous values. The
+// extension names a kind of the registry or, with allKinds, of all picture
+// kinds; those are measured as browsers show them (a HEIF or AVIF picture
+// turned by its rotation, a PNG or TIFF by its EXIF orientation), reading
+// at most MeasuringBudget bytes of the file.
 void ProbePicture(PictureProbe& probe, const std::string& dir, const std::string& fileName,
-                  const ScreenMetrics& screen);
+                  const ScreenMetrics& screen, bool allKinds = false);

@@ -431,7 +431,7 @@ PublishResult PublishAlbum(const PublishRequest& request) {
   for (const auto& [name, picture] : copies) {
     needed.insert(name);
     CopyJob job{name, picture, ResolvePath(request.PictureDirectory, picture),
-                PictureKindOfFile(picture)};
+                PictureKindOfFile(picture, /*allKinds=*/true)};
     if (job.Kind == PictureKind::Metafile) result.Metafiles.push_back(name);
     struct stat st;
     if (stat(job.SourcePath.c_str(), &st) != 0) {

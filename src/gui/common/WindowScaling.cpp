@@ -67,6 +67,28 @@ void SizeToText(QLabel* label) {
   label->setGeometry(left, old.y(), width, old.height());
 }
 
+QString TextInLines(const QLabel& label, const QString& text, int lines) {
+  const QFontMetrics metrics = label.fontMetrics();
+  const int width = label.contentsRect().width();
+  const QStringList words = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+  QStringList shown;
+  QString line;
+  qsizetype next = 0;
+  for (; next < words.size(); ++next) {
+    const QString longer = line.isEmpty() ? words[next] : line + QLatin1Char(' ') + words[next];
+    if (line.isEmpty() || metrics.horizontalAdvance(longer) <= width) {
+      line = longer;
+      continue;
+    }
+    if (shown.size() + 1 >= lines) break;  // the last line takes the rest
+    shown << metrics.elidedText(line, Qt::ElideRight, width);
+    line = words[next];
+  }
+  for (; next < words.size(); ++next) line += QLatin1Char(' ') + words[next];
+  shown << metrics.elidedText(line, Qt::ElideRight, width);
+  return shown.join(QLatin1Char('\n'));
+}
+
 namespace {
 // The application's style, but the frame of a scroll area is drawn half a
 // logical pixel further in when the painter's scale is not a whole number:

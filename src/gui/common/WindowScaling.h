@@ -63,6 +63,11 @@ QSize EnclosingClientSize(const QSize& designed, const QWidget& window);
 // centred one, else the left edge) and its height.
 void SizeToText(QLabel* label);
 
+// The text as a label of fixed size shows it in at most `lines` lines of
+// its width: words wrapped at blanks, the last line cut with "..." when the
+// text goes on beyond it. The lines are joined by line breaks.
+QString TextInLines(const QLabel& label, const QString& text, int lines);
+
 // Under a fractional device pixel ratio (Qt's own scaling at 144 dots per
 // inch gives 1.5) a control may start half a device pixel into a pixel;
 // the style's one-pixel frame of a scroll area then falls on the pixel

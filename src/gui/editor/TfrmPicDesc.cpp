@@ -190,8 +190,9 @@ void TfrmPicDesc::ShowPicture(int n) {
   // names the file.
   Picture picture;
   try {
-    NamingPath(JoinPath(Main->PictureDirectory, entry.NameText()),
-               [&] { picture.LoadFromFile(Main->PictureDirectory, entry.NameText(), Screen); });
+    NamingPath(JoinPath(Main->PictureDirectory, entry.NameText()), [&] {
+      picture.LoadFromFile(Main->PictureDirectory, entry.NameText(), Screen, Main->AllPictureKinds);
+    });
   } catch (const EInvalidGraphic&) {
     picture.Clear();
   }

@@ -102,7 +102,7 @@ bool TDirectoryListBox::ShowFolder(const std::string& path) {
   // Everything that can fail comes first, so a failure leaves the lists,
   // the shown folder and the current directory as they were.
   std::vector<std::string> subfolders;
-  std::vector<std::string> files;
+  KindListing files;
   NamingPath(target, [&] {
     subfolders = ListSubfolders(target);
     if (FileList) files = FileList->ListFolder(target);

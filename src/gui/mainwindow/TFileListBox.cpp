@@ -35,21 +35,27 @@ TFileListBox::TFileListBox(QWidget* parent) : QListWidget(parent), Rows(new List
 }
 
 void TFileListBox::SetMask(const std::string& mask) {
-  if (mask == MaskText) return;
+  SetMasks(mask, CountedMaskText);
+}
+
+void TFileListBox::SetMasks(const std::string& mask, const std::string& countedMask) {
+  if (mask == MaskText && countedMask == CountedMaskText) return;
   MaskText = mask;
+  CountedMaskText = countedMask;
   if (!FolderPath.empty()) SetFolder(FolderPath);
 }
 
-std::vector<std::string> TFileListBox::ListFolder(const std::string& folder) const {
-  return ListPictureFiles(folder, MaskText);
+KindListing TFileListBox::ListFolder(const std::string& folder) const {
+  return ListPicturesAndLeftOut(folder, MaskText, CountedMaskText, NameOrder());
 }
 
-void TFileListBox::ShowListing(const std::string& folder, std::vector<std::string> names) {
-  const bool longListing = static_cast<int>(names.size()) > BusyListingThreshold;
+void TFileListBox::ShowListing(const std::string& folder, KindListing listing) {
+  const bool longListing = static_cast<int>(listing.Pictures.size()) > BusyListingThreshold;
   if (longListing) ++BusyListingCount;
   const BusyPointer busy(longListing);
   FolderPath = folder;
-  Names = std::move(names);
+  Names = std::move(listing.Pictures);
+  LeftOutNames = std::move(listing.LeftOut);
   QStringList lines;
   lines.reserve(static_cast<qsizetype>(Names.size()));
   for (const std::string& name : Names) lines << FromLocal(name);
@@ -58,8 +64,8 @@ void TFileListBox::ShowListing(const std::string& folder, std::vector<std::strin
 }
 
 void TFileListBox::SetFolder(const std::string& folder) {
-  std::vector<std::string> names = NamingPath(folder, [&] { return ListFolder(folder); });
-  ShowListing(folder, std::move(names));
+  KindListing listing = NamingPath(folder, [&] { return ListFolder(folder); });
+  ShowListing(folder, std::move(listing));
 }
 
 void TFileListBox::SetRowHeight(int height) {

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QShowEvent>
 #include <algorithm>
 #include <optional>
@@ -17,6 +18,7 @@
 #include "core/album/LowerCaseNames.h"
 #include "core/folder/DescriptionFile.h"
 #include "core/pictures/FileFormats.h"
+#include "core/pictures/KindNotices.h"
 #include "core/platform/FileSystem.h"
 #include "core/platform/LocalText.h"
 #include "core/platform/SafeFile.h"
@@ -94,8 +96,8 @@ TfrmMain::TfrmMain(MainState& state, QWidget* parent)
                               State.Screen.PixelsPerInch);
   ApplyFonts(State.Screen.PixelsPerInch);
   ScaleGeometry({ui->Label1, ui->DCB1, ui->DLB1, ui->FLB1, ui->Label2, ui->Label3, ui->Label4,
-                 ui->Edit1, ui->Label5, ui->Edit2, ui->cb1, ui->btnEditDesc, ui->btnCreate,
-                 ui->btnAbout, ui->btnExit, ui->btnPublish},
+                 ui->Edit1, ui->Label5, ui->Edit2, ui->cb1, ui->cbAllKinds, ui->lblKinds,
+                 ui->btnEditDesc, ui->btnCreate, ui->btnAbout, ui->btnExit, ui->btnPublish},
                 scaling);
   // The captions that are not of fixed size grow to their texts where the
   // installed font draws them wider than designed.
@@ -133,6 +135,7 @@ TfrmMain::TfrmMain(MainState& state, QWidget* parent)
   connect(ui->btnAbout, &QPushButton::clicked, this, [this] { btnAboutClick(); });
   connect(ui->btnExit, &QPushButton::clicked, this, [this] { btnExitClick(); });
   connect(ui->btnPublish, &QPushButton::clicked, this, [this] { btnPublishClick(); });
+  connect(ui->cbAllKinds, &QCheckBox::clicked, this, [this] { cbAllKindsClick(); });
   ChooseFolder = [this](const std::string& proposed) {
     return ChoosePublishFolder(this, proposed);
   };
@@ -175,7 +178,9 @@ void TfrmMain::FormCreate() {
                          State.FirstPictureDirectory);
   });
   if (State.PictureDirectory.empty()) State.PictureDirectory = State.ProgramDirectory;
-  Guard.Run([&] { ui->FLB1->SetMask(PictureFileMask()); });
+  // The phone and messenger kinds are counted, not shown, until a folder's
+  // option takes them in.
+  Guard.Run([&] { ui->FLB1->SetMasks(PictureFileMask(), ExtraPictureFileMask()); });
   ShowStartFolder();
   StartupPicDirPathRefused = false;
   if (ui->DLB1->Directory().empty()) return;  // not even the root could be entered
@@ -222,10 +227,7 @@ void TfrmMain::SetFileCount() {
 void TfrmMain::DLB1Change() {
   ++FolderChangeCount;
   Guard.Run([&] {
-    SetFileCount();
-    ui->btnCreate->setEnabled(ui->FLB1->Count() >= 1);
-    ui->btnEditDesc->setEnabled(ui->btnCreate->isEnabled());
-    ui->btnPublish->setEnabled(ui->btnCreate->isEnabled());
+    ShowListedFolder();
     State.PictureDirectory = ui->DLB1->Directory();
     std::optional<Exception> refused;
     try {
@@ -235,6 +237,7 @@ void TfrmMain::DLB1Change() {
     }
     State.DescriptionFile = DescriptionFilePath(State.PictureDirectory);
     ShowOptions(LoadAlbumOptions(State.FolderSettings, State.PictureDirectory));
+    ShowChosenKinds();
     BuildImageTable(State.Table, ui->FLB1->Lines());
     if (refused) throw *refused;
   });
@@ -244,6 +247,55 @@ void TfrmMain::ShowOptions(const AlbumOptions& options) {
   ui->Edit1->setText(FromLocal(options.WebPageTitle));
   ui->Edit2->setText(FromLocal(options.FileName));
   ui->cb1->setChecked(options.IncludeFileNames);
+  ui->cbAllKinds->setChecked(options.AllPictureKinds);
+}
+
+// The file count, the buttons and the notice, for the file list as it is.
+void TfrmMain::ShowListedFolder() {
+  SetFileCount();
+  ui->btnCreate->setEnabled(ui->FLB1->Count() >= 1);
+  ui->btnEditDesc->setEnabled(ui->btnCreate->isEnabled());
+  ui->btnPublish->setEnabled(ui->btnCreate->isEnabled());
+  ShowKindNotice();
+}
+
+// The file list takes in the kinds "All picture kinds" chooses, listing
+// the folder again when that choice changed (one pass, which also counts
+// the kinds left out); the count, the buttons and the notice follow.
+void TfrmMain::ShowChosenKinds() {
+  State.AllPictureKinds = ui->cbAllKinds->isChecked();
+  ui->FLB1->SetMasks(State.AllPictureKinds ? AllPictureFileMask() : PictureFileMask(),
+                     State.AllPictureKinds ? std::string() : ExtraPictureFileMask());
+  ShowListedFolder();
+}
+
+// Always in view next to the check box: the pictures of the phone and
+// messenger kinds the album leaves out, or, with all kinds, the album's
+// pictures that some current browsers cannot show, the way out first. The
+// tool tip says it whole, and what to do.
+void TfrmMain::ShowKindNotice() {
+  std::string text, tip;
+  if (!State.AllPictureKinds) {
+    text = LeftOutNotice(ui->FLB1->LeftOut());
+    if (!text.empty()) tip = text + "\nTick \"All picture kinds\" to put them into the album.";
+  } else if (const std::string limits = BrowserLimits(ui->FLB1->Lines()); !limits.empty()) {
+    std::vector<KindCount> limited = CountSafariOnlyKinds(ui->FLB1->Lines());
+    for (const KindCount& count : CountUnshownKinds(ui->FLB1->Lines())) limited.push_back(count);
+    text = "Publish... for all browsers: " + KindCountsText(limited);
+    tip = limits + ".\nPublish... makes copies that every browser shows.";
+  }
+  // A kind and its count stay on one line.
+  QString shown = FromLocal(text);
+  shown.replace(QRegularExpression(QStringLiteral("(\\w) (\\d)")), QStringLiteral("\\1\u00A0\\2"));
+  ui->lblKinds->setText(TextInLines(*ui->lblKinds, shown, 2));
+  ui->lblKinds->setToolTip(FromLocal(tip));
+}
+
+void TfrmMain::cbAllKindsClick() {
+  Guard.Run([&] {
+    ShowChosenKinds();
+    RebuildImageTable(State.Table, ui->FLB1->Lines());
+  });
 }
 
 AlbumOptions TfrmMain::BoxOptions() const {
@@ -251,6 +303,7 @@ AlbumOptions TfrmMain::BoxOptions() const {
   options.WebPageTitle = ToLocal(ui->Edit1->text());
   options.FileName = ToLocal(ui->Edit2->text());
   options.IncludeFileNames = ui->cb1->isChecked();
+  options.AllPictureKinds = ui->cbAllKinds->isChecked();
   return options;
 }
 
@@ -280,6 +333,7 @@ bool TfrmMain::CreateAlbumFromBoxes(bool forPublishing, AlbumFiles* kept) {
   input.Title = ToLocal(ui->Edit1->text());
   input.IndexName = ToLocal(ui->Edit2->text());
   input.IncludeFileNames = ui->cb1->isChecked();
+  input.AllPictureKinds = State.AllPictureKinds;
   input.PictureFiles = ui->FLB1->Lines();
   AlbumEnvironment env(State.PictureDirectory, State.Table, State.Version, State.Messages);
   env.Screen = State.Screen;
@@ -321,10 +375,7 @@ void TfrmMain::OfferLowerCaseNames(const std::vector<std::string>& pictures) {
 void TfrmMain::RereadFileList() {
   State.PictureRenamed = false;
   ui->FLB1->SetFolder(ui->DLB1->Directory());
-  SetFileCount();
-  ui->btnCreate->setEnabled(ui->FLB1->Count() >= 1);
-  ui->btnEditDesc->setEnabled(ui->btnCreate->isEnabled());
-  ui->btnPublish->setEnabled(ui->btnCreate->isEnabled());
+  ShowListedFolder();
   RebuildImageTable(State.Table, ui->FLB1->Lines());
 }
 

@@ -68,6 +68,9 @@ class TfrmMain : public QWidget {
   void btnCreateClick();
   void btnAboutClick();
   void btnExitClick();
+  // "All picture kinds" ticked or cleared: the file list takes in the
+  // phone and messenger kinds, or leaves them out, at once.
+  void cbAllKindsClick();
   // Asks for the target folder (the last one, or "FOLDER-web" beside the
   // picture folder), refuses a file, a folder inside the picture
   // folder and someone else's files under needed names, builds the album
@@ -103,6 +106,9 @@ class TfrmMain : public QWidget {
   void ShowOptions(const AlbumOptions& options);
   AlbumOptions BoxOptions() const;
   void SetFileCount();
+  void ShowListedFolder();
+  void ShowChosenKinds();
+  void ShowKindNotice();
   void OfferLowerCaseNames(const std::vector<std::string>& pictures);
   void RereadFileList();
 

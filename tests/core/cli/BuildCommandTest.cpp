@@ -4,9 +4,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 #include "core/folder/ImageTable.h"
 #include "core/platform/TextFile.h"
+#include "support/PhoneFixtures.h"
 #include "support/PictureFixtures.h"
 #include "support/TestUtil.h"
 
@@ -167,6 +169,68 @@ TEST(BuildCommandTest, RefusedInputAndFailures) {
   const CliResult unwritable = RunCli({readOnly.Path()});
   EXPECT_EQ(unwritable.Status, 1);
   EXPECT_EQ(unwritable.Err, readOnly.Path() + ": Cannot create file album.SRC.\n");
+}
+
+// A folder copied from a phone: by default only the JPEG is on the page and
+// one line tells what was left out; with --all-kinds every picture is, at
+// the size browsers show it (the HEIC grid and the AVIF turned upright),
+// and the folder remembers the option.
+TEST(BuildCommandTest, PhoneFolderTakesInAllKindsOnRequest) {
+  TempDir dir;
+  dir.Write("img_0001.jpg", MakeJpeg(1024, 768));
+  dir.Write("img_0002.heic", MakeHeicGrid(1000, 600, 512, 3));
+  dir.Write("img_0003.avif", MakeAvif(640, 480, 1));
+  dir.Write("sticker.webp", MakeWebP(512, 512));
+  dir.Write("screenshot.png", MakePng(390, 844));
+  dir.Write("funny.gif", MakeGif(480, 270));
+  dir.Write("scan.tif", MakeTiff(425, 550));
+  dir.Write("img_0002.mov", "a Live Photo's video");
+  const auto pictureLines = [&] {
+    TextLines lines;
+    for (const std::string& line : SplitTextLines(dir.Read("Pics.INC")))
+      if (line.find("<IMG") != std::string::npos) lines.push_back(line);
+    return lines;
+  };
+  const std::string options =
+      "[Options]\r\nWebPageTitle=Phone\r\nFileName=album\r\nPicHeadings=1\r\n";
+
+  const CliResult plain = RunCli({"--title", "Phone", dir.Path()});
+  ASSERT_EQ(plain.Status, 0) << plain.Err;
+  EXPECT_EQ(plain.Err, "ambrelin-build: note: " + dir.Path() +
+                           ": 6 more pictures not in the album: HEIC 1, AVIF 1, WebP 1, PNG 1, "
+                           "GIF 1, TIFF 1 (--all-kinds takes them in)\n");
+  EXPECT_EQ(pictureLines(),
+            TextLines{"  <Center><IMG src=img_0001.jpg Width=533 Height=400></Center></A>"});
+  EXPECT_EQ(dir.Read("AmbrelinDir.INI"), options);
+
+  const CliResult all = RunCli({"--all-kinds", dir.Path()});
+  ASSERT_EQ(all.Status, 0) << all.Err;
+  EXPECT_EQ(all.Err, "ambrelin-build: note: " + dir.Path() +
+                         ": HEIC 1, TIFF 1 only in Safari (--publish DIR makes copies that every "
+                         "browser shows)\n");
+  const TextLines seven = {"  <Center><IMG src=funny.gif Width=480 Height=270></Center></A>",
+                           "  <Center><IMG src=img_0001.jpg Width=533 Height=400></Center></A>",
+                           "<IMG align=left src=img_0002.heic Width=240 Height=400></A>",
+                           "<IMG align=left src=img_0003.avif Width=300 Height=400></A>",
+                           "<IMG align=left src=scan.tif Width=309 Height=400></A>",
+                           "<IMG align=left src=screenshot.png Width=184 Height=400></A>",
+                           "  <Center><IMG src=sticker.webp Width=400 Height=400></Center></A>"};
+  EXPECT_EQ(pictureLines(), seven);
+  EXPECT_EQ(dir.Read("AmbrelinDir.INI"), options + "AllPictureKinds=1\r\n");
+
+  ASSERT_EQ(RunCli({dir.Path()}).Status, 0);  // the folder's option holds
+  EXPECT_EQ(pictureLines(), seven);
+  const CliResult published = RunCli({"--publish", dir.Path() + "-web", dir.Path()});
+  EXPECT_EQ(published.Status, 0) << published.Err;
+  EXPECT_EQ(ReadFileBytes(dir.Path() + "-web/img_0002.heic"), dir.Read("img_0002.heic"));
+  std::filesystem::remove_all(dir.Path() + "-web");
+  ASSERT_EQ(RunCli({"--no-all-kinds", dir.Path()}).Status, 0);
+  EXPECT_EQ(pictureLines().size(), 1u);
+  EXPECT_EQ(dir.Read("AmbrelinDir.INI"), options + "AllPictureKinds=0\r\n");
+
+  dir.Write("zz.heic", MakeHeic(64, 48).substr(0, 30));  // damaged: named in its error
+  EXPECT_EQ(RunCli({"--all-kinds", dir.Path()}).Err,
+            dir.File("zz.heic") + ": Stream read error.\n");
 }
 
 TEST(BuildCommandTest, CommandLineErrorsAndHelp) {

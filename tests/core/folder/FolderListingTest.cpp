@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "core/folder/KindListing.h"
+#include "core/pictures/KindNotices.h"
 #include "core/platform/Errors.h"
 #include "support/TestUtil.h"
 
@@ -150,6 +152,23 @@ TEST(FolderListing, NameMatchedByTwoPartsListedTwice) {
   dir.Write("a.jpg", "");
   dir.Write("b.bmp", "");
   EXPECT_EQ(ListPictureFiles(dir.Path(), "*.jpg;*.JPG", UsOrder()), (Names{"a.jpg", "a.jpg"}));
+}
+
+// One pass gives the album's pictures and those of the kinds it leaves out;
+// without all kinds the pictures are exactly those of the registry's mask.
+TEST(FolderListing, AlbumPicturesAndThoseOfTheKindsLeftOut) {
+  TempDir dir;
+  for (const char* name : {"b.jpg", "A.HEIC", "c.png", "d.Tif", "e.mov", "f.dng", "g.bmp", "h.wmf"})
+    dir.Write(name, "");
+  const KindListing six = ListAlbumPictures(dir.Path(), false, UsOrder());
+  EXPECT_EQ(six.Pictures, ListPictureFiles(dir.Path(), PictureMask, UsOrder()));
+  EXPECT_EQ(six.LeftOut, (Names{"A.HEIC", "c.png", "d.Tif"}));
+  EXPECT_EQ(LeftOutNotice(six.LeftOut), "3 more pictures: HEIC 1, PNG 1, TIFF 1");
+  const KindListing all = ListAlbumPictures(dir.Path(), true, UsOrder());
+  EXPECT_EQ(all.Pictures, (Names{"A.HEIC", "b.jpg", "c.png", "d.Tif", "g.bmp", "h.wmf"}));
+  EXPECT_TRUE(all.LeftOut.empty());
+  EXPECT_EQ(BrowserLimits(all.Pictures), "HEIC 1, TIFF 1 only in Safari, WMF 1 in no browser");
+  EXPECT_EQ(ListPicturesAndLeftOut(dir.Path(), "*.*", "*.png", UsOrder()).Pictures.size(), 8u);
 }
 
 TEST(FolderListing, OrderIndependentOfCreationOrder) {

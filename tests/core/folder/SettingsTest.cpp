@@ -206,6 +206,22 @@ TEST(SettingsAlbumOptions, SaveReplacesKeysInPlaceAndKeepsOtherLines) {
             "[Mine]\r\nX=1\r\n");
 }
 
+// The option of all picture kinds comes after the others, once it was on.
+TEST(SettingsAlbumOptions, AllPictureKindsIsStoredOnceTurnedOn) {
+  TempDir dir;
+  TIniFile folderSettings;
+  LoadAlbumOptions(folderSettings, dir.Path());
+  const std::string fourLines = "[Options]\r\nWebPageTitle=T\r\nFileName=a\r\nPicHeadings=1\r\n";
+  SaveAlbumOptions(folderSettings, AlbumOptions{"T", "a", true, false});
+  EXPECT_EQ(dir.Read("AmbrelinDir.INI"), fourLines);
+  SaveAlbumOptions(folderSettings, AlbumOptions{"T", "a", true, true});
+  EXPECT_EQ(dir.Read("AmbrelinDir.INI"), fourLines + "AllPictureKinds=1\r\n");
+  EXPECT_TRUE(LoadAlbumOptions(folderSettings, dir.Path()).AllPictureKinds);
+  SaveAlbumOptions(folderSettings, AlbumOptions{"T", "a", true, false});
+  EXPECT_EQ(dir.Read("AmbrelinDir.INI"), fourLines + "AllPictureKinds=0\r\n");
+  EXPECT_FALSE(LoadAlbumOptions(folderSettings, dir.Path()).AllPictureKinds);
+}
+
 struct HeadingsCase {
   const char* Name;
   std::string Line;

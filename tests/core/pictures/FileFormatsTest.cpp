@@ -9,6 +9,9 @@ namespace {
 
 TEST(PictureFileFormatsTest, MaskListsTheRegistryFromLastToFirst) {
   EXPECT_EQ(PictureFileMask(), "*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf");
+  EXPECT_EQ(AllPictureFileMask(),
+            "*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf;*.heic;*.heif;*.hif;*.avif;*.webp;*.png;*.gif;"
+            "*.tif;*.tiff");
 }
 
 TEST(PictureFileFormatsTest, RegistryEntriesInOrder) {
@@ -77,6 +80,10 @@ TEST(PictureFileFormatsTest, UnknownExtensionNamesItAsWritten) {
     EXPECT_EQ(e.Message(), "Unknown picture file extension (.TIFF)");
   }
   EXPECT_EQ(PictureKindOfFile("x.Wmf"), PictureKind::Metafile);
+  EXPECT_EQ(PictureKindOfFile("pics.d/Photo.TIFF", true), PictureKind::Tiff);
+  EXPECT_EQ(PictureKindOfFile("IMG_0001.HEIC", true), PictureKind::Heif);
+  EXPECT_EQ(PictureKindOfFile("x.Wmf", true), PictureKind::Metafile);
+  EXPECT_THROW(PictureKindOfFile("IMG_0001.MOV", true), EInvalidGraphic);
 }
 
 }  // namespace

@@ -32,7 +32,8 @@ const std::vector<Placement>& DesignLayout() {
       {"Edit2", {462, 128, 157, 24}},       {"cb1", {360, 154, 297, 31}},
       {"btnEditDesc", {438, 215, 163, 34}}, {"btnCreate", {373, 263, 116, 34}},
       {"btnAbout", {557, 263, 61, 34}},     {"btnExit", {491, 327, 61, 26}},
-      {"btnPublish", {373, 327, 110, 26}},
+      {"btnPublish", {373, 327, 110, 26}},  {"cbAllKinds", {360, 185, 124, 30}},
+      {"lblKinds", {486, 185, 184, 30}},
   };
   return layout;
 }
@@ -75,6 +76,9 @@ void AddMisfits(const QWidget& window, std::vector<std::string>& misfits) {
 // has, at 96 and 144 dots per inch; the editor's counters read 1999 of 2000.
 TEST_F(MainWindowLayoutTest, EveryTextFitsItsControl) {
   Start.Write("a.jpg", MakeJpeg(8, 6));
+  // The notice at its longest: every phone and messenger kind left out.
+  for (const char* name : {"b.heic", "c.heif", "d.avif", "e.webp", "f.png", "g.gif", "h.tif"})
+    for (int i = 1000; i < 1012; ++i) Start.Write(std::to_string(i) + name, "");
   for (const int dpi : {96, 144}) {
     Create(dpi);
     BuildImageTable(State->Table, std::vector<std::string>(2000, "a.jpg"));
@@ -127,13 +131,14 @@ TEST_F(MainWindowLayoutTest, CaptionsAndFonts) {
   EXPECT_EQ(Text(Find<QLabel>("Label4")->text()), "Web Page Title");
   EXPECT_EQ(Text(Find<QLabel>("Label5")->text()), "File Name");
   EXPECT_EQ(Text(Find<QCheckBox>("cb1")->text()), "Include filenames in the generated web page");
+  EXPECT_EQ(Text(Find<QCheckBox>("cbAllKinds")->text()), "Al&l picture kinds");
   EXPECT_EQ(Text(Find<QPushButton>("btnEditDesc")->text()), "&Edit Descriptions");
   EXPECT_EQ(Text(Find<QPushButton>("btnCreate")->text()), "&Create Album");
   EXPECT_EQ(Text(Find<QPushButton>("btnAbout")->text()), "&About");
   EXPECT_EQ(Text(Find<QPushButton>("btnExit")->text()), "E&xit");
   EXPECT_EQ(Text(Find<QPushButton>("btnPublish")->text()), "&Publish...");
-  for (const char* name :
-       {"DCB1", "DLB1", "FLB1", "Label2", "Label3", "Label4", "Edit1", "Label5", "Edit2", "cb1"})
+  for (const char* name : {"DCB1", "DLB1", "FLB1", "Label2", "Label3", "Label4", "Edit1", "Label5",
+                           "Edit2", "cb1", "cbAllKinds", "lblKinds"})
     EXPECT_EQ(Find<QWidget>(name)->font().pixelSize(), 13) << name;
   for (const char* name : {"btnEditDesc", "btnCreate", "btnAbout", "btnExit", "btnPublish"})
     EXPECT_EQ(Find<QWidget>(name)->font().pixelSize(), 16) << name;
@@ -155,7 +160,7 @@ TEST_F(MainWindowLayoutTest, TabOrderSkipsTheFileListAndNoButtonIsTheDefault) {
   // "&Publish..." stands left of "E&xit" and comes before it.
   const std::vector<std::string> expected = {"DCB1",       "DLB1",    "btnCreate",   "btnAbout",
                                              "btnPublish", "btnExit", "btnEditDesc", "Edit1",
-                                             "Edit2",      "cb1"};
+                                             "Edit2",      "cb1",     "cbAllKinds"};
   // The focus chain from the drive box round to it again, keeping the
   // window's own controls that the Tab key stops at.
   std::vector<std::string> order;

@@ -24,6 +24,7 @@
 #include "gui/mainwindow/TDirectoryListBox.h"
 #include "gui/mainwindow/TDriveComboBox.h"
 #include "gui/mainwindow/TFileListBox.h"
+#include "support/PhoneFixtures.h"
 #include "support/PictureFixtures.h"
 
 namespace {
@@ -314,6 +315,44 @@ TEST_F(MainWindowTest, CreateAlbumWritesTheAlbumThenStoresTheOptions) {
   EXPECT_EQ(Find<TFileListBox>("FLB1")->Lines(),
             (std::vector<std::string>{"a.jpg", "b.jpg", "c.jpg"}));
   EXPECT_EQ(State->Table.Entries[2].NameText(), "c.jpg");
+}
+
+// "All picture kinds" shows the folder's choice; ticking it lists the folder
+// again at once, the notice next to it following, and the next build stores
+// it. Another folder shows its own choice.
+TEST_F(MainWindowTest, AllPictureKindsListsTheFolderAgainAndIsStoredByTheBuild) {
+  Start.Write("a.jpg", MakeJpeg(8, 6));
+  Start.Write("b.heic", MakeHeic(64, 48, 6));
+  Start.Write("c.png", MakePng(40, 30));
+  Other.Write("d.gif", MakeGif(10, 10));
+  Other.Write("AmbrelinDir.INI", Crlf({"[Options]", "AllPictureKinds=1"}));
+  Create();
+  auto* files = Find<TFileListBox>("FLB1");
+  auto* box = Find<QCheckBox>("cbAllKinds");
+  const auto notice = [&] {  // in the lines the label's width gives
+    return Text(Find<QLabel>("lblKinds")->text().replace(QChar(0xA0), u' ').replace(u'\n', u' '));
+  };
+  EXPECT_FALSE(box->isChecked());
+  EXPECT_EQ(files->Lines(), (std::vector<std::string>{"a.jpg"}));
+  EXPECT_EQ(notice(), "2 more pictures: HEIC 1, PNG 1");
+
+  box->click();
+  EXPECT_EQ(files->Lines(), (std::vector<std::string>{"a.jpg", "b.heic", "c.png"}));
+  EXPECT_EQ(Text(Find<QLabel>("Label3")->text()), "3");
+  EXPECT_EQ(State->Table.PictureCount(), 3);
+  EXPECT_TRUE(State->AllPictureKinds);  // what the description editor loads pictures by
+  EXPECT_EQ(notice(), "Publish... for all browsers: HEIC 1");
+  Find<QPushButton>("btnCreate")->click();
+  EXPECT_NE(Start.Read("Pics.INC").find("<IMG align=left src=b.heic Width=48 Height=64></A>"),
+            std::string::npos);
+  EXPECT_EQ(Start.Read("AmbrelinDir.INI"),
+            Crlf({"[Options]", "WebPageTitle=My Ambrelin", "FileName=album", "PicHeadings=1",
+                  "AllPictureKinds=1"}));
+
+  Find<TDirectoryListBox>("DLB1")->ShowFolder(Other.Path());
+  EXPECT_TRUE(box->isChecked());
+  EXPECT_EQ(files->Lines(), (std::vector<std::string>{"d.gif"}));
+  EXPECT_EQ(notice(), "");
 }
 
 TEST_F(MainWindowTest, PublishBuildsThenPublishesWithProgressCancelAndClose) {
