@@ -6,6 +6,14 @@
 
 TImage::TImage(QWidget* parent) : QWidget(parent) {
   setFocusPolicy(Qt::NoFocus);
+  // The news that a decode has ended comes on the decode's thread: it only
+  // posts a repaint, which draws the sharp picture. Posted to this widget,
+  // the call is dropped should the widget go first; Drawn, destroyed before
+  // the widget's QObject part, reports nothing once it is gone.
+  Drawn.DecodeInBackground([this] {
+    QMetaObject::invokeMethod(
+        this, [this] { update(); }, Qt::QueuedConnection);
+  });
 }
 
 void TImage::SetPicture(PictureKind kind, std::string bytes, QSize naturalSize) {

@@ -1,6 +1,10 @@
 // The editor's picture area: draws one picture into its own rectangle. The
 // picture's pixels are decoded on the first paint and kept, so repainting
-// the window costs little.
+// the window costs little. The six classic kinds are decoded right there;
+// the phone and messenger kinds on a thread of their own, so that paging
+// never waits for them: until the decode ends the area shows the picture's
+// own thumbnail where it has one (a phone's HEIC does), and repaints itself
+// with the sharp picture when it ends.
 #pragma once
 
 #include <QSize>
@@ -27,6 +31,9 @@ class TImage : public QWidget {
   void Clear();
 
   bool Empty() const { return Drawn.Empty(); }
+  // False while the picture is drawn from its thumbnail (or not at all)
+  // because its decode has not ended.
+  bool Sharp() const { return Drawn.Sharp(); }
   void SetStretch(bool stretch);
   bool Stretch() const { return Stretched; }
   QSize NaturalSize() const { return Natural; }
