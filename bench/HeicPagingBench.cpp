@@ -40,7 +40,7 @@
 #include <vector>
 
 #include "drawing/PictureDrawing.h"
-#include "support/PhonePictureFixtures.h"
+#include "support/PhoneFixtures.h"
 
 namespace {
 

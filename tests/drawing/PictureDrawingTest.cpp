@@ -12,7 +12,7 @@
 #include "drawing/PictureDrawing.h"
 #include "drawing/decode/JpegDecoder.h"
 #include "support/DrawingFixtures.h"
-#include "support/PhonePictureFixtures.h"
+#include "support/PhoneFixtures.h"
 #include "support/PictureFixtures.h"
 
 using namespace drawfx;

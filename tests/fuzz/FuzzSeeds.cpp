@@ -15,7 +15,6 @@
 
 #include "support/DrawingFixtures.h"
 #include "support/PhoneFixtures.h"
-#include "support/PhonePictureFixtures.h"
 #include "support/PictureFixtures.h"
 
 namespace {

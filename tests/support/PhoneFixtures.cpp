@@ -1,16 +1,20 @@
 #include "support/PhoneFixtures.h"
 
+#include <QBuffer>
+#include <QImageWriter>
+#include <QPainter>
+
 #include <avif/avif.h>
 #include <libheif/heif.h>
 #include <libheif/heif_properties.h>
 
-#include <QBuffer>
-#include <QImage>
-#include <QImageWriter>
 #include <algorithm>
 #include <cstdint>
-#include <functional>
+#include <cstring>
+#include <map>
+#include <memory>
 #include <stdexcept>
+#include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
 #define AMBRELIN_LEAK_CHECKS 1
@@ -23,44 +27,69 @@
 #include <sanitizer/lsan_interface.h>
 #endif
 
+namespace drawfx {
+
 namespace {
 
-void QuadrantColour(int x, int y, int w, int h, unsigned char rgb[3]) {
-  const bool right = x >= w / 2, bottom = y >= h / 2;
-  rgb[0] = !right || bottom ? 255 : 0;
-  rgb[1] = right ? 255 : 0;
-  rgb[2] = bottom ? 255 : 0;
+// x265 keeps a small buffer of every encoder to the end of the process;
+// LeakSanitizer is not told about what is allocated while this lives, none
+// of it being ours.
+struct LeaksUnchecked {
+#ifdef AMBRELIN_LEAK_CHECKS
+  LeaksUnchecked() {
+    __lsan_disable();
+  }
+  ~LeaksUnchecked() {
+    __lsan_enable();
+  }
+#endif
+};
+
+void Check(heif_error error) {
+  if (error.code != heif_error_Ok) throw std::runtime_error(error.message);
 }
 
-QImage QuadrantImage(int w, int h) {
-  QImage image(w, h, QImage::Format_RGB888);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) QuadrantColour(x, y, w, h, image.scanLine(y) + 3 * x);
-  return image;
+// The image as libheif's interleaved 8-bit RGB or RGBA.
+std::shared_ptr<heif_image> HeifPixels(const QImage& image, bool alpha) {
+  const QImage rgb = image.convertToFormat(alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+  heif_image* out = nullptr;
+  Check(heif_image_create(rgb.width(), rgb.height(), heif_colorspace_RGB,
+                          alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB,
+                          &out));
+  std::shared_ptr<heif_image> owned(out, heif_image_release);
+  Check(heif_image_add_plane(out, heif_channel_interleaved, rgb.width(), rgb.height(), 8));
+  int stride = 0;
+  std::uint8_t* plane = heif_image_get_plane(out, heif_channel_interleaved, &stride);
+  for (int y = 0; y < rgb.height(); ++y)
+    std::memcpy(plane + y * stride, rgb.constScanLine(y),
+                std::size_t(rgb.width()) * (alpha ? 4 : 3));
+  return owned;
 }
 
-std::string Written(const QImage& image, const char* format, int quality = -1,
-                    QImageIOHandler::Transformations turn = QImageIOHandler::TransformationNone) {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  QImageWriter writer(&buffer, format);
-  writer.setQuality(quality);
-  writer.setTransformation(turn);
-  if (!writer.write(image)) throw std::runtime_error("Qt cannot write " + std::string(format));
-  return bytes.toStdString();
+// Adds the irot and imir properties of an EXIF orientation to an item
+// (libheif's encoder would put them on each tile of a grid): irot in
+// anticlockwise quarter turns, then imir (0: top and bottom exchanged, 1:
+// left and right; -1: none).
+void AddTurn(heif_context* context, heif_item_id item, int orientation) {
+  constexpr int Turns[8][2] = {{0, -1}, {0, 1}, {2, -1}, {0, 0}, {1, 0}, {3, -1}, {1, 1}, {1, -1}};
+  const int* turn = Turns[std::clamp(orientation, 1, 8) - 1];
+  const std::uint8_t rotation = std::uint8_t(turn[0]), mirror = std::uint8_t(turn[1]);
+  if (turn[0] != 0)
+    Check(heif_item_add_raw_property(context, item, heif_fourcc('i', 'r', 'o', 't'), nullptr,
+                                     &rotation, 1, 1, nullptr));
+  if (turn[1] >= 0)
+    Check(heif_item_add_raw_property(context, item, heif_fourcc('i', 'm', 'i', 'r'), nullptr,
+                                     &mirror, 1, 1, nullptr));
 }
 
-// Appends a number of n bytes, little-endian or big-endian.
+// Appends a number of n bytes, little-endian.
 void Le(std::string& out, std::uint32_t v, int n) {
   for (int i = 0; i < n; ++i) out.push_back(static_cast<char>(v >> (8 * i)));
 }
-void Be(std::string& out, std::uint32_t v) {
-  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<char>(v >> shift));
-}
 
-// A TIFF structure ("II") whose IFD0 holds only an Orientation SHORT.
-std::string TiffWithOrientation(int orientation) {
+// A TIFF structure ("II") whose IFD0 holds only an Orientation SHORT: the
+// EXIF block of a PNG's eXIf chunk and a WebP's EXIF chunk.
+std::string ExifOrientation(int orientation) {
   std::string tiff("II*\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0", 18);
   Le(tiff, static_cast<std::uint32_t>(orientation), 4);
   Le(tiff, 0, 4);  // no next IFD
@@ -74,109 +103,212 @@ std::string PngChunk(const std::string& type, const std::string& data) {
     for (int k = 0; k < 8; ++k) crc = crc >> 1 ^ (crc & 1 ? 0xEDB88320u : 0);
   }
   std::string chunk;
-  Be(chunk, static_cast<std::uint32_t>(data.size()));
+  for (int shift = 24; shift >= 0; shift -= 8) chunk += char(data.size() >> shift);
   chunk += type + data;
-  Be(chunk, ~crc);
+  for (int shift = 24; shift >= 0; shift -= 8) chunk += char(~crc >> shift);
   return chunk;
 }
 
-void Check(const heif_error& error) {
-  if (error.code != heif_error_Ok)
-    throw std::runtime_error(std::string("libheif: ") + error.message);
+}  // namespace
+
+std::string EncodeHeic(const QImage& image, const HeicOptions& options) {
+  [[maybe_unused]] LeaksUnchecked unchecked;
+  heif_init(nullptr);
+  std::unique_ptr<heif_context, void (*)(heif_context*)> context(heif_context_alloc(),
+                                                                 heif_context_free);
+  heif_encoder* encoder = nullptr;
+  Check(heif_context_get_encoder_for_format(context.get(), heif_compression_HEVC, &encoder));
+  std::unique_ptr<heif_encoder, void (*)(heif_encoder*)> ownedEncoder(encoder,
+                                                                      heif_encoder_release);
+  heif_encoder_set_lossy_quality(encoder, options.Quality);
+  if (options.Preset) Check(heif_encoder_set_parameter(encoder, "preset", options.Preset));
+  heif_encoding_options turned{}, upright{};
+  for (heif_encoding_options* o : {&turned, &upright}) {
+    heif_encoding_options* defaults = heif_encoding_options_alloc();
+    *o = *defaults;
+    heif_encoding_options_free(defaults);
+    o->save_alpha_channel = options.Alpha;
+  }
+  turned.image_orientation = heif_orientation(options.Orientation);
+  heif_image_handle* primary = nullptr;
+  const int tile = options.TileSize;
+  if (tile > 0) {
+    const int columns = (image.width() + tile - 1) / tile,
+              rows = (image.height() + tile - 1) / tile;
+    Check(heif_context_add_grid_image(context.get(), image.width(), image.height(), columns, rows,
+                                      &upright, &primary));
+    for (int y = 0; y < rows; ++y)
+      for (int x = 0; x < columns; ++x)  // copy() fills beyond the picture with black
+        Check(heif_context_add_image_tile(
+            context.get(), primary, x, y,
+            HeifPixels(image.copy(x * tile, y * tile, tile, tile), options.Alpha).get(), encoder));
+    AddTurn(context.get(), heif_image_handle_get_item_id(primary), options.Orientation);
+  } else {
+    Check(heif_context_encode_image(context.get(), HeifPixels(image, options.Alpha).get(), encoder,
+                                    &turned, &primary));
+  }
+  std::unique_ptr<heif_image_handle, void (*)(const heif_image_handle*)> ownedPrimary(
+      primary, heif_image_handle_release);
+  Check(heif_context_set_primary_image(context.get(), primary));
+  if (options.ThumbnailSize > 0)
+    Check(heif_context_encode_thumbnail(
+        context.get(), HeifPixels(image, options.Alpha).get(), primary, encoder,
+        options.ThumbnailTurned ? &turned : &upright, options.ThumbnailSize, nullptr));
+  std::string bytes;
+  heif_writer writer{1, [](heif_context*, const void* data, size_t size, void* out) {
+                       static_cast<std::string*>(out)->append(static_cast<const char*>(data), size);
+                       return heif_error{heif_error_Ok, heif_suberror_Unspecified, ""};
+                     }};
+  Check(heif_context_write(context.get(), &writer, &bytes));
+  return bytes;
 }
 
-// A libheif context with an HEVC encoder. x265 keeps a small buffer of
-// every encoder to the end of the process; LeakSanitizer is not told about
-// what is allocated while a context lives, none of it being ours.
-struct HeifContext {
-#ifdef AMBRELIN_LEAK_CHECKS
-  struct Unchecked {
-    Unchecked() { __lsan_disable(); }
-    ~Unchecked() { __lsan_enable(); }
-  } LeaksUnchecked;
-#endif
-  heif_context* Context = heif_context_alloc();
-  heif_encoder* Encoder = nullptr;
-  HeifContext() {
-    Check(heif_context_get_encoder_for_format(Context, heif_compression_HEVC, &Encoder));
-    heif_encoder_set_lossy_quality(Encoder, 60);
+std::string EncodeAvif(const QImage& image, const AvifOptions& options) {
+  const QImage rgba = image.convertToFormat(QImage::Format_RGBA8888);
+  std::unique_ptr<avifImage, void (*)(avifImage*)> avif(
+      avifImageCreate(rgba.width(), rgba.height(), 8, AVIF_PIXEL_FORMAT_YUV444), avifImageDestroy);
+  avifRGBImage rgb;
+  avifRGBImageSetDefaults(&rgb, avif.get());
+  rgb.ignoreAlpha = !options.Alpha;
+  rgb.pixels = const_cast<std::uint8_t*>(rgba.constBits());
+  rgb.rowBytes = std::uint32_t(rgba.bytesPerLine());
+  avifImageRGBToYUV(avif.get(), &rgb);
+  if (options.Rotation >= 0) avif->transformFlags |= AVIF_TRANSFORM_IROT;
+  if (options.Mirror >= 0) avif->transformFlags |= AVIF_TRANSFORM_IMIR;
+  if (options.CleanAperture) avif->transformFlags |= AVIF_TRANSFORM_CLAP;
+  avif->irot.angle = std::uint8_t(std::max(0, options.Rotation));
+  avif->imir.mode = std::uint8_t(std::max(0, options.Mirror));
+  avif->clap = {
+      std::uint32_t(rgba.width() / 2), 1, std::uint32_t(rgba.height() / 2), 1, 0, 1, 0, 1};
+  std::unique_ptr<avifEncoder, void (*)(avifEncoder*)> encoder(avifEncoderCreate(),
+                                                               avifEncoderDestroy);
+  encoder->minQuantizer = encoder->maxQuantizer = options.Quantizer;
+  encoder->minQuantizerAlpha = encoder->maxQuantizerAlpha = options.Quantizer;
+  encoder->speed = 8;
+  avifRWData output = AVIF_DATA_EMPTY;
+  const avifResult result = avifEncoderWrite(encoder.get(), avif.get(), &output);
+  std::string bytes(reinterpret_cast<const char*>(output.data), output.size);
+  avifRWDataFree(&output);
+  if (result != AVIF_RESULT_OK)
+    throw std::runtime_error(std::string("libavif: ") + avifResultToString(result));
+  return bytes;
+}
+
+std::string EncodeWithQt(const QImage& image, const char* format, int quality) {
+  return TiffWithOrientation(image, 1, format, quality);
+}
+
+std::string EncodeGif(const QImage& image) {
+  const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+  const auto colour = [](QRgb c) { return qAlpha(c) == 0 ? QRgb(0) : c | 0xFF000000u; };
+  // The table: the image's colours in the order they come, while they fit.
+  std::vector<QRgb> table;
+  std::map<QRgb, int> index;
+  for (int y = 0; y < argb.height() && table.size() <= 256; ++y)
+    for (int x = 0; x < argb.width() && table.size() <= 256; ++x)
+      if (index.try_emplace(colour(argb.pixel(x, y)), int(table.size())).second)
+        table.push_back(colour(argb.pixel(x, y)));
+  const bool cube = table.size() > 256;
+  if (cube) {  // transparent, then six levels of each colour
+    table = {0};
+    for (int i = 0; i < 216; ++i) table.push_back(qRgb(i / 36 * 51, i / 6 % 6 * 51, i % 6 * 51));
   }
-  ~HeifContext() {
-    heif_encoder_release(Encoder);
-    heif_context_free(Context);
+  const auto level = [](int v) { return (v + 25) / 51; };
+  std::string indices;
+  for (int y = 0; y < argb.height(); ++y)
+    for (int x = 0; x < argb.width(); ++x) {
+      const QRgb c = colour(argb.pixel(x, y));
+      indices += char(!cube    ? index[c]
+                      : c == 0 ? 0
+                               : 1 + 36 * level(qRed(c)) + 6 * level(qGreen(c)) + level(qBlue(c)));
+    }
+  const std::size_t transparent = std::find(table.begin(), table.end(), QRgb(0)) - table.begin();
+  const bool anyTransparent =
+      transparent < table.size() && indices.find(char(transparent)) != std::string::npos;
+  int bits = 2;  // the table's and the codes' bits (the codes one more)
+  while ((std::size_t{1} << bits) < table.size()) ++bits;
+  std::string gif = "GIF89a";
+  Le(gif, std::uint32_t(argb.width()), 2);
+  Le(gif, std::uint32_t(argb.height()), 2);
+  gif += char(0xF0 | (bits - 1)) + std::string(2, 0);
+  table.resize(std::size_t{1} << bits, qRgb(0, 0, 0));
+  for (const QRgb c : table) gif += {char(qRed(c)), char(qGreen(c)), char(qBlue(c))};
+  if (anyTransparent) gif += std::string("\x21\xF9\x04\x01\0\0", 6) + char(transparent) + '\0';
+  gif += std::string(",\0\0\0\0", 5);
+  Le(gif, std::uint32_t(argb.width()), 2);
+  Le(gif, std::uint32_t(argb.height()), 2);
+  gif += '\0' + std::string(1, char(bits));  // no local table
+  // Codes of bits + 1 bits throughout: a clear code before every 2^bits - 2
+  // pixels keeps the decoder's table from growing; the next code ends.
+  const unsigned clear = 1u << bits;
+  std::string data;
+  std::uint32_t pending = 0, count = 0;
+  const auto put = [&](unsigned code) {
+    for (pending |= code << count, count += bits + 1; count >= 8; count -= 8, pending >>= 8)
+      data += char(pending);
+  };
+  for (std::size_t i = 0; i < indices.size(); ++i) {
+    if (i % (clear - 2) == 0) put(clear);
+    put(static_cast<unsigned char>(indices[i]));
   }
-  std::string Write() {
-    std::string out;
-    heif_writer writer{1, [](heif_context*, const void* data, size_t size, void* into) {
-                         static_cast<std::string*>(into)->append(static_cast<const char*>(data),
-                                                                 size);
-                         return heif_error{heif_error_Ok, heif_suberror_Unspecified, "ok"};
-                       }};
-    Check(heif_context_write(Context, &writer, &out));
-    return out;
-  }
-  // Encodes the part at (x0, y0) of a w x h quadrant picture.
-  heif_error Encode(int partW, int partH, int x0, int y0, int w, int h,
-                    const std::function<heif_error(heif_image*)>& encode) {
-    heif_image* image = nullptr;
-    Check(
-        heif_image_create(partW, partH, heif_colorspace_RGB, heif_chroma_interleaved_RGB, &image));
-    Check(heif_image_add_plane(image, heif_channel_interleaved, partW, partH, 8));
-    int stride = 0;
-    std::uint8_t* pixels = heif_image_get_plane(image, heif_channel_interleaved, &stride);
-    for (int y = 0; y < partH; ++y)
-      for (int x = 0; x < partW; ++x)
-        QuadrantColour(x0 + x, y0 + y, w, h, pixels + y * stride + 3 * x);
-    const heif_error error = encode(image);
-    heif_image_release(image);
-    return error;
-  }
-};
+  put(clear + 1);
+  if (count > 0) data += char(pending);
+  for (std::size_t at = 0; at < data.size(); at += 255)
+    gif += char(std::min<std::size_t>(255, data.size() - at)) + data.substr(at, 255);
+  return gif + std::string("\0;", 2);
+}
+
+std::string PngWithOrientation(const std::string& png, int orientation) {
+  constexpr std::size_t afterHeader = 8 + 25;  // signature, IHDR chunk
+  return png.substr(0, afterHeader) + PngChunk("eXIf", ExifOrientation(orientation)) +
+         png.substr(afterHeader);
+}
+
+std::string TiffWithOrientation(const QImage& image, int orientation, const char* format,
+                                int quality) {
+  // Qt's transformations in the order of the EXIF orientations.
+  constexpr int Transformations[8] = {0, 1, 3, 2, 6, 4, 5, 7};
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, format);
+  writer.setQuality(quality);
+  writer.setTransformation(
+      QImageIOHandler::Transformations(Transformations[std::clamp(orientation, 1, 8) - 1]));
+  if (!writer.write(image)) throw std::runtime_error("QImageWriter: " + std::string(format));
+  return bytes.toStdString();
+}
+
+}  // namespace drawfx
+
+using namespace drawfx;
+
+namespace {
+
+QImage QuadrantImage(int w, int h) {
+  QImage image(w, h, QImage::Format_RGB888);
+  QPainter painter(&image);
+  painter.fillRect(0, 0, w, h, Qt::white);
+  painter.fillRect(0, 0, w / 2, h / 2, Qt::red);
+  painter.fillRect(w / 2, 0, w - w / 2, h / 2, Qt::green);
+  painter.fillRect(0, h / 2, w / 2, h - h / 2, Qt::blue);
+  return image;
+}
 
 }  // namespace
 
 std::string MakePng(int w, int h, int exifOrientation) {
-  const std::string png = Written(QuadrantImage(w, h), "png");
-  constexpr std::size_t afterHeader = 8 + 25;  // signature, IHDR chunk
-  if (exifOrientation == 0) return png;
-  return png.substr(0, afterHeader) + PngChunk("eXIf", TiffWithOrientation(exifOrientation)) +
-         png.substr(afterHeader);
+  const std::string png = EncodeWithQt(QuadrantImage(w, h), "png");
+  return exifOrientation == 0 ? png : PngWithOrientation(png, exifOrientation);
 }
 
 std::string MakeGif(int w, int h) {
-  std::string gif = "GIF89a";
-  Le(gif, static_cast<std::uint32_t>(w), 2);
-  Le(gif, static_cast<std::uint32_t>(h), 2);
-  // A global table of 4 colours, then the image descriptor at (0, 0).
-  gif += std::string("\x81\0\0\xFF\0\0\0\xFF\0\0\0\xFF\xFF\xFF\xFF,\0\0\0\0", 20);
-  Le(gif, static_cast<std::uint32_t>(w), 2);
-  Le(gif, static_cast<std::uint32_t>(h), 2);
-  gif += std::string("\0\x02", 2);  // no local table; LZW of 2-bit colours
-  // 3-bit codes throughout: a clear code (4) before every second pixel
-  // keeps the code table from growing; 5 ends the data.
-  std::string data;
-  std::uint32_t bits = 0;
-  int count = 0;
-  const auto put = [&](unsigned code) {
-    bits |= code << count;
-    for (count += 3; count >= 8; count -= 8, bits >>= 8) data.push_back(static_cast<char>(bits));
-  };
-  for (int n = 0; n < w * h; ++n) {
-    if (n % 2 == 0) put(4);
-    put(static_cast<unsigned>((n % w >= w / 2) + 2 * (n / w >= h / 2)));
-  }
-  put(5);
-  if (count > 0) data.push_back(static_cast<char>(bits));
-  for (std::size_t i = 0; i < data.size(); i += 255) {
-    gif.push_back(static_cast<char>(std::min<std::size_t>(255, data.size() - i)));
-    gif += data.substr(i, 255);
-  }
-  return gif + std::string("\0;", 2);
+  return EncodeGif(QuadrantImage(w, h));
 }
 
 std::string MakeWebP(int w, int h, WebPForm form) {
   const std::string simple =
-      Written(QuadrantImage(w, h), "webp", form == WebPForm::Lossless ? 100 : 80);
+      EncodeWithQt(QuadrantImage(w, h), "webp", form == WebPForm::Lossless ? 100 : 80);
   if (form != WebPForm::Extended) return simple;
   std::string body = "WEBPVP8X";
   Le(body, 10, 4);
@@ -184,92 +316,31 @@ std::string MakeWebP(int w, int h, WebPForm form) {
   Le(body, static_cast<std::uint32_t>(w - 1), 3);
   Le(body, static_cast<std::uint32_t>(h - 1), 3);
   body += simple.substr(12) + "EXIF";  // the VP8 chunk, then the EXIF chunk
-  Le(body, static_cast<std::uint32_t>(TiffWithOrientation(6).size()), 4);
-  body += TiffWithOrientation(6);
+  Le(body, static_cast<std::uint32_t>(ExifOrientation(6).size()), 4);
+  body += ExifOrientation(6);
   std::string riff = "RIFF";
   Le(riff, static_cast<std::uint32_t>(body.size()), 4);
   return riff + body;
 }
 
 std::string MakeTiff(int w, int h, int orientation) {
-  using T = QImageIOHandler;
-  static const T::Transformations turns[9] = {
-      T::TransformationNone,     T::TransformationNone,
-      T::TransformationMirror,   T::TransformationRotate180,
-      T::TransformationFlip,     T::TransformationFlipAndRotate90,
-      T::TransformationRotate90, T::TransformationMirrorAndRotate90,
-      T::TransformationRotate270};
-  return Written(QuadrantImage(w, h), "tiff", -1,
-                 turns[orientation >= 1 && orientation <= 8 ? orientation : 0]);
+  return TiffWithOrientation(QuadrantImage(w, h), orientation);
 }
 
 std::string MakeHeic(int w, int h, int exifOrientation) {
-  HeifContext heif;
-  heif_encoding_options* options = heif_encoding_options_alloc();
-  options->image_orientation = static_cast<heif_orientation>(exifOrientation);
-  const heif_error error = heif.Encode(w, h, 0, 0, w, h, [&](heif_image* image) {
-    return heif_context_encode_image(heif.Context, image, heif.Encoder, options, nullptr);
-  });
-  heif_encoding_options_free(options);
-  Check(error);
-  return heif.Write();
+  return EncodeHeic(QuadrantImage(w, h), {.Quality = 60, .Orientation = exifOrientation});
 }
 
 std::string MakeHeicGrid(int w, int h, int tile, int quarterTurnsAnticlockwise) {
-  HeifContext heif;
-  const int columns = (w + tile - 1) / tile, rows = (h + tile - 1) / tile;
-  heif_image_handle* grid = nullptr;
-  heif_encoding_options* options = heif_encoding_options_alloc();
-  const heif_error added = heif_context_add_grid_image(
-      heif.Context, static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(h),
-      static_cast<std::uint32_t>(columns), static_cast<std::uint32_t>(rows), options, &grid);
-  heif_encoding_options_free(options);
-  Check(added);
-  for (std::uint32_t row = 0; row < static_cast<std::uint32_t>(rows); ++row)
-    for (std::uint32_t column = 0; column < static_cast<std::uint32_t>(columns); ++column)
-      Check(heif.Encode(tile, tile, column * tile, row * tile, w, h, [&](heif_image* part) {
-        return heif_context_add_image_tile(heif.Context, grid, column, row, part, heif.Encoder);
-      }));
-  // The grid's own rotation, as a camera writes it (libheif's encoding
-  // options would turn the tiles instead).
-  const std::uint8_t angle = static_cast<std::uint8_t>(quarterTurnsAnticlockwise & 3);
-  if (angle != 0)
-    Check(heif_item_add_raw_property(heif.Context, heif_image_handle_get_item_id(grid),
-                                     heif_fourcc('i', 'r', 'o', 't'), nullptr, &angle, 1, 1,
-                                     nullptr));
-  heif_image_handle* thumbnail = nullptr;
-  Check(heif.Encode(64, 48, 0, 0, 64, 48, [&](heif_image* small) {
-    return heif_context_encode_image(heif.Context, small, heif.Encoder, nullptr, &thumbnail);
-  }));
-  Check(heif_context_assign_thumbnail(heif.Context, grid, thumbnail));
-  Check(heif_context_set_primary_image(heif.Context, grid));
-  heif_image_handle_release(thumbnail);
-  heif_image_handle_release(grid);
-  return heif.Write();
+  // The EXIF orientations of 0 to 3 anticlockwise quarter turns.
+  constexpr int Orientations[4] = {1, 8, 3, 6};
+  return EncodeHeic(QuadrantImage(w, h),
+                    {.Quality = 60,
+                     .TileSize = tile,
+                     .ThumbnailSize = 64,
+                     .Orientation = Orientations[quarterTurnsAnticlockwise & 3]});
 }
 
 std::string MakeAvif(int w, int h, int irot, int imir) {
-  avifImage* image = avifImageCreate(static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(h),
-                                     8, AVIF_PIXEL_FORMAT_YUV444);
-  QImage rgba = QuadrantImage(w, h).convertToFormat(QImage::Format_RGBA8888);
-  avifRGBImage rgb;
-  avifRGBImageSetDefaults(&rgb, image);
-  rgb.pixels = rgba.bits();
-  rgb.rowBytes = static_cast<std::uint32_t>(rgba.bytesPerLine());
-  avifImageRGBToYUV(image, &rgb);
-  image->transformFlags =
-      (irot >= 0 ? AVIF_TRANSFORM_IROT : 0) | (imir >= 0 ? AVIF_TRANSFORM_IMIR : 0);
-  image->irot.angle = static_cast<std::uint8_t>(irot);
-  image->imir.mode = static_cast<std::uint8_t>(imir);
-  avifEncoder* encoder = avifEncoderCreate();
-  encoder->speed = AVIF_SPEED_FASTEST;
-  avifRWData out = AVIF_DATA_EMPTY;
-  const avifResult result = avifEncoderWrite(encoder, image, &out);
-  std::string bytes(reinterpret_cast<const char*>(out.data), out.size);
-  avifRWDataFree(&out);
-  avifEncoderDestroy(encoder);
-  avifImageDestroy(image);
-  if (result != AVIF_RESULT_OK)
-    throw std::runtime_error(std::string("libavif: ") + avifResultToString(result));
-  return bytes;
+  return EncodeAvif(QuadrantImage(w, h), {.Rotation = irot, .Mirror = imir});
 }
