@@ -4,9 +4,13 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
+#include <chrono>
+#include <thread>
 
 #include "PicDescFixture.h"
 #include "core/folder/DescriptionFile.h"
+#include "support/DrawingFixtures.h"
+#include "support/PhoneFixtures.h"
 #include "support/PictureFixtures.h"
 
 namespace {
@@ -19,9 +23,17 @@ struct ShownSize {
   const char* Name;
   QSize Expected;
   bool Stretch;
+  // The phone and messenger kinds (red, green, blue and white quarters):
+  // the colour the upright picture shows at its top left, once sharp, and
+  // whether its thumbnail shows it at once.
+  QRgb TopLeft = 0;
+  bool Thumbnail = false;
 };
 
+// The folder takes in every kind of picture; the six classic kinds are
+// drawn as they always were.
 TEST_F(PicDescPagingTest, PicturesAreFittedIntoTheirArea) {
+  const QRgb red = qRgb(255, 0, 0), green = qRgb(0, 255, 0), blue = qRgb(0, 0, 255);
   const std::vector<ShownSize> cases = {
       {"400x300", MakeJpeg(400, 300), "a.jpg", {400, 300}, false},
       {"500x500", MakeBmp(500, 500), "b.bmp", {500, 500}, false},
@@ -33,16 +45,41 @@ TEST_F(PicDescPagingTest, PicturesAreFittedIntoTheirArea) {
       {"501x10", MakeJpeg(501, 10), "f.jpg", {500, 9}, true},
       {"icon", MakeIcon(), "g.ico", {32, 32}, false},
       {"not a picture", "not a picture at all", "h.jpg", {0, 0}, false},
+      {"HEIC turned", MakeHeic(640, 480, 8), "IMG_0001.HEIC", {375, 500}, true, green},
+      {"HEIC grid", MakeHeicGrid(1000, 600, 512, 3), "IMG_0002.heic", {300, 500}, true, blue, true},
+      {"AVIF turned by irot", MakeAvif(64, 48, 1), "i.avif", {48, 64}, false, green},
+      {"WebP", MakeWebP(64, 48), "j.webp", {64, 48}, false, red},
+      {"PNG with eXIf", MakePng(64, 48, 3), "k.png", {64, 48}, false, qRgb(255, 255, 255)},
+      {"GIF", MakeGif(64, 48), "l.gif", {64, 48}, false, red},
+      {"TIFF turned", MakeTiff(64, 48, 6), "m.tif", {48, 64}, false, blue},
   };
   std::vector<std::string> names;
   for (const ShownSize& c : cases) {
     Folder.Write(c.Name, c.Bytes);
     names.push_back(c.Name);
   }
-  Open(names);
+  Create(names);
+  Main->AllPictureKinds = true;
+  Window->show();
   for (std::size_t i = 0; i < cases.size(); ++i) {
     if (i > 0) Window->btnPgDnClick();
     const ShownSize& c = cases[i];
+    if (c.TopLeft != 0) {
+      // A grab paints as the window does: the first draws the thumbnail,
+      // if any, and starts the decode, whose end asks for the repaint that
+      // draws the sharp picture.
+      const QImage first = Image()->Grab();
+      if (c.Thumbnail) {
+        EXPECT_TRUE(drawfx::Near(first.pixel(2, 2), c.TopLeft, 40)) << c.What;
+        EXPECT_FALSE(Image()->Sharp()) << c.What;
+      }
+      for (int wait = 0; wait < 1000 && !Image()->Sharp(); ++wait) {
+        QApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      }
+      ASSERT_TRUE(Image()->Sharp()) << c.What;
+      EXPECT_TRUE(drawfx::Near(Image()->Grab().pixel(2, 2), c.TopLeft, 40)) << c.What;
+    }
     EXPECT_EQ(Image()->size(), c.Expected) << c.What;
     EXPECT_EQ(Image()->pos(), QPoint(13, 7)) << c.What;
     EXPECT_EQ(Image()->Stretch(), c.Stretch) << c.What;
