@@ -16,8 +16,14 @@
 // - the sharp picture: RenderPicture (tiles decoded on every core), and
 //   DrawnPicture from Assign until the render thread reports it;
 // - paging on: Assign of the next picture while the first still decodes
-//   (must not wait), and how long the abandoned decode runs on.
+//   (must not wait), and how long the abandoned decode runs on;
+// - the same through the description editor's picture area (TImage, on the
+//   offscreen platform unless QT_QPA_PLATFORM says otherwise): SetPicture
+//   and the first paint, until the repaint that the decode's end asks for
+//   has drawn the sharp picture, paging on, and the area destroyed while
+//   its picture decodes.
 // Goals: the first picture within 100 ms; sharp as soon as the decode ends.
+#include <QApplication>
 #include <QImage>
 
 #include <libheif/heif.h>
@@ -40,6 +46,7 @@
 #include <vector>
 
 #include "drawing/PictureDrawing.h"
+#include "gui/editor/TImage.h"
 #include "support/PhoneFixtures.h"
 
 namespace {
@@ -165,9 +172,62 @@ struct Signal {
   }
 };
 
+struct EditorFigures {
+  double First = 0;      // SetPicture and the first paint
+  double Sharp = 0;      // until a repaint has drawn the sharp picture
+  double Paging = 0;     // SetPicture and the paint of the next picture while one decodes
+  double Destroyed = 0;  // destroying the area while its picture decodes
+};
+
+// The picture area as the editor shows the picture: stretched into 500 x
+// 375, painted at once (repaint) as the window would paint it next.
+EditorFigures MeasureEditor(const std::string& heic, int runs, const ScreenMetrics& screen) {
+  std::vector<double> first, sharp, paging, destroyed;
+  const auto show = [&](TImage& image) {
+    image.SetPicture(PictureKind::Heif, heic, QSize(Width, Height));
+    image.repaint();
+    if (image.Sharp()) std::printf("  (the picture area was not painted)\n");
+  };
+  const auto waitUntilSharp = [](const TImage& image) {
+    while (!image.Sharp()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  };
+  for (int i = 0; i <= runs; ++i) {  // the first run warms up
+    auto image = std::make_unique<TImage>();
+    image->SetScreen(screen);
+    image->SetStretch(true);
+    image->resize(Fitted);
+    image->show();
+    QCoreApplication::processEvents();
+    auto start = Clock::now();
+    show(*image);
+    first.push_back(Ms(Clock::now() - start));
+    waitUntilSharp(*image);
+    sharp.push_back(Ms(Clock::now() - start));
+    show(*image);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    start = Clock::now();
+    show(*image);  // the next picture
+    paging.push_back(Ms(Clock::now() - start));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    start = Clock::now();
+    image.reset();
+    destroyed.push_back(Ms(Clock::now() - start));
+  }
+  for (std::vector<double>* figures : {&first, &sharp, &paging, &destroyed})
+    figures->erase(figures->begin());
+  const EditorFigures figures{Median(first), Median(sharp), Median(paging), Median(destroyed)};
+  std::printf("  %-52s wall %7.1f ms\n", "SetPicture and the first paint", figures.First);
+  std::printf("  %-52s wall %7.1f ms\n", "until a repaint has drawn it sharp", figures.Sharp);
+  std::printf("  %-52s wall %7.1f ms\n", "paging on while it decodes", figures.Paging);
+  std::printf("  %-52s wall %7.1f ms\n", "the area destroyed while it decodes", figures.Destroyed);
+  return figures;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
   const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
   const std::string heic = PhoneHeic(argc > 2 ? argv[2] : "");
   const ScreenMetrics screen{96, 24, 32, 32};
@@ -242,12 +302,18 @@ int main(int argc, char** argv) {
     std::printf("  %-52s wall %7.1f ms\n", "an abandoned decode stops within", Median(waits));
   }
 
+  std::printf("\nIn the description editor's picture area:\n");
+  const EditorFigures editor = MeasureEditor(heic, runs, screen);
+
   std::printf("\nGoals:\n");
-  std::printf("  first picture within 100 ms: %.1f ms (DrawnPicture %.1f ms): %s\n", preview.Wall,
-              first.Wall, std::max(preview.Wall, first.Wall) < 100 ? "met" : "NOT met");
+  std::printf(
+      "  first picture within 100 ms: %.1f ms (DrawnPicture %.1f ms, the editor's paint %.1f ms): "
+      "%s\n",
+      preview.Wall, first.Wall, editor.First,
+      std::max({preview.Wall, first.Wall, editor.First}) < 100 ? "met" : "NOT met");
   std::printf(
       "  sharp: %.0f ms wall, %.0f ms cpu; libheif's plain decode %.0f ms wall, %.0f ms "
-      "cpu (one thread %.0f ms wall); in the editor %.0f ms after paging\n",
-      sharp.Wall, sharp.Cpu, plain.Wall, plain.Cpu, single.Wall, background.Wall);
+      "cpu (one thread %.0f ms wall); after paging %.0f ms (in the editor %.0f ms)\n",
+      sharp.Wall, sharp.Cpu, plain.Wall, plain.Cpu, single.Wall, background.Wall, editor.Sharp);
   return 0;
 }
