@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -281,7 +282,23 @@ PictureHeader ReadHeifHeader(PictureSource& source, bool avif) {
     }
   }
 
+  // An alpha plane anywhere among the properties: an auxiliary image of
+  // the picture (or of its thumbnail) that holds transparency.
   PictureHeader header;
+  at = properties.DataAt;
+  for (int n = 0; n < MostPropertiesForAlpha && at < properties.End && !header.Alpha; ++n) {
+    const HeifBoxes::BoxAt box = boxes.Box(at, properties.End);
+    at = box.End;
+    if (box.Type != Auxc) continue;
+    const ByteReader data = boxes.Data(box, FullBox::Size + sizeof AlphaUrns[0]);
+    const std::string_view urn =
+        data.Size() > FullBox::Size
+            ? std::string_view(reinterpret_cast<const char*>(data.At(FullBox::Size, 1)),
+                               data.Size() - FullBox::Size)
+            : std::string_view();
+    for (const char* alpha : AlphaUrns)
+      header.Alpha = header.Alpha || urn.substr(0, urn.find('\0')) == alpha;
+  }
   header.Orientation = turn.ExifOrientation();
   header.Width = static_cast<int>(turn.SwapsWidthAndHeight() ? height : width);
   header.Height = static_cast<int>(turn.SwapsWidthAndHeight() ? width : height);

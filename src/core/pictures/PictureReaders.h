@@ -20,6 +20,10 @@ struct PictureHeader {
   // Height already follow it: for 5 to 8 they are the stored height and
   // width.
   int Orientation = 1;
+  // The header announces transparency: a WebP alpha flag, a TIFF alpha
+  // extra sample, a HEIF or AVIF alpha auxiliary image. Publishing copies
+  // such pictures as PNG rather than JPEG. Not read for the other kinds.
+  bool Alpha = false;
 };
 
 // Runs the reader of the given kind over the whole source.

@@ -63,7 +63,8 @@ PictureHeader ReadTiffHeader(PictureSource& source) {
   std::uint32_t width = 0, length = 0;
   int orientation = exif::Upright;
   bool orientationFound = false;
-  for (std::uint32_t i = 0; i < count && !(width && length && orientationFound); ++i) {
+  bool alpha = false;
+  for (std::uint32_t i = 0; i < count; ++i) {
     const ByteReader entry = ReadWhole(
         window, ifd0 + Ifd::EntriesAt + std::uint64_t{i} * IfdEntry::Size, IfdEntry::Size);
     switch (numbers.U16(entry, IfdEntry::TagAt)) {
@@ -83,6 +84,16 @@ PictureHeader ReadTiffHeader(PictureSource& source) {
         if (orientation < exif::Upright || orientation > exif::Anticlockwise)
           orientation = exif::Upright;
         break;
+      case tiff::ExtraSamplesTag: {
+        // The first extra sample, held in the entry itself.
+        const std::uint32_t first = numbers.U16(entry, IfdEntry::TypeAt) == tiff::ShortType &&
+                                            numbers.U32(entry, IfdEntry::CountAt) >= 1 &&
+                                            numbers.U32(entry, IfdEntry::CountAt) <= 2
+                                        ? numbers.U16(entry, IfdEntry::ValueAt)
+                                        : 0;
+        alpha = alpha || first == 1 || first == 2;
+        break;
+      }
       default:
         break;
     }
@@ -91,6 +102,7 @@ PictureHeader ReadTiffHeader(PictureSource& source) {
 
   PictureHeader header;
   header.Orientation = orientation;
+  header.Alpha = alpha;
   const bool swapped = exif::SwapsWidthAndHeight(orientation);
   header.Width = static_cast<int>(swapped ? length : width);
   header.Height = static_cast<int>(swapped ? width : length);

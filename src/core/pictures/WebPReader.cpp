@@ -42,6 +42,7 @@ PictureHeader ReadWebPHeader(PictureSource& source) {
   const ByteReader data = chunk.From(Chunk::DataAt);
 
   std::uint64_t width = 0, height = 0;
+  bool alpha = false;
   if (HasTag(chunk, Chunk::TypeAt, "VP8 ")) {
     using webp::Lossy;
     if (chunkSize < Lossy::Size) NotValid();
@@ -64,6 +65,7 @@ PictureHeader ReadWebPHeader(PictureSource& source) {
       NotValid();
     width = (fields & webp::SizeMask) + 1;
     height = (fields >> webp::LosslessHeightShift & webp::SizeMask) + 1;
+    alpha = (fields >> webp::LosslessAlphaShift & 1) != 0;
   } else if (HasTag(chunk, Chunk::TypeAt, "VP8X")) {
     using webp::Extended;
     if (chunkSize != Extended::Size) NotValid();
@@ -71,6 +73,7 @@ PictureHeader ReadWebPHeader(PictureSource& source) {
     width = std::uint64_t{U24(data, Extended::CanvasWidthAt)} + 1;
     height = std::uint64_t{U24(data, Extended::CanvasHeightAt)} + 1;
     if (width * height >= webp::MaxCanvasPixels) NotValid();
+    alpha = (data.U8(Extended::FlagsAt) & webp::ExtendedAlphaFlag) != 0;
   } else {
     NotValid();
   }
@@ -79,5 +82,6 @@ PictureHeader ReadWebPHeader(PictureSource& source) {
   PictureHeader header;
   header.Width = static_cast<int>(width);
   header.Height = static_cast<int>(height);
+  header.Alpha = alpha;
   return header;
 }

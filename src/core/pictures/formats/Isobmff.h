@@ -108,6 +108,14 @@ constexpr std::uint32_t Imir = FourCc("imir");
 constexpr std::uint8_t MirrorMask = 0x01;
 constexpr std::uint8_t MirrorLeftRight = 1;
 
+// Auxiliary type (full box): the URN naming what an auxiliary image holds,
+// null-terminated. These two name an alpha plane (HEVC's and AV1's).
+constexpr std::uint32_t Auxc = FourCc("auxC");
+inline constexpr char AlphaUrns[][44] = {"urn:mpeg:hevc:2015:auxid:1",
+                                         "urn:mpeg:mpegB:cicp:systems:auxiliary:alpha"};
+// The property boxes looked at for an alpha plane, at most.
+constexpr int MostPropertiesForAlpha = 1024;
+
 // Brands that name a HEIF still picture, and those of AVIF.
 constexpr std::uint32_t HeifBrands[] = {FourCc("mif1"), FourCc("msf1"), FourCc("mif2"),
                                         FourCc("heic"), FourCc("heix"), FourCc("heim"),

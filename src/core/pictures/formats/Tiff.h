@@ -17,9 +17,10 @@ using exif::TiffHeader;
 using exif::TiffNumbers;
 
 // IFD0 tags that size the picture and tell how to show it.
-constexpr std::uint16_t ImageWidthTag = 256;   // SHORT or LONG
-constexpr std::uint16_t ImageLengthTag = 257;  // SHORT or LONG, the height
-using exif::OrientationTag;                    // SHORT, 1 to 8 as in EXIF
+constexpr std::uint16_t ImageWidthTag = 256;    // SHORT or LONG
+constexpr std::uint16_t ImageLengthTag = 257;   // SHORT or LONG, the height
+constexpr std::uint16_t ExtraSamplesTag = 338;  // SHORTs: 1 associated alpha, 2 unassociated
+using exif::OrientationTag;                     // SHORT, 1 to 8 as in EXIF
 
 // Entry types of the size tags.
 constexpr std::uint16_t ShortType = exif::ShortType;

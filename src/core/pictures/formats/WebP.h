@@ -55,6 +55,7 @@ struct Lossless {
 constexpr std::uint8_t LosslessSignature = 0x2F;
 constexpr int LosslessHeightShift = 14;
 constexpr int LosslessVersionShift = 29;
+constexpr int LosslessAlphaShift = 28;  // the "alpha is used" bit
 
 // "VP8X": flags, three reserved bytes, then the canvas size minus 1 in
 // 24-bit numbers. The chunk is exactly this long.
@@ -64,6 +65,7 @@ struct Extended {
   static constexpr std::size_t CanvasHeightAt = 7;  // u24, height - 1
   static constexpr std::size_t Size = 10;
 };
+constexpr std::uint8_t ExtendedAlphaFlag = 0x10;
 // The canvas covers fewer than 2^32 pixels.
 constexpr std::uint64_t MaxCanvasPixels = std::uint64_t{1} << 32;
 
