@@ -16,6 +16,8 @@ packages=(
   desktop-file-utils appstream groff-base
   # the Debian package (scripts/package.sh): dpkg-shlibdeps, file
   dpkg-dev file
+  # the publish test's look for metadata left in the copies
+  libimage-exiftool-perl
   # the phone and messenger kinds: AVIF, and WebP and TIFF through Qt's readers
   libavif-dev qt6-image-formats-plugins
 )

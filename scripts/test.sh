@@ -18,7 +18,7 @@ cmake --build build-test --target format-check
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 cmake --install build-test --prefix "$prefix" >/dev/null
-for file in bin/ambrelin bin/ambrelin-build share/icons/hicolor/48x48/apps/ambrelin.png; do
+for file in bin/ambrelin bin/ambrelin-build libexec/ambrelin/ambrelin-build-publish share/icons/hicolor/48x48/apps/ambrelin.png; do
   [ -e "$prefix/$file" ] || { echo "not installed: $file" >&2; exit 1; }
 done
 desktop-file-validate "$prefix"/share/applications/*.desktop

@@ -1,41 +1,45 @@
-// ambrelin-build: the batch front-end.
-#include <signal.h>
+// ambrelin-build: the batch front-end. A command line that publishes is
+// handed over to ambrelin-build-publish (beside this program in the build
+// folder, in libexec/ambrelin when installed), which draws the copies.
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <iostream>
+#include <string>
 
 #include "core/cli/BuildCommand.h"
+#include "programs/BuildProcess.h"
 
 namespace {
-// Set by Ctrl+C while a publish runs; the publish then stops before its
-// next picture and leaves the published folder as it was. A second Ctrl+C
-// ends the process at once.
-std::atomic<bool> Interrupted{false};
-
-void OnInterrupt(int) {
-  Interrupted = true;
+std::string ProgramFolder() {
+  char path[4096];
+  const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (n <= 0) return ".";
+  std::string folder(path, static_cast<std::size_t>(n));
+  return folder.substr(0, folder.rfind('/'));
 }
 
-void CatchInterrupts(bool on) {
-  struct sigaction action {};
-  sigemptyset(&action.sa_mask);
-  action.sa_handler = on ? OnInterrupt : SIG_DFL;
-  action.sa_flags = on ? SA_RESETHAND : 0;
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+std::string PublisherPath() {
+  const std::string folder = ProgramFolder();
+  for (const std::string& path :
+       {folder + "/ambrelin-build-publish", folder + "/../libexec/ambrelin/ambrelin-build-publish"})
+    if (access(path.c_str(), X_OK) == 0) return path;
+  return folder + "/../libexec/ambrelin/ambrelin-build-publish";
 }
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (PublishRequested(std::vector<std::string>(argv + 1, argv + argc))) {
+    const std::string publisher = PublisherPath();
+    execv(publisher.c_str(), argv);
+    std::cerr << "ambrelin-build: " << publisher << ": " << std::strerror(errno)
+              << "; it publishes albums\n";
+    return BuildFailed;
+  }
   // The application object gives Qt the user's locale for the listing
   // order and the date and time formats.
   QCoreApplication app(argc, argv);
-  std::vector<std::string> args(argv + 1, argv + argc);
-  CommandProcess process;
-  process.ProgressOnTerminal = isatty(STDERR_FILENO) != 0;
-  process.CatchInterrupts = CatchInterrupts;
-  process.Interrupted = &Interrupted;
-  return RunBuildCommand(args, std::cout, std::cerr, process);
+  return RunBuildProgram(argc, argv, nullptr);
 }

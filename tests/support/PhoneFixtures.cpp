@@ -258,10 +258,13 @@ std::string EncodeGif(const QImage& image) {
   return gif + std::string("\0;", 2);
 }
 
-std::string PngWithOrientation(const std::string& png, int orientation) {
+std::string PngWithChunk(const std::string& png, const std::string& type, const std::string& data) {
   constexpr std::size_t afterHeader = 8 + 25;  // signature, IHDR chunk
-  return png.substr(0, afterHeader) + PngChunk("eXIf", ExifOrientation(orientation)) +
-         png.substr(afterHeader);
+  return png.substr(0, afterHeader) + PngChunk(type, data) + png.substr(afterHeader);
+}
+
+std::string PngWithOrientation(const std::string& png, int orientation) {
+  return PngWithChunk(png, "eXIf", ExifOrientation(orientation));
 }
 
 std::string TiffWithOrientation(const QImage& image, int orientation, const char* format,

@@ -41,6 +41,8 @@ std::string EncodeWithQt(const QImage& image, const char* format, int quality = 
 // where it has at most 256 (alpha 0 is one transparent colour), else 216
 // colours (six levels of each) and transparent.
 std::string EncodeGif(const QImage& image);
+// The PNG with a chunk of the given type and data after its header chunk.
+std::string PngWithChunk(const std::string& png, const std::string& type, const std::string& data);
 // The PNG with an eXIf chunk of the given orientation after its header chunk.
 std::string PngWithOrientation(const std::string& png, int orientation);
 // A TIFF (or a file of another format Qt writes with an orientation) whose

@@ -55,6 +55,18 @@ std::string CrLf(const std::vector<std::string>& lines) {
   return s;
 }
 
+std::string WithLinksTo(std::string page,
+                        const std::vector<std::pair<std::string, std::string>>& copies) {
+  for (const auto& [picture, copy] : copies)
+    for (const char* key : {"src=", "HRef="})
+      for (const char* end : {" ", ">"}) {
+        const std::string from = key + picture + end, to = key + copy + end;
+        for (std::size_t at = 0; (at = page.find(from, at)) != std::string::npos; at += to.size())
+          page.replace(at, from.size(), to);
+      }
+  return page;
+}
+
 namespace {
 std::string ShellQuoted(const std::string& s) {
   std::string q = "'";

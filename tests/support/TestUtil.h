@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 // A fresh folder under the system's temporary folder, removed with all its
@@ -38,3 +39,8 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
 
 // Lines joined with CR LF after each, as the program writes text files.
 std::string CrLf(const std::vector<std::string>& lines);
+
+// The page with each link to a picture (a src= or HRef= value, as the page
+// writes them) pointing at the copy named beside it; nothing else changed.
+std::string WithLinksTo(std::string page,
+                        const std::vector<std::pair<std::string, std::string>>& copies);

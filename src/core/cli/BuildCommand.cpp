@@ -33,8 +33,9 @@ const char* const Usage =
     "--lowercase-names first renames pictures with capital letters to the\n"
     "lower-case names the page links them by.\n"
     "--publish then copies the album to DIR (outside FOLDER) for the web: the page\n"
-    "and each picture under its lower-cased name, JPEGs fitted within PX x PX\n"
-    "(default 2048, 0 keeps the size), upright and without metadata.\n"
+    "and a copy of each picture as a JPEG, PNG or GIF that every browser shows,\n"
+    "fitted within PX x PX (default 2048, 0 keeps the size), upright and without\n"
+    "metadata.\n"
     "--help shows this text, --version the program's version.\n";
 
 struct Options {
@@ -197,9 +198,17 @@ int BuildFolder(const std::string& folderArg, const Options& options, const Vers
     // Before anything is written or built: a publish that would replace
     // someone else's files is refused, naming them.
     const bool publishing = options.PublishTarget.has_value();
-    if (publishing)
-      RefuseStrangersFiles(*options.PublishTarget, input.PictureFiles,
-                           PageFileName(AlbumBaseNameOf(input.IndexName)));
+    int maxSize = DefaultPublishMaxSize;
+    if (options.MaxSize) ParseMaxSize(*options.MaxSize, maxSize);
+    if (publishing) {
+      PublishRequest planned;
+      planned.PictureDirectory = folder;
+      planned.Pictures = input.PictureFiles;
+      planned.PageName = PageFileName(AlbumBaseNameOf(input.IndexName));
+      planned.Target = *options.PublishTarget;
+      planned.MaxSize = maxSize;
+      RefuseStrangersFiles(planned);
+    }
     // A picture folder that cannot be written (a card, a share, a disc) is
     // published from an album built in memory; nothing is written to it,
     // no rename and no settings either.
@@ -243,8 +252,6 @@ int BuildFolder(const std::string& folderArg, const Options& options, const Vers
                  '\n';
     TellAboutKinds(folder, listing, input.AllPictureKinds, options.PublishTarget.has_value(), err);
     if (!options.PublishTarget) return BuildSucceeded;
-    int maxSize = DefaultPublishMaxSize;
-    if (options.MaxSize) ParseMaxSize(*options.MaxSize, maxSize);
     PublishOptions publish{*options.PublishTarget, maxSize, std::nullopt};
     if (inMemory) publish.Page = kept[pageName];
     return PublishBuiltAlbum(folder, state, table, publish, process, out, err);
@@ -257,6 +264,16 @@ int BuildFolder(const std::string& folderArg, const Options& options, const Vers
   }
 }
 }  // namespace
+
+bool PublishRequested(const std::vector<std::string>& args) {
+  for (const auto& arg : args) {
+    if (arg == "--") break;
+    if (arg == "--help" || arg == "-h" || arg == "--version") return false;
+  }
+  Options options;
+  std::string problem;
+  return ParseArguments(args, options, problem) && options.PublishTarget.has_value();
+}
 
 int RunBuildCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                     const CommandProcess& process) {

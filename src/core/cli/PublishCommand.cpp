@@ -33,6 +33,7 @@ int PublishBuiltAlbum(const std::string& folder, const AlbumBuildState& build,
   request.PageName = PageFileName(build.AlbumBaseName);
   request.Target = options.Target;
   request.MaxSize = options.MaxSize;
+  request.Convert = process.Convert;
   request.Page = options.Page;
   request.Cancel = process.Interrupted;
   bool progressShown = false;
@@ -55,11 +56,6 @@ int PublishBuiltAlbum(const std::string& folder, const AlbumBuildState& build,
     if (result.Cancelled) {
       err << "ambrelin-build: interrupted; " << result.TargetPath << " keeps its previous page\n";
       return PublishInterrupted;
-    }
-    if (!result.Metafiles.empty()) {
-      err << "ambrelin-build: warning: browsers cannot show metafiles:";
-      for (const auto& name : result.Metafiles) err << ' ' << name;
-      err << '\n';
     }
     out << PublishedSummary(result) << '\n' << result.PagePath << '\n';
     return BuildSucceeded;

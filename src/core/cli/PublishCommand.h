@@ -10,6 +10,7 @@
 
 #include "core/album/AlbumBuild.h"
 #include "core/folder/ImageTable.h"
+#include "core/publish/CopyPlan.h"
 
 // What the process offers the command besides its streams.
 struct CommandProcess {
@@ -20,6 +21,8 @@ struct CommandProcess {
   // in between the process turns Ctrl+C into setting Interrupted.
   std::function<void(bool)> CatchInterrupts;
   const std::atomic<bool>* Interrupted = nullptr;
+  // Makes the copies that are decoded and encoded anew (PublishRequest).
+  WebCopyMaker Convert;
 };
 
 // Exit status of a publish stopped by Ctrl+C (128 + SIGINT, as shells report it).
@@ -34,9 +37,8 @@ struct PublishOptions {
 
 // Publishes the album just built in folder. On standard output: "Published
 // N pictures (M made, K up to date) to DIR" and the published page's path;
-// on the error stream: the progress (on a terminal only), one warning
-// naming the metafiles (browsers cannot show them) and errors, each naming
-// its file. Returns the exit status: BuildSucceeded, BuildFailed,
+// on the error stream: the progress (on a terminal only) and errors, each
+// naming its file. Returns the exit status: BuildSucceeded, BuildFailed,
 // PublishInterrupted.
 int PublishBuiltAlbum(const std::string& folder, const AlbumBuildState& build,
                       const ImageTable& table, const PublishOptions& options,

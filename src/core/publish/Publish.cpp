@@ -22,13 +22,13 @@
 #include "core/platform/FileSystem.h"
 #include "core/platform/SafeFile.h"
 #include "core/platform/Text.h"
+#include "core/publish/MetadataFilters.h"
 #include "core/publish/PublishManifest.h"
 
 namespace {
 
 constexpr char TempPrefix[] = ".ambrelin-tmp-";
 constexpr unsigned MostWorkers = 8;
-constexpr std::size_t CopyChunk = 1 << 20;
 
 [[noreturn]] void ThrowErrno(int err, const std::string& path) {
   EInOutError error(InOutCodeFromErrno(err));
@@ -89,69 +89,74 @@ std::uint64_t WriteWhole(const std::string& folder, const std::string& name,
 
 // One copy to make.
 struct CopyJob {
-  std::string Name;        // in the published folder
-  std::string SourceName;  // as the page names the picture
+  PlannedCopy Copy;
   std::string SourcePath;
-  PictureKind Kind;
 };
 
 // What a worker keeps from one picture to the next.
 struct WorkerMemory {
-  std::string Source;  // the JPEG file
+  std::string Source;  // the picture file
   JpegCopyBuffers Pixels;
 };
 
+// The copy's bytes made from the picture's.
+std::string CopyBytes(const CopyJob& job, const std::string& bytes, const PublishRequest& request,
+                      JpegCopyBuffers& pixels) {
+  const PlannedCopy& copy = job.Copy;
+  std::string out;
+  switch (copy.Way) {
+    case CopyWay::JpegCopy:
+      return MakeJpegWebCopy(bytes, copy.Order.MaxSize, pixels).Bytes;
+    case CopyWay::Filtered:
+      if (copy.Order.Kind == PictureKind::Gif ? GifWithoutComments(bytes, out)
+                                              : PngWithoutMetadata(bytes, out))
+        return out;
+      break;  // damaged: decoded as far as it goes, as a browser would
+    case CopyWay::Drawn:
+      break;
+  }
+  if (!request.Convert) throw EInvalidGraphic("Cannot convert " + copy.SourceName);
+  WebCopyOrder order = copy.Order;
+  if (copy.Way == CopyWay::Filtered) order.Format = CopyFormat::Png;
+  return request.Convert(bytes, order);
+}
+
 // Makes one copy; returns its manifest entry.
-ManifestEntry MakeCopy(const CopyJob& job, const std::string& target, int maxSize,
+ManifestEntry MakeCopy(const CopyJob& job, const std::string& target, const PublishRequest& request,
                        WorkerMemory& memory) {
   ManifestEntry entry;
-  entry.Name = job.Name;
-  entry.SourceName = job.SourceName;
-  entry.MaxSize = maxSize;
+  entry.Name = job.Copy.Name;
+  entry.SourceName = job.Copy.SourceName;
+  entry.MaxSize = request.MaxSize;
   entry.RulesVersion = CopyRulesVersion;
 
   const Fd source(open(job.SourcePath.c_str(), O_RDONLY | O_CLOEXEC));
   struct stat st;
   if (source.Get() < 0 || fstat(source.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
-    EFOpenError error(job.Name);
+    EFOpenError error(LowerAscii(job.Copy.SourceName));
     error.SetPath(job.SourcePath);
     throw error;
   }
   entry.SourceSize = static_cast<std::uint64_t>(st.st_size);
   entry.SourceModified = ModifiedNanoseconds(st);
 
-  auto readFailed = [&] {
-    EReadError error;
-    error.SetPath(job.SourcePath);
-    throw error;
-  };
-  if (job.Kind == PictureKind::Jpeg && st.st_size > 0) {
-    std::string& bytes = memory.Source;
-    bytes.resize(static_cast<std::size_t>(st.st_size));
-    std::size_t got = 0;
-    while (got < bytes.size()) {
-      const ssize_t n =
-          pread(source.Get(), bytes.data() + got, bytes.size() - got, static_cast<off_t>(got));
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) readFailed();
-      got += static_cast<std::size_t>(n);
-    }
-    const JpegWebCopy copy =
-        NamingPath(job.SourcePath, [&] { return MakeJpegWebCopy(bytes, maxSize, memory.Pixels); });
-    entry.CopySize = WriteWhole(target, job.Name, copy.Bytes);
-    return entry;
-  }
-
-  PublishedFile file(target, job.Name);
-  std::unique_ptr<char[]> buffer(new char[CopyChunk]);
-  for (;;) {
-    const ssize_t n = read(source.Get(), buffer.get(), CopyChunk);
+  std::string& bytes = memory.Source;
+  bytes.resize(static_cast<std::size_t>(st.st_size));
+  std::size_t got = 0;
+  while (got < bytes.size()) {
+    const ssize_t n =
+        pread(source.Get(), bytes.data() + got, bytes.size() - got, static_cast<off_t>(got));
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) readFailed();
-    if (n == 0) break;
-    file.Write({buffer.get(), static_cast<std::size_t>(n)});
+    if (n <= 0) {
+      EReadError error;
+      error.SetPath(job.SourcePath);
+      throw error;
+    }
+    got += static_cast<std::size_t>(n);
   }
-  entry.CopySize = file.Commit();
+  const std::string copy =
+      NamingPath(job.SourcePath, [&] { return CopyBytes(job, bytes, request, memory.Pixels); });
+  entry.CopySize = WriteWhole(target, job.Copy.Name, copy);
   return entry;
 }
 
@@ -204,26 +209,6 @@ PublishManifest ReadManifest(const std::string& folder) {
   return ParsePublishManifest(text);
 }
 
-// The copies the page needs, in page order, each with its picture: one per
-// lower-cased name (of two pictures whose names differ only in letter case,
-// the page's links find the one whose name is already lower case).
-std::vector<std::pair<std::string, std::string>> NeededCopies(
-    const std::vector<std::string>& pictures) {
-  std::map<std::string, std::string> sources;
-  for (const std::string& picture : pictures) {
-    const std::string name = PublishedName(picture);
-    auto [at, added] = sources.emplace(name, picture);
-    if (!added && picture == name) at->second = picture;
-  }
-  std::vector<std::pair<std::string, std::string>> copies;
-  std::set<std::string> seen;
-  for (const std::string& picture : pictures) {
-    const std::string name = PublishedName(picture);
-    if (sources[name] == picture && seen.insert(name).second) copies.emplace_back(name, picture);
-  }
-  return copies;
-}
-
 // True when the manifest vouches for name as the publish's own. A manifest
 // from before pages were listed vouches for the page of the present name.
 bool OwnName(const PublishManifest& manifest, const std::string& name,
@@ -235,10 +220,9 @@ bool OwnName(const PublishManifest& manifest, const std::string& name,
 
 // Refuses the publish when someone else's file has a name it would write.
 void RefuseStrangers(const std::string& target, const PublishManifest& manifest,
-                     const std::vector<std::pair<std::string, std::string>>& copies,
-                     const std::string& pageName) {
+                     const std::vector<PlannedCopy>& copies, const std::string& pageName) {
   std::vector<std::string> names;
-  for (const auto& copy : copies) names.push_back(copy.first);
+  for (const PlannedCopy& copy : copies) names.push_back(copy.Name);
   names.push_back(pageName);
   names.push_back(PublishManifestName);
   std::vector<std::string> strangers;
@@ -340,7 +324,7 @@ class CopyWorkers {
       try {
         if (Request.BeforeEachPicture) Request.BeforeEachPicture();
         if (Stopping()) break;
-        Made[i] = MakeCopy(Jobs[i], Target, Request.MaxSize, memory);
+        Made[i] = MakeCopy(Jobs[i], Target, Request, memory);
         const std::lock_guard lock(Mutex);
         ++Done;
       } catch (...) {
@@ -372,10 +356,6 @@ class CopyWorkers {
 
 }  // namespace
 
-std::string PublishedName(const std::string& pictureName) {
-  return LowerAscii(pictureName);
-}
-
 std::vector<std::string> AlbumPictureNames(const AlbumBuildState& build, const ImageTable& table) {
   std::vector<std::string> names;
   const auto count =
@@ -393,10 +373,12 @@ PublishTargetProblem PublishTargetProblemOf(const std::string& folder, const std
   return PublishTargetProblem::None;
 }
 
-void RefuseStrangersFiles(const std::string& target, const std::vector<std::string>& pictures,
-                          const std::string& pageName) {
-  if (!IsDirectory(target)) return;
-  RefuseStrangers(target, ReadManifest(target), NeededCopies(pictures), pageName);
+void RefuseStrangersFiles(const PublishRequest& request) {
+  if (!IsDirectory(request.Target)) return;
+  RefuseStrangers(
+      request.Target, ReadManifest(request.Target),
+      PlanCopies(request.PictureDirectory, request.Pictures, request.MaxSize, request.Screen),
+      request.PageName);
 }
 
 std::string PublishedSummary(const PublishResult& result) {
@@ -420,7 +402,8 @@ PublishResult PublishAlbum(const PublishRequest& request) {
   result.TargetPath = EnsureTarget(request.Target);
   const std::string& target = result.TargetPath;
   const PublishManifest previous = ReadManifest(target);
-  const std::vector<std::pair<std::string, std::string>> copies = NeededCopies(request.Pictures);
+  const std::vector<PlannedCopy> copies =
+      PlanCopies(request.PictureDirectory, request.Pictures, request.MaxSize, request.Screen);
   RefuseStrangers(target, previous, copies, request.PageName);
   RemoveLeftovers(target);
 
@@ -428,25 +411,24 @@ PublishResult PublishAlbum(const PublishRequest& request) {
   PublishManifest manifest = previous;
   manifest.Pages = OwnPagesStillThere(target, previous, request.PageName);
   std::set<std::string> needed;
-  for (const auto& [name, picture] : copies) {
+  for (const PlannedCopy& copy : copies) {
+    const std::string& name = copy.Name;
+    const std::string& picture = copy.SourceName;
     needed.insert(name);
-    CopyJob job{name, picture, ResolvePath(request.PictureDirectory, picture),
-                PictureKindOfFile(picture, /*allKinds=*/true)};
-    if (job.Kind == PictureKind::Metafile) result.Metafiles.push_back(name);
+    CopyJob job{copy, ResolvePath(request.PictureDirectory, picture)};
     struct stat st;
     if (stat(job.SourcePath.c_str(), &st) != 0) {
-      EFOpenError error(name);
+      EFOpenError error(LowerAscii(picture));
       error.SetPath(job.SourcePath);
       throw error;
     }
     const auto old = previous.Copies.find(name);
-    const bool upToDate =
-        old != previous.Copies.end() && old->second.SourceName == picture &&
-        old->second.SourceSize == static_cast<std::uint64_t>(st.st_size) &&
-        old->second.SourceModified == ModifiedNanoseconds(st) &&
-        old->second.RulesVersion == CopyRulesVersion &&
-        (job.Kind != PictureKind::Jpeg || old->second.MaxSize == request.MaxSize) &&
-        CopyStillThere(target, old->second);
+    const bool upToDate = old != previous.Copies.end() && old->second.SourceName == picture &&
+                          old->second.SourceSize == static_cast<std::uint64_t>(st.st_size) &&
+                          old->second.SourceModified == ModifiedNanoseconds(st) &&
+                          old->second.RulesVersion == CopyRulesVersion &&
+                          old->second.MaxSize == request.MaxSize &&
+                          CopyStillThere(target, old->second);
     if (upToDate)
       ++result.UpToDate;
     else
@@ -492,7 +474,7 @@ PublishResult PublishAlbum(const PublishRequest& request) {
     }
   }
   result.PagePath = JoinPath(target, request.PageName);
-  WriteWhole(target, request.PageName, page);
+  WriteWhole(target, request.PageName, PageWithCopyNames(page, copies));
 
   // The old page is replaced: the copies only it used can go.
   bool dropped = false;

@@ -4,12 +4,13 @@
 // byte as the build wrote it; no template, fragments, description or
 // settings file.
 //
-// - JPEG pictures are fitted, turned upright and stripped of metadata
-//   (MakeJpegWebCopy); bitmaps, icons and metafiles are copied byte for
-//   byte (browsers cannot show metafiles: they are listed in the result).
+// - Every copy is a JPEG, PNG or GIF that every browser shows, fitted,
+//   upright and without metadata (CopyPlan.h tells which kind becomes
+//   what, and under which name); the page's links to copies whose name
+//   changed are changed with them.
 // - Incremental: the folder's manifest (PublishManifest.h) tells which
 //   copies are still up to date (same picture name, size and modification
-//   time, same largest side for JPEGs, same copy rules, and the copy still
+//   time, same largest side, same copy rules, and the copy still
 //   there with its size); only the others are made. A copy that the
 //   manifest lists and the album no longer uses is removed once the new
 //   page is in place; nothing else in the folder is ever removed, and only
@@ -39,6 +40,7 @@
 #include "core/album/AlbumBuild.h"
 #include "core/folder/ImageTable.h"
 #include "core/platform/Errors.h"
+#include "core/publish/CopyPlan.h"
 #include "core/publish/JpegWebCopy.h"
 
 struct PublishRequest {
@@ -46,8 +48,12 @@ struct PublishRequest {
   std::vector<std::string> Pictures;    // the album's pictures, as the page names them
   std::string PageName;                 // the page in the picture folder: PageFileName(...)
   std::string Target;                   // the published folder; created when missing
-  int MaxSize = DefaultPublishMaxSize;  // the largest side of a JPEG copy; 0 keeps the size
-  unsigned Workers = 0;                 // 0: one per core
+  int MaxSize = DefaultPublishMaxSize;  // the largest side of a copy; 0 keeps the size
+  ScreenMetrics Screen;                 // the build's: a metafile's size on the page
+  // Makes the copies that are decoded and encoded anew (the drawing layer's
+  // MakeDrawnWebCopy); without one, such a copy fails.
+  WebCopyMaker Convert;
+  unsigned Workers = 0;  // 0: one per core
   // Set from anywhere to stop: the workers stop before their next picture.
   const std::atomic<bool>* Cancel = nullptr;
   // Called on the calling thread whenever a copy is done (up-to-date ones
@@ -61,14 +67,13 @@ struct PublishRequest {
 };
 
 struct PublishResult {
-  int Published = 0;                   // the copies the page needs
-  int Made = 0;                        // of them, made by this publish
-  int UpToDate = 0;                    // left as they were
-  int Removed = 0;                     // copies of pictures the album no longer has
-  bool Cancelled = false;              // stopped by Cancel: nothing after the copies was written
-  std::string TargetPath;              // the published folder, absolute
-  std::string PagePath;                // the published page
-  std::vector<std::string> Metafiles;  // copies browsers cannot show, by name
+  int Published = 0;       // the copies the page needs
+  int Made = 0;            // of them, made by this publish
+  int UpToDate = 0;        // left as they were
+  int Removed = 0;         // copies of pictures the album no longer has
+  bool Cancelled = false;  // stopped by Cancel: nothing after the copies was written
+  std::string TargetPath;  // the published folder, absolute
+  std::string PagePath;    // the published page
 };
 
 // A publish refused before anything was written; it names the published
@@ -94,13 +99,12 @@ PublishResult PublishAlbum(const PublishRequest& request);
 enum class PublishTargetProblem { None, InsideFolder, NotAFolder };
 PublishTargetProblem PublishTargetProblemOf(const std::string& folder, const std::string& target);
 
-// Raises EPublishRefused, naming target, when files of target that its
-// manifest does not list have names that a publish of pictures with the
-// page pageName would write: the copies, the page or the manifest. The
-// message names the first few of them and how many more there are. A
-// target that does not exist yet passes.
-void RefuseStrangersFiles(const std::string& target, const std::vector<std::string>& pictures,
-                          const std::string& pageName);
+// Raises EPublishRefused, naming the request's target, when files of it
+// that its manifest does not list have names that the publish would write:
+// the copies, the page or the manifest. The message names the first few of
+// them and how many more there are. A target that does not exist yet
+// passes.
+void RefuseStrangersFiles(const PublishRequest& request);
 
 // What a publish did, as both front-ends say it: "Published N pictures (M
 // made, K up to date) to DIR".
@@ -114,6 +118,3 @@ std::string ProposedPublishFolder(const std::string& pictureFolder,
 
 // The pictures the last build put on the page, in page order.
 std::vector<std::string> AlbumPictureNames(const AlbumBuildState& build, const ImageTable& table);
-
-// The name of a picture's copy: the name the page's links use, lower-cased.
-std::string PublishedName(const std::string& pictureName);

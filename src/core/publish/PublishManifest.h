@@ -30,7 +30,7 @@ inline constexpr char PublishManifestName[] = ".ambrelin-publish";
 
 // Moves on whenever the copies would come out differently, so that every
 // copy is made again once.
-inline constexpr int CopyRulesVersion = 1;
+inline constexpr int CopyRulesVersion = 2;
 
 struct ManifestEntry {
   std::string Name;        // the copy in the published folder

@@ -22,6 +22,7 @@
 #include "core/platform/FileSystem.h"
 #include "core/platform/LocalText.h"
 #include "core/platform/SafeFile.h"
+#include "drawing/WebCopies.h"
 #include "gui/common/WindowScaling.h"
 #include "gui/mainwindow/PublishFolderDialog.h"
 #include "gui/mainwindow/TDirectoryListBox.h"
@@ -410,8 +411,13 @@ void TfrmMain::btnPublishClick() {
     }
     // Before the build: someone else's files under the names the album
     // needs stop the publish here, named in the error box.
-    RefuseStrangersFiles(target, ui->FLB1->Lines(),
-                         PageFileName(AlbumBaseNameOf(ToLocal(ui->Edit2->text()))));
+    PublishRequest planned;
+    planned.PictureDirectory = State.PictureDirectory;
+    planned.Pictures = ui->FLB1->Lines();
+    planned.PageName = PageFileName(AlbumBaseNameOf(ToLocal(ui->Edit2->text())));
+    planned.Target = target;
+    planned.Screen = State.Screen;
+    RefuseStrangersFiles(planned);
     // A picture folder that cannot be written (a card, a share, a disc) is
     // published from an album built in memory.
     const bool inMemory = IsWriteProtected(State.PictureDirectory);
@@ -423,6 +429,8 @@ void TfrmMain::btnPublishClick() {
     request.PageName = PageFileName(Build.AlbumBaseName);
     if (inMemory) request.Page = kept[request.PageName];
     request.Target = target;
+    request.Screen = State.Screen;
+    request.Convert = MakeDrawnWebCopy;
     request.BeforeEachPicture = PublishHook;
     PublishResult result;
     {

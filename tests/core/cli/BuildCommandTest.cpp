@@ -222,7 +222,7 @@ TEST(BuildCommandTest, PhoneFolderTakesInAllKindsOnRequest) {
   EXPECT_EQ(pictureLines(), seven);
   const CliResult published = RunCli({"--publish", dir.Path() + "-web", dir.Path()});
   EXPECT_EQ(published.Status, 0) << published.Err;
-  EXPECT_EQ(ReadFileBytes(dir.Path() + "-web/img_0002.heic"), dir.Read("img_0002.heic"));
+  EXPECT_EQ(ReadFileBytes(dir.Path() + "-web/img_0002.jpg").substr(0, 3), "\xFF\xD8\xFF");
   std::filesystem::remove_all(dir.Path() + "-web");
   ASSERT_EQ(RunCli({"--no-all-kinds", dir.Path()}).Status, 0);
   EXPECT_EQ(pictureLines().size(), 1u);

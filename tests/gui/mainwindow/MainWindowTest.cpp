@@ -379,9 +379,9 @@ TEST_F(MainWindowTest, PublishBuildsThenPublishesWithProgressCancelAndClose) {
   EXPECT_EQ(label, "Publishing 0/2");
   const Box published{Box::Plain, "Published 2 pictures (2 made, 0 up to date) to " + web};
   EXPECT_EQ(Messages.Boxes, std::vector<Box>{published});
-  const std::string page = Start.Read("album.html");
+  const std::string page = WithLinksTo(Start.Read("album.html"), {{"b.bmp", "b.png"}});
   EXPECT_EQ(ReadFileBytes(web + "/album.html"), page);
-  EXPECT_EQ(ReadFileBytes(web + "/b.bmp"), Start.Read("b.bmp"));
+  EXPECT_EQ(ReadFileBytes(web + "/b.png").substr(1, 3), "PNG");
   EXPECT_TRUE(std::filesystem::exists(web + "/a.jpg"));
   EXPECT_EQ(Start.Read("AmbrelinDir.INI"),
             Crlf({"[Options]", "WebPageTitle=My Ambrelin", "FileName=album", "PicHeadings=1",
