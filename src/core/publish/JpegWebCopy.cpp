@@ -4,11 +4,13 @@
 // caller's frame, which releases it whether or not the library failed.
 #include "core/publish/JpegWebCopy.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
 
+#include <jerror.h>
 #include <turbojpeg.h>
 
 #include "core/pictures/LibjpegErrors.h"
@@ -33,6 +35,21 @@ namespace {
 
 constexpr int ScaleDenominator = 8;
 constexpr unsigned MaxIccBytes = 0xFFFF;  // what jpeg_save_markers keeps of a segment
+
+// A header may claim up to 65535 x 65535 pixels in a few hundred bytes. The
+// decoded pixels (or a lossless turn's coefficients, about as many bytes)
+// of one copy stay within this, so that several workers keep publishing
+// within a few hundred megabytes; only a picture kept at its full size and
+// turned can need that much (a 58 MP one).
+constexpr std::uint64_t MostWorkingBytes = 176u << 20;
+// Larger than any camera's pictures; even shrunk at 1/8, decoding more
+// would take long for nothing.
+constexpr std::uint64_t MostPixels = std::uint64_t{1} << 28;
+
+// RGB bytes of a w x h image.
+std::uint64_t RgbBytes(int width, int height) {
+  return static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * 3;
+}
 
 // The stored size and colour space from the file's headers.
 struct Frame {
@@ -222,6 +239,7 @@ std::string DecodeAndEncode(const std::string& file, const Frame& frame, int tar
   t.TargetWidth = targetWidth;
   t.TargetHeight = targetHeight;
   t.Orientation = orientation;
+  if (RgbBytes(targetWidth, targetHeight) > MostWorkingBytes) throw EJPEG(JERR_IMAGE_TOO_BIG);
   TranscodeBuffers buffers(kept);
   if (!RunTranscode(t, buffers)) throw EJPEG(t.Errors.Code);
   return std::string(reinterpret_cast<const char*>(t.Encoded), t.EncodedSize);
@@ -293,8 +311,12 @@ JpegWebCopy MakeJpegWebCopy(const std::string& file, int maxSize, JpegCopyBuffer
     copy.Bytes = JpegWithoutMetadata(bytes);
     return copy;
   }
+  if (static_cast<std::uint64_t>(frame.Width) * static_cast<std::uint64_t>(frame.Height) >
+      MostPixels)
+    throw EJPEG(JERR_IMAGE_TOO_BIG);
   std::string turned;
-  if (keepsSize && TurnLosslessly(file, orientation, turned)) {
+  if (keepsSize && RgbBytes(frame.Width, frame.Height) <= MostWorkingBytes &&
+      TurnLosslessly(file, orientation, turned)) {
     copy.Way = JpegCopyWay::LosslessTurn;
     copy.Bytes = InsertJpegSegments(turned, JpegIccSegments(bytes));
     return copy;
