@@ -6,7 +6,7 @@
 #   bash scripts/fuzz.sh [SECONDS]     default 30 seconds per target
 #
 # scripts/test.sh (and so CI) runs it with 10 seconds per target before the
-# tests: about four minutes to build on two cores, then 260 seconds of
+# tests: about four minutes to build on two cores, then 270 seconds of
 # fuzzing. The targets are built at -O1 with assertions on. A crash, a
 # sanitizer report, a leak, an input that runs longer than 10 seconds and
 # one that needs more than 2 GB are all faults.
@@ -32,7 +32,7 @@ all_targets=(fuzz_picture_bmp fuzz_picture_ico fuzz_picture_jpeg fuzz_picture_me
              fuzz_picture_png fuzz_picture_gif fuzz_picture_webp fuzz_picture_tiff
              fuzz_picture_heif fuzz_picture_avif
              fuzz_text_lines fuzz_ini_file fuzz_description_file
-             fuzz_webcopy_lossless fuzz_webcopy_resize fuzz_publish_manifest
+             fuzz_webcopy_lossless fuzz_webcopy_resize fuzz_webcopy_kinds fuzz_publish_manifest
              fuzz_draw_metafile fuzz_draw_bmp fuzz_draw_ico fuzz_draw_jpeg
              fuzz_draw_heif fuzz_draw_avif fuzz_draw_png fuzz_draw_gif fuzz_draw_tiff fuzz_draw_webp)
 read -r -a targets <<< "${FUZZ_TARGETS:-${all_targets[*]}}"

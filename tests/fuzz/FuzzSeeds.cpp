@@ -425,6 +425,24 @@ std::vector<Seed> DrawPhoneSeeds(const std::string& kind) {
   return {};
 }
 
+// Every kind's drawing seeds, each behind the byte that chooses its kind
+// (the order of fuzz_webcopy_kinds' kinds) and both formats.
+std::vector<Seed> WebCopyKindSeeds() {
+  const std::vector<std::vector<Seed>> kinds = {
+      DrawPhoneSeeds("heif"), DrawPhoneSeeds("avif"), DrawPhoneSeeds("webp"),
+      DrawPhoneSeeds("tiff"), DrawPhoneSeeds("png"),  DrawPhoneSeeds("gif"),
+      DrawBitmapSeeds(),      DrawIconSeeds(),        DrawMetafileSeeds()};
+  std::vector<Seed> seeds;
+  for (std::size_t k = 0; k < kinds.size(); ++k)
+    for (const Seed& seed : kinds[k])
+      for (const std::size_t format : {0, 1}) {
+        const char choice = static_cast<char>(k + format * kinds.size());
+        seeds.push_back({std::to_string(k) + "-" + std::to_string(format) + "-" + seed.Name,
+                         choice + seed.Bytes});
+      }
+  return seeds;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -449,6 +467,7 @@ int main(int argc, char** argv) {
                   WriteSeeds(out, "fuzz_description_file", DescriptionSeeds()) &&
                   WriteSeeds(out, "fuzz_webcopy_lossless", WebCopySeeds()) &&
                   WriteSeeds(out, "fuzz_webcopy_resize", WebCopySeeds()) &&
+                  WriteSeeds(out, "fuzz_webcopy_kinds", WebCopyKindSeeds()) &&
                   WriteSeeds(out, "fuzz_publish_manifest", ManifestSeeds()) &&
                   WriteSeeds(out, "fuzz_draw_bmp", DrawBitmapSeeds()) &&
                   WriteSeeds(out, "fuzz_draw_ico", DrawIconSeeds()) &&

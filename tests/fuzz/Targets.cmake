@@ -34,6 +34,8 @@ ambrelin_fuzz_target(fuzz_description_file FuzzDescriptionFile.cpp ambrelin_core
 ambrelin_fuzz_target(fuzz_webcopy_lossless FuzzWebCopy.cpp ambrelin_core AMBRELIN_FUZZ_MAX_SIZE=0)
 ambrelin_fuzz_target(fuzz_webcopy_resize FuzzWebCopy.cpp ambrelin_core AMBRELIN_FUZZ_MAX_SIZE=64)
 ambrelin_fuzz_target(fuzz_publish_manifest FuzzPublishManifest.cpp ambrelin_core)
+# The copies of every other kind, filtered or drawn anew.
+ambrelin_fuzz_target(fuzz_webcopy_kinds FuzzWebCopyKinds.cpp ambrelin_drawing)
 
 # One drawing target per kind (metafiles of both forms in one).
 ambrelin_fuzz_target(fuzz_draw_metafile FuzzDrawing.cpp ambrelin_drawing
