@@ -54,7 +54,8 @@ int main() {
     if (kind != "ico") in >> width >> height;
     const std::string path = RestOfLine(in);
     const bool known = turned || kind == "jpeg" || kind == "bmp" || kind == "ico" ||
-                       kind == "webp" || kind == "png" || kind == "gif" || kind == "tiff";
+                       kind == "webp" || kind == "png" || kind == "gif" || kind == "tiff" ||
+                       kind == "wmf" || kind == "emf";
     if (!in || !known || path.empty() || (kind != "ico" && (width <= 0 || height <= 0))) {
       std::cerr << "line " << lineNumber << ": cannot read \"" << line << "\"\n";
       return 2;
@@ -79,6 +80,10 @@ int main() {
         bytes = MakeGif(width, height);
       else if (kind == "tiff")
         bytes = MakeTiff(width, height);
+      else if (kind == "wmf")  // width x height pixels at 96 dots an inch
+        bytes = MakePlaceableWmf(0, 0, width * 10, height * 10, 960);
+      else if (kind == "emf")
+        bytes = MakeEmf({.FrameRight = width * 2540 / 96, .FrameBottom = height * 2540 / 96});
       else
         bytes = MakeIcon();
     }

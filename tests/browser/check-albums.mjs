@@ -235,7 +235,7 @@ const cases = [
       picture('avif', 'img_0003.avif', 640, 480, 1),
       picture('webp', 'sticker.webp', 320, 320),
       picture('png-exif', 'screenshot.png', 640, 480, 6),
-      picture('gif', 'funny.gif', 480, 270),
+      picture('gif', 'funny.gif', 480, 270), // larger than 400: its first frame
       picture('tiff', 'scan.tif', 425, 550),
     ],
     check(page, c, fail) {
@@ -387,12 +387,18 @@ const cases = [
     },
   },
   {
-    // The web copy of a camera folder (ambrelin-build --publish DIR
-    // --max-size 400): opened from DIR and over HTTP, every picture loads in
-    // its own shape, upright, within 400 x 400, from its lower-cased copy.
+    // The web copy of a camera and phone folder (ambrelin-build --publish
+    // DIR --max-size 400): opened from DIR and over HTTP, every picture
+    // loads in its own shape, upright, within 400 x 400, from its
+    // lower-cased copy; the kinds browsers do not show, metafiles among
+    // them, as JPEG or PNG copies of their own names.
     name: 'published',
     publishMaxSize: '400',
     http: true,
+    args: ['--all-kinds'],
+    copies: { 'img_0002.heic': 'img_0002.heic.jpg', 'scan.tif': 'scan.jpg', 'pic.avif': 'pic.jpg',
+      'sticker.webp': 'sticker.jpg', 'scan.bmp': 'scan.png', 'logo.ico': 'logo.png', 'chart.wmf': 'chart.png',
+      'plan.emf': 'plan.png', 'funny.gif': 'funny.png' },
     warnings: [
       '2 pictures have capital letters in their names, and the page links them in lower case, which this folder does not find: DSC_0001.JPG, IMG_0002.JPG (--lowercase-names renames them)',
     ],
@@ -404,10 +410,22 @@ const cases = [
       jpeg('tiny.jpg', 160, 128, 5),
       bmp('scan.bmp', 300, 200),
       ico('logo.ico'),
+      picture('heic', 'img_0002.heic', 640, 480, 6), // its JPEG's name is taken
+      picture('tiff', 'scan.tif', 425, 550),
+      picture('avif', 'pic.avif', 640, 480, 1),
+      picture('webp', 'sticker.webp', 320, 320),
+      picture('png', 'shot.png', 800, 600),
+      picture('gif', 'funny.gif', 480, 270), // larger than 400: its first frame
+      { kind: 'wmf', name: 'chart.wmf', width: 300, height: 150 }, // drawn at twice its size
+      { kind: 'emf', name: 'plan.emf', width: 100, height: 50 },
     ],
     check(page, c, fail) {
       const expected = { 'dsc_0001.jpg': [400, 300], 'img_0002.jpg': [300, 400], 'img_0003.jpg': [267, 400],
-        'small.jpg': [200, 150], 'tiny.jpg': [128, 160], 'scan.bmp': [300, 200] };
+        'small.jpg': [200, 150], 'tiny.jpg': [128, 160], 'scan.png': [300, 200], 'logo.png': [16, 16],
+        'img_0002.heic.jpg': [300, 400], 'scan.jpg': [309, 400], 'pic.jpg': [300, 400], 'sticker.jpg': [320, 320],
+        'shot.png': [400, 300], 'funny.png': [400, 225], 'chart.png': [400, 200], 'plan.png': [200, 100] };
+      const copies = page.sections.map((s) => s.file).sort().join();
+      if (copies !== Object.keys(expected).sort().join()) fail(`the page shows ${copies}`);
       for (const { file, picture: p } of page.sections) {
         if (!p?.complete || !(p.naturalWidth > 0)) {
           fail(`${file} did not load`);
@@ -429,7 +447,8 @@ async function serveFolder(folder) {
   const server = http.createServer((request, response) => {
     const file = path.join(folder, decodeURIComponent(new URL(request.url, 'http://x').pathname));
     const found = path.dirname(file) === folder && fs.existsSync(file) && fs.statSync(file).isFile();
-    response.writeHead(found ? 200 : 404, { 'Content-Type': file.endsWith('.html') ? 'text/html' : 'image/jpeg' });
+    const types = { '.html': 'text/html', '.png': 'image/png', '.gif': 'image/gif' };
+    response.writeHead(found ? 200 : 404, { 'Content-Type': types[path.extname(file)] ?? 'image/jpeg' });
     response.end(found ? fs.readFileSync(file) : '');
   });
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
@@ -567,7 +586,8 @@ function gatherPage() {
 // The checks every album must pass.
 
 function commonChecks(page, c, folder, failedRequests, fail) {
-  const pictureNames = c.pictures.map((p) => p.name.toLowerCase()).sort();
+  // The names the page links: a published copy's where its kind changed.
+  const pictureNames = c.pictures.map((p) => c.copies?.[p.name.toLowerCase()] ?? p.name.toLowerCase()).sort();
 
   for (const img of page.images) {
     if (notInChromium.test(img.src)) continue;
