@@ -20,7 +20,6 @@
 // from its thumbnail and into a small area (where its thumbnail may do).
 //
 // Built once per kind; AMBRELIN_FUZZ_KIND names the PictureKind.
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
@@ -30,6 +29,7 @@
 #include <string>
 #include <string_view>
 
+#include "FuzzGui.h"
 #include "FuzzSupport.h"
 #include "core/editor/PicDescState.h"
 #include "core/pictures/PictureReaders.h"
@@ -50,22 +50,10 @@ bool HasRestartInterval(std::string_view bytes) {
   return bytes.find("\xFF\xDD") != std::string_view::npos;
 }
 
-// Qt's warnings about damaged data (libpng's, the image readers') would fill
-// the log and slow the fuzzing down; a fatal message still aborts.
-void Quiet(QtMsgType, const QMessageLogContext&, const QString&) {}
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  // Fonts and painting need a GUI application; one for the whole run, on
-  // the platform that needs no display.
-  setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  qInstallMessageHandler(Quiet);
-  static int argc = 1;
-  static char name[] = "ambrelin-fuzz";
-  static char* argv[] = {name, nullptr};
-  // Never destroyed: it lives as long as the process.
-  static QGuiApplication* application = new QGuiApplication(argc, argv);
-  (void)application;
+  StartOffscreenGuiApplication();
   return 0;
 }
 

@@ -9,14 +9,13 @@
 // The first byte chooses the kind (and, above that, the format); the rest
 // is the picture file.
 #include <QByteArray>
-#include <QGuiApplication>
 #include <QImage>
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
+#include "FuzzGui.h"
 #include "FuzzSupport.h"
 #include "core/platform/Errors.h"
 #include "core/publish/MetadataFilters.h"
@@ -28,8 +27,6 @@ constexpr PictureKind Kinds[] = {PictureKind::Heif,   PictureKind::Avif, Picture
                                  PictureKind::Bitmap, PictureKind::Icon, PictureKind::Metafile};
 constexpr int KindCount = sizeof Kinds / sizeof Kinds[0];
 constexpr int MaxSize = 64;
-
-void Quiet(QtMsgType, const QMessageLogContext&, const QString&) {}
 
 void CheckFiltered(PictureKind kind, const std::string& file) {
   std::string out;
@@ -46,13 +43,7 @@ void CheckFiltered(PictureKind kind, const std::string& file) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  qInstallMessageHandler(Quiet);
-  static int argc = 1;
-  static char name[] = "ambrelin-fuzz";
-  static char* argv[] = {name, nullptr};
-  static QGuiApplication* application = new QGuiApplication(argc, argv);
-  (void)application;
+  StartOffscreenGuiApplication();
   return 0;
 }
 
