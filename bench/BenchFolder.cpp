@@ -1,9 +1,12 @@
 #include "BenchFolder.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <stdexcept>
@@ -137,4 +140,24 @@ std::string MakeTempBenchFolder() {
 void RemoveBenchFolder(const std::string& folder) {
   std::error_code ignored;
   std::filesystem::remove_all(folder, ignored);
+}
+
+ShellRun RunShell(const std::string& command) {
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  wait4(pid, &status, 0, &usage);
+  const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+  ShellRun run;
+  run.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  run.CpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+  run.PeakKilobytes = usage.ru_maxrss;
+  run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  if (run.Status != 0) std::fprintf(stderr, "exit %d: %s\n", run.Status, command.c_str());
+  return run;
 }

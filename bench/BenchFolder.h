@@ -52,3 +52,15 @@ void RemoveBenchFolder(const std::string& folder);
 // name, byte 256 the description's length, bytes 257-511 the description,
 // byte 512 the hidden flag (0).
 std::string DescriptionRecord(const std::string& name, const std::string& description);
+
+// A shell command run to its end: wall time, processor time of it and all
+// its descendants, the largest peak memory among them and the exit status
+// (-1 when it did not exit).
+struct ShellRun {
+  double Seconds = 0;
+  double CpuSeconds = 0;
+  long PeakKilobytes = 0;
+  int Status = 0;
+};
+// Runs command with /bin/sh; a status other than 0 is reported on stderr.
+ShellRun RunShell(const std::string& command);

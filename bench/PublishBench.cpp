@@ -169,29 +169,7 @@ void MakeCameraFolder(const std::string& folder, int count) {
 
 // ---- running and timing ----------------------------------------------------
 
-struct Run {
-  double Seconds = 0;
-  long PeakKilobytes = 0;
-  int Status = 0;
-};
-
-Run RunShell(const std::string& command) {
-  const auto start = std::chrono::steady_clock::now();
-  const pid_t pid = fork();
-  if (pid == 0) {
-    execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  int status = 0;
-  rusage usage{};
-  wait4(pid, &status, 0, &usage);
-  Run run;
-  run.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  run.PeakKilobytes = usage.ru_maxrss;
-  run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  if (run.Status != 0) std::cerr << "exit " << run.Status << ": " << command << "\n";
-  return run;
-}
+using Run = ShellRun;
 
 std::string Quote(const std::string& s) {
   std::string q = "'";
