@@ -23,9 +23,8 @@ std::string ProgramFolder() {
 
 std::string PublisherPath() {
   const std::string folder = ProgramFolder();
-  for (const std::string& path :
-       {folder + "/ambrelin-build-publish", folder + "/../libexec/ambrelin/ambrelin-build-publish"})
-    if (access(path.c_str(), X_OK) == 0) return path;
+  const std::string beside = folder + "/ambrelin-build-publish";  // in the build folder
+  if (access(beside.c_str(), X_OK) == 0) return beside;
   return folder + "/../libexec/ambrelin/ambrelin-build-publish";
 }
 }  // namespace

@@ -55,36 +55,18 @@ class Fd {
   int Value;
 };
 
-// A copy, the manifest or the page, written under a temporary name in the
+// Writes a copy, the manifest or the page under a temporary name in the
 // published folder (its prefix lets the next publish remove what a killed
-// run left) and renamed over its final name once it is whole and flushed.
-// Every file there is the publish's own, so an existing one is replaced by
-// the rename whatever its permission bits, and never written in place.
-class PublishedFile {
- public:
-  PublishedFile(const std::string& folder, const std::string& name)
-      : File(JoinPath(folder, name), {TempPrefix, false}) {
-    Check(File.Open());
-  }
-  void Write(std::string_view data) { Check(File.Write(data)); }
-  // Flushes, closes and renames into place; returns the file's size.
-  std::uint64_t Commit() {
-    Check(File.Commit());
-    return File.Written();
-  }
-
- private:
-  void Check(const WriteFailure& failure) {
-    if (failure) ThrowErrno(failure.Errno, File.Path());
-  }
-  SafeFileWriter File;
-};
-
+// run left) and renames it over its final name once it is whole and
+// flushed. Every file there is the publish's own, so an existing one is
+// replaced by the rename whatever its permission bits, and never written in
+// place. Returns the file's size.
 std::uint64_t WriteWhole(const std::string& folder, const std::string& name,
                          const std::string& bytes) {
-  PublishedFile file(folder, name);
-  file.Write(bytes);
-  return file.Commit();
+  const std::string path = JoinPath(folder, name);
+  if (const WriteFailure failure = WriteFileSafely(path, bytes, {TempPrefix, false}))
+    ThrowErrno(failure.Errno, path);
+  return bytes.size();
 }
 
 // One copy to make.
